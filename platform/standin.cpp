@@ -1,0 +1,205 @@
+#include "platform/standin.h"
+
+#include "plugin/script.h"
+
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cstring>
+#include <limits>
+
+namespace {
+
+// Thrown by scriptWait to end a script that would otherwise never return.
+struct ScriptEnded {};
+
+struct State {
+    std::vector<platform::Region> regions; // sorted by base
+    uintptr_t failFrom = std::numeric_limits<uintptr_t>::max();
+    bool rangeSet = false;
+    platform::AddressRange range{};
+
+    standin::KeyScript keyScript;
+    std::vector<int> polledKeys;
+
+    std::vector<standin::NativeCall> calls;
+    std::vector<standin::Subtitle> subtitles;
+    std::vector<standin::Wait> waits;
+    std::vector<platform::ScriptFunction> scripts;
+    std::function<void(uint64_t)> frameHook;
+    uint64_t now = 0;
+    uint64_t frame = 0;
+    uint64_t frameLimit = std::numeric_limits<uint64_t>::max();
+    std::string pendingText;
+};
+
+State& S() {
+    static State state;
+    return state;
+}
+
+} // namespace
+
+namespace standin {
+
+void Reset() {
+    S() = State{};
+}
+
+void AddRegion(void* base, size_t size, uint32_t protect, uint32_t type, uint32_t state) {
+    auto& regions = S().regions;
+    regions.push_back({reinterpret_cast<uintptr_t>(base), size, state, protect, type});
+    std::sort(regions.begin(), regions.end(),
+              [](const auto& a, const auto& b) { return a.BaseAddress < b.BaseAddress; });
+}
+
+void FailQueriesFrom(uintptr_t address) {
+    S().failFrom = address;
+}
+
+void SetApplicationRange(uintptr_t lowest, uintptr_t highest) {
+    S().rangeSet = true;
+    S().range = {lowest, highest};
+}
+
+void SetKeyScript(KeyScript script) {
+    S().keyScript = std::move(script);
+}
+
+const std::vector<int>& PolledKeys() {
+    return S().polledKeys;
+}
+
+const std::vector<NativeCall>& NativeCalls() {
+    return S().calls;
+}
+
+const std::vector<Subtitle>& Subtitles() {
+    return S().subtitles;
+}
+
+const std::vector<Wait>& Waits() {
+    return S().waits;
+}
+
+uint64_t NowMs() {
+    return S().now;
+}
+
+uint64_t Frame() {
+    return S().frame;
+}
+
+const std::vector<platform::ScriptFunction>& RegisteredScripts() {
+    return S().scripts;
+}
+
+void SetFrameHook(std::function<void(uint64_t frame)> hook) {
+    S().frameHook = std::move(hook);
+}
+
+void RunScript(platform::ScriptFunction script, uint64_t frames) {
+    S().frameLimit = S().frame + frames;
+    try {
+        script();
+    } catch (const ScriptEnded&) {
+    }
+    S().frameLimit = std::numeric_limits<uint64_t>::max();
+}
+
+} // namespace standin
+
+namespace platform {
+
+void scriptRegister(ModuleHandle, ScriptFunction script) {
+    S().scripts.push_back(script);
+}
+
+void scriptUnregister(ModuleHandle) {
+    S().scripts.clear();
+}
+
+void scriptWait(uint32_t milliseconds) {
+    State& s = S();
+    s.waits.push_back({milliseconds, s.now});
+    s.now += std::max<uint64_t>(milliseconds, standin::kFrameMs);
+    ++s.frame;
+    if (s.frameHook) s.frameHook(s.frame);
+    if (s.frame >= s.frameLimit) throw ScriptEnded{};
+}
+
+void nativeInit(uint64_t nativeHash) {
+    S().calls.push_back({nativeHash, {}, {}});
+}
+
+void nativePush64(uint64_t argument) {
+    S().calls.back().arguments.push_back(argument);
+}
+
+uint64_t* nativeCall() {
+    // Only the subtitle natives mean anything to this game: it shows what they print.
+    static uint64_t result = 0;
+    State& s = S();
+    standin::NativeCall& call = s.calls.back();
+    const bool takesText =
+        call.hash == kNativeBeginTextCommandPrint || call.hash == kNativeAddTextComponentString;
+    if (takesText && !call.arguments.empty()) {
+        call.text = reinterpret_cast<const char*>(static_cast<uintptr_t>(call.arguments[0]));
+    }
+    if (call.hash == kNativeAddTextComponentString) s.pendingText = call.text;
+    if (call.hash == kNativeEndTextCommandPrint && !call.arguments.empty()) {
+        s.subtitles.push_back({s.pendingText, s.now, call.arguments[0]});
+    }
+    return &result;
+}
+
+int16_t AsyncKeyState(int virtualKey) {
+    State& s = S();
+    s.polledKeys.push_back(virtualKey);
+    const bool down = s.keyScript && s.keyScript(virtualKey, s.frame);
+    return down ? int16_t(0x8000) : int16_t(0);
+}
+
+int16_t KeyScan(char character) {
+    // A US keyboard: letters on their upper-case codes, shift for capitals.
+    if (character >= 'a' && character <= 'z') return int16_t(character - 'a' + 'A');
+    if (character >= 'A' && character <= 'Z') return int16_t(0x100 | character);
+    if (character >= '0' && character <= '9') return int16_t(character);
+    return -1;
+}
+
+uint32_t FileAttributes(const char* path) {
+    struct stat info;
+    if (::stat(path, &info) != 0) return kInvalidFileAttributes;
+    constexpr uint32_t kDirectory = 0x10, kNormal = 0x80;
+    return S_ISDIR(info.st_mode) ? kDirectory : kNormal;
+}
+
+AddressRange ApplicationAddressRange() {
+    const State& s = S();
+    if (s.rangeSet || s.regions.empty()) return s.range;
+    uintptr_t highest = 0;
+    for (const auto& r : s.regions) highest = std::max(highest, r.BaseAddress + r.RegionSize);
+    return {s.regions.front().BaseAddress, highest};
+}
+
+bool QueryRegion(uintptr_t address, Region& region) {
+    const State& s = S();
+    if (address >= s.failFrom) return false;
+    // Pages of one byte: a region found mid-way is described from the queried address on.
+    uintptr_t nextBase = ApplicationAddressRange().highest;
+    for (const auto& r : s.regions) {
+        if (address >= r.BaseAddress && address < r.BaseAddress + r.RegionSize) {
+            region = {address, r.BaseAddress + r.RegionSize - address, r.State, r.Protect, r.Type};
+            return true;
+        }
+        if (r.BaseAddress > address) {
+            nextBase = r.BaseAddress;
+            break;
+        }
+    }
+    region = {address, nextBase > address ? nextBase - address : 1, kMemFree, 0, 0};
+    return true;
+}
+
+} // namespace platform

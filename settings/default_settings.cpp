@@ -1,0 +1,3 @@
+#include "settings/default_settings.h"
+// Placeholder until the generated default file lands.
+void WriteDefaultSettings() {}

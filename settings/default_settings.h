@@ -1,0 +1,14 @@
+#pragma once
+// The settings file that a first run writes: the default choices and the whole dictionary.
+
+#include <array>
+#include <string_view>
+
+constexpr size_t kDefaultSettingsLineCount = 254;
+
+// The default file's lines, without their line feeds. Fixed text: nothing is computed.
+extern const std::array<std::string_view, kDefaultSettingsLineCount> DefaultSettingsLines;
+
+// Writes the default file to SettingsPath in text mode, so on Windows each line ends with
+// CR LF. Silent on failure: the load that follows then finds no file. Script thread only.
+void WriteDefaultSettings();

@@ -1,0 +1,152 @@
+#include "settings/settings.h"
+
+#include <string_view>
+
+const std::array<std::string_view, kSettingKeyCount> SettingKeyNames = {
+    "oldshake", "newshake", "oldshakeloop", "newshakeloop", "olddof",
+    "newdof",   "oldcamera", "newcamera",   "modactivatekey",
+};
+
+namespace {
+
+// The headers that open a dictionary section, searched for anywhere in a header line.
+constexpr std::array<std::string_view, 4> kDictionaryHeaders = {"[Shake]", "[NewShakeLoop]",
+                                                                "[DOF]", "[Camera]"};
+
+std::string_view Trim(std::string_view text) {
+    constexpr std::string_view kBlanks = " \t\r\n";
+    const size_t first = text.find_first_not_of(kBlanks);
+    if (first == std::string_view::npos) return {};
+    return text.substr(first, text.find_last_not_of(kBlanks) - first + 1);
+}
+
+// What the C runtime's text mode hands the reader on Windows: CR LF becomes LF and a
+// Ctrl-Z byte ends the data. Applied everywhere so every build reads a file alike.
+std::string TextModeView(std::string_view bytes) {
+    std::string text;
+    text.reserve(bytes.size());
+    for (size_t i = 0; i < bytes.size(); ++i) {
+        const char c = bytes[i];
+        if (c == '\x1A') break;
+        if (c == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') continue;
+        text.push_back(c);
+    }
+    return text;
+}
+
+SettingsLine Classify(std::string_view line, size_t number, bool& inDictionary) {
+    SettingsLine parsed{number, LineKind::Empty, line, {}, {}, false, 0};
+    if (line.empty()) return parsed;
+    if (line.front() == '[') {
+        parsed.kind = LineKind::Header;
+        parsed.opensDictionary = false;
+        for (std::string_view header : kDictionaryHeaders) {
+            if (line.find(header) != std::string_view::npos) {
+                parsed.opensDictionary = true;
+                break;
+            }
+        }
+        inDictionary = parsed.opensDictionary;
+        return parsed;
+    }
+    const size_t equals = line.find('=');
+    if (equals == std::string_view::npos) {
+        parsed.kind = LineKind::NoEquals;
+        return parsed;
+    }
+    // The key keeps any ";": only the value carries a comment.
+    std::string_view value = line.substr(equals + 1);
+    value = value.substr(0, value.find(';'));
+    parsed.key = Trim(line.substr(0, equals));
+    parsed.value = Trim(value);
+    if (inDictionary) {
+        parsed.kind = LineKind::DictionaryEntry;
+        parsed.hash = ParseHash(parsed.value);
+        return parsed;
+    }
+    parsed.kind = LineKind::UnknownSetting;
+    for (std::string_view name : SettingKeyNames) {
+        if (parsed.key == name) parsed.kind = LineKind::Setting;
+    }
+    return parsed;
+}
+
+uint32_t Lookup(const NameToHash& dictionary, const std::string& name) {
+    const auto found = dictionary.find(name);
+    return found == dictionary.end() ? 0 : found->second;
+}
+
+} // namespace
+
+ParsedSettings ParseSettings(std::string_view fileBytes, const SettingsLineObserver& observe) {
+    const std::string text = TextModeView(fileBytes);
+    ParsedSettings result;
+    bool inDictionary = false; // lines before the first header are settings
+    size_t number = 0;
+    for (size_t start = 0; start < text.size();) {
+        size_t end = text.find('\n', start);
+        if (end == std::string::npos) end = text.size();
+        const SettingsLine line =
+            Classify(std::string_view(text).substr(start, end - start), ++number, inDictionary);
+        start = end + 1;
+
+        if (line.kind == LineKind::DictionaryEntry) {
+            result.dictionary[std::string(line.key)] = line.hash;
+        } else if (line.kind == LineKind::Setting) {
+            for (size_t k = 0; k < kSettingKeyCount; ++k) {
+                if (line.key == SettingKeyNames[k]) result.values[k] = line.value;
+            }
+        }
+        if (observe) observe(line);
+    }
+
+    const auto& v = result.values;
+    SwapSettingsRecord& swap = result.swap;
+    swap.activationKey = ParseActivationKey(v[kModActivateKey]);
+    swap.oldShake = Lookup(result.dictionary, v[kOldShake]);
+    swap.newShake = Lookup(result.dictionary, v[kNewShake]);
+    swap.oldShakeLoop = Lookup(result.dictionary, v[kOldShakeLoop]);
+    swap.newShakeLoop = Lookup(result.dictionary, v[kNewShakeLoop]);
+    swap.oldDof = Lookup(result.dictionary, v[kOldDof]);
+    swap.newDof = Lookup(result.dictionary, v[kNewDof]);
+    swap.oldCamera = Lookup(result.dictionary, v[kOldCamera]);
+    swap.newCamera = Lookup(result.dictionary, v[kNewCamera]);
+    return result;
+}
+
+uint32_t ParseHash(std::string_view text) {
+    size_t i = 0;
+    auto isSpace = [](char c) { return c == ' ' || (c >= '\t' && c <= '\r'); };
+    while (i < text.size() && isSpace(text[i])) ++i;
+    bool negative = false;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
+
+    auto digitValue = [](char c) -> unsigned {
+        if (c >= '0' && c <= '9') return unsigned(c - '0');
+        if (c >= 'a' && c <= 'z') return unsigned(c - 'a' + 10);
+        if (c >= 'A' && c <= 'Z') return unsigned(c - 'A' + 10);
+        return 99;
+    };
+    unsigned base = 10;
+    if (i < text.size() && text[i] == '0') {
+        base = 8;
+        // "0x" counts as a prefix only when a hex digit follows; "0x" alone reads as 0.
+        if (i + 2 < text.size() && (text[i + 1] == 'x' || text[i + 1] == 'X') &&
+            digitValue(text[i + 2]) < 16) {
+            base = 16;
+            i += 2;
+        }
+    }
+
+    uint64_t value = 0;
+    bool overflow = false;
+    for (; i < text.size() && digitValue(text[i]) < base; ++i) {
+        value = value * base + digitValue(text[i]);
+        if (value > 0xFFFFFFFFu) {
+            overflow = true;
+            value = 0xFFFFFFFFu; // keep consuming digits without wrapping
+        }
+    }
+    if (overflow) return 0xFFFFFFFFu;
+    return negative ? uint32_t(0u - uint32_t(value)) : uint32_t(value);
+}

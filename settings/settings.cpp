@@ -1,0 +1,45 @@
+#include "settings/settings.h"
+
+#include "platform/platform.h"
+#include "settings/default_settings.h"
+
+#include <cstdio>
+
+#ifdef _WIN32
+const std::string SettingsPath = ".\\Ostrevane.ini";
+#else
+const std::string SettingsPath = "./Ostrevane.ini";
+#endif
+NameToHash HashDictionary;
+SwapSettingsRecord SwapSettings;
+
+bool ReadFileBytes(const std::string& path, std::string& bytes) {
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (!file) return false;
+    // Read straight into the string: the hook's script stacks are small.
+    constexpr size_t kChunk = 64 * 1024;
+    bytes.clear();
+    for (size_t got = kChunk; got == kChunk;) {
+        const size_t used = bytes.size();
+        bytes.resize(used + kChunk);
+        got = std::fread(bytes.data() + used, 1, kChunk, file);
+        bytes.resize(used + got);
+    }
+    // A folder opens on some systems and then fails to read: that is no settings file, and
+    // neither is half of one.
+    const bool complete = !std::ferror(file);
+    std::fclose(file);
+    return complete;
+}
+
+void LoadSettings() {
+    // Anything at the path, even a folder, is left alone: only a missing file is written.
+    if (platform::FileAttributes(SettingsPath.c_str()) == platform::kInvalidFileAttributes) {
+        WriteDefaultSettings();
+    }
+    std::string bytes;
+    if (!ReadFileBytes(SettingsPath, bytes)) return;
+    ParsedSettings parsed = ParseSettings(bytes);
+    HashDictionary = std::move(parsed.dictionary);
+    SwapSettings = parsed.swap;
+}

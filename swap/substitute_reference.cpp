@@ -1,0 +1,24 @@
+#include "swap/swap.h"
+
+#include <cstring>
+
+size_t SubstituteReference(uint8_t* begin, size_t size, const SubstitutionChain& chain) {
+    if (size < 4) return 0;
+    size_t rewritten = 0;
+    // Every full window, the last one (at size - 4) included.
+    for (size_t i = 0; i + 4 <= size; ++i) {
+        uint32_t value;
+        std::memcpy(&value, begin + i, 4);
+        bool stored = false;
+        // Each test sees what the earlier ones made of the window, so pairs can chain.
+        for (size_t p = 0; p < chain.count; ++p) {
+            if (value == chain.pairs[p].from) {
+                value = chain.pairs[p].to;
+                std::memcpy(begin + i, &value, 4);
+                stored = true;
+            }
+        }
+        rewritten += stored;
+    }
+    return rewritten;
+}

@@ -1,0 +1,54 @@
+#pragma once
+// Rewrites item hashes in place across the process's private writable memory, so the
+// game uses the items the player chose; and rewrites them back.
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+
+struct SwapSettingsRecord;
+
+struct HashPair {
+    uint32_t from;
+    uint32_t to;
+};
+
+// The pairs a walk substitutes, in the order they are tested on each 4-byte window.
+// Pairs with a zero hash on either side are left out: 0 stands for a name the dictionary
+// lacks, and rewriting zeros would corrupt memory wholesale.
+struct SubstitutionChain {
+    std::array<HashPair, 4> pairs{};
+    size_t count = 0;
+};
+
+// Shake, loop, depth of field, camera: old to new.
+SubstitutionChain ApplyChain(const SwapSettingsRecord& settings);
+// The same four pairs, each reversed.
+SubstitutionChain RestoreChain(const SwapSettingsRecord& settings);
+
+// Runs the chain over every 4-byte window of [begin, begin + size), one byte apart,
+// storing as it goes, so a store changes what the next three windows read. Returns the
+// number of windows rewritten.
+using SubstituteFunction = size_t (*)(uint8_t* begin, size_t size,
+                                      const SubstitutionChain& chain);
+
+// The plain byte-by-byte engine: obviously right, and the oracle for faster ones.
+size_t SubstituteReference(uint8_t* begin, size_t size, const SubstitutionChain& chain);
+
+// The engine the walk uses.
+size_t SubstituteRange(uint8_t* begin, size_t size, const SubstitutionChain& chain);
+
+struct WalkResult {
+    size_t regionsScanned = 0;
+    size_t bytesScanned = 0;
+    size_t windowsRewritten = 0;
+};
+
+// Walks committed private read-write and write-copy memory with `chain`. The walk's own
+// stack frames are not scanned. Script thread only.
+WalkResult WalkPrivateWritableMemory(const SubstitutionChain& chain);
+
+// Old hashes to new, from SwapSettings.
+WalkResult ApplySwap();
+// New hashes back to old, from SwapSettings.
+WalkResult RestoreSwap();

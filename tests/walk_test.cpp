@@ -1,0 +1,162 @@
+#include "platform/standin.h"
+#include "settings/settings.h"
+#include "swap/swap.h"
+
+#include <gtest/gtest.h>
+
+#include <pthread.h>
+
+#include <cstring>
+#include <vector>
+
+namespace {
+
+constexpr uint32_t kOld = 0x7DC36678;
+constexpr uint32_t kNew = 0x643E2FFB;
+
+using Bytes = std::vector<uint8_t>;
+
+void Put(uint8_t* at, uint32_t value) {
+    std::memcpy(at, &value, 4);
+}
+
+uint32_t Get(const uint8_t* at) {
+    uint32_t value;
+    std::memcpy(&value, at, 4);
+    return value;
+}
+
+class WalkTest : public testing::Test {
+  protected:
+    void SetUp() override {
+        standin::Reset();
+        SwapSettings = {.oldShake = kOld, .newShake = kNew};
+    }
+    void TearDown() override { SwapSettings = {}; }
+};
+
+} // namespace
+
+TEST_F(WalkTest, ScansOnlyCommittedPrivateReadWriteAndWriteCopyMemory) {
+    struct Kind {
+        uint32_t protect, type, state;
+        bool scanned;
+    };
+    const Kind kinds[] = {
+        {platform::kPageReadWrite, platform::kMemPrivate, platform::kMemCommit, true},
+        {platform::kPageWriteCopy, platform::kMemPrivate, platform::kMemCommit, true},
+        {platform::kPageReadOnly, platform::kMemPrivate, platform::kMemCommit, false},
+        {platform::kPageExecuteReadWrite, platform::kMemPrivate, platform::kMemCommit, false},
+        {platform::kPageReadWrite | platform::kPageGuard, platform::kMemPrivate,
+         platform::kMemCommit, false},
+        {platform::kPageReadWrite, platform::kMemImage, platform::kMemCommit, false},
+        {platform::kPageReadWrite, platform::kMemMapped, platform::kMemCommit, false},
+        {platform::kPageReadWrite, platform::kMemPrivate, platform::kMemReserve, false},
+    };
+    std::vector<Bytes> buffers(std::size(kinds), Bytes(64, 0));
+    for (size_t k = 0; k < std::size(kinds); ++k) {
+        Put(buffers[k].data() + 7, kOld);
+        Put(buffers[k].data() + 60, kOld); // the last window of the region
+        standin::AddRegion(buffers[k].data(), buffers[k].size(), kinds[k].protect,
+                           kinds[k].type, kinds[k].state);
+    }
+    ApplySwap();
+    for (size_t k = 0; k < std::size(kinds); ++k) {
+        const uint32_t expected = kinds[k].scanned ? kNew : kOld;
+        EXPECT_EQ(Get(buffers[k].data() + 7), expected) << "kind " << k;
+        EXPECT_EQ(Get(buffers[k].data() + 60), expected) << "kind " << k;
+    }
+}
+
+TEST_F(WalkTest, RestoreTurnsEveryNewHashBackIntoItsOldOne) {
+    Bytes memory(256, 0x33);
+    Put(memory.data() + 1, kOld);
+    Put(memory.data() + 100, kNew); // held the new hash before the swap
+    standin::AddRegion(memory.data(), memory.size());
+
+    EXPECT_EQ(ApplySwap().windowsRewritten, 1u);
+    EXPECT_EQ(Get(memory.data() + 1), kNew);
+    EXPECT_EQ(RestoreSwap().windowsRewritten, 2u);
+    EXPECT_EQ(Get(memory.data() + 1), kOld);
+    EXPECT_EQ(Get(memory.data() + 100), kOld);
+}
+
+TEST_F(WalkTest, AFailedQueryEndsTheWalkButKeepsWhatWasDone) {
+    Bytes first(32, 0), second(32, 0);
+    Bytes& low = first.data() < second.data() ? first : second;
+    Bytes& high = first.data() < second.data() ? second : first;
+    Put(low.data(), kOld);
+    Put(high.data(), kOld);
+    standin::AddRegion(low.data(), low.size());
+    standin::AddRegion(high.data(), high.size());
+    standin::FailQueriesFrom(reinterpret_cast<uintptr_t>(high.data()));
+
+    const WalkResult result = ApplySwap();
+    EXPECT_EQ(result.regionsScanned, 1u);
+    EXPECT_EQ(Get(low.data()), kNew);
+    EXPECT_EQ(Get(high.data()), kOld);
+}
+
+TEST_F(WalkTest, PairsWithAMissingNameAreNotSwapped) {
+    Bytes memory(32, 0);
+    standin::AddRegion(memory.data(), memory.size());
+    SwapSettings = {.oldShake = kOld, .newShake = 0, .oldDof = 0, .newDof = kNew};
+    ApplySwap();
+    RestoreSwap();
+    EXPECT_EQ(memory, Bytes(32, 0)); // no zero window became kNew, none was zeroed
+}
+
+namespace {
+
+// The walk's callers, with the settings and the pairs they hold, live on the same stack
+// that the walk scans.
+struct StackBounds {
+    uintptr_t low, high;
+};
+
+StackBounds CurrentStack() {
+    pthread_attr_t attr;
+    pthread_getattr_np(pthread_self(), &attr);
+    void* base;
+    size_t size;
+    pthread_attr_getstack(&attr, &base, &size);
+    pthread_attr_destroy(&attr);
+    return {reinterpret_cast<uintptr_t>(base), reinterpret_cast<uintptr_t>(base) + size};
+}
+
+} // namespace
+
+// Holds the pairs in a frame below the test's own, so that the planted hashes in the
+// test's frame lie above them and are reached only after the pairs have been rewritten.
+__attribute__((noinline)) WalkResult WalkWithPairsOnTheStack(uint32_t& pairAfterWalk) {
+    SubstitutionChain chainOnStack = ApplyChain(SwapSettings);
+    const WalkResult result = WalkPrivateWritableMemory(chainOnStack);
+    pairAfterWalk = chainOnStack.pairs[0].from;
+    return result;
+}
+
+TEST_F(WalkTest, RewritesItsCallersFramesButNeverItsOwnPairs) {
+    // If the walk read its pairs from scanned memory, the first store into them would turn
+    // "old -> new" into "new -> new" and the hashes planted above would survive.
+    volatile SwapSettingsRecord settingsCopy = SwapSettings;
+    volatile uint32_t planted[2] = {kOld, kOld};
+    Bytes heap(64, 0);
+    Put(heap.data() + 9, kOld);
+
+    const StackBounds stack = CurrentStack();
+    const uintptr_t here = reinterpret_cast<uintptr_t>(&planted);
+    ASSERT_TRUE(here > stack.low && here < stack.high);
+    // From well below this frame to the top of the stack; the walk skips its own part.
+    const uintptr_t low = std::max(stack.low, here - 256 * 1024);
+    standin::AddRegion(reinterpret_cast<void*>(low), stack.high - low);
+    standin::AddRegion(heap.data(), heap.size());
+
+    uint32_t pairAfterWalk = 0;
+    const WalkResult result = WalkWithPairsOnTheStack(pairAfterWalk);
+    EXPECT_EQ(pairAfterWalk, kNew); // the caller's copy of the pairs is memory like any
+    EXPECT_EQ(planted[0], kNew);
+    EXPECT_EQ(planted[1], kNew);
+    EXPECT_EQ(settingsCopy.oldShake, kNew);
+    EXPECT_EQ(Get(heap.data() + 9), kNew);
+    EXPECT_GE(result.windowsRewritten, 5u);
+}
