@@ -23,15 +23,15 @@ std::string_view Trim(std::string_view text) {
 // What the C runtime's text mode hands the reader on Windows: CR LF becomes LF and a
 // Ctrl-Z byte ends the data. Applied everywhere so every build reads a file alike.
 std::string TextModeView(std::string_view bytes) {
+    bytes = bytes.substr(0, bytes.find('\x1A'));
     std::string text;
     text.reserve(bytes.size());
-    for (size_t i = 0; i < bytes.size(); ++i) {
-        const char c = bytes[i];
-        if (c == '\x1A') break;
-        if (c == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') continue;
-        text.push_back(c);
+    for (size_t start = 0;;) {
+        const size_t crlf = bytes.find("\r\n", start);
+        text.append(bytes.substr(start, crlf - start));
+        if (crlf == std::string_view::npos) return text;
+        start = crlf + 1; // the line feed stays
     }
-    return text;
 }
 
 SettingsLine Classify(std::string_view line, size_t number, bool& inDictionary) {
