@@ -46,6 +46,14 @@ void Reset() {
     S() = State{};
 }
 
+void ClearRecords() {
+    State& s = S();
+    s.calls.clear();
+    s.subtitles.clear();
+    s.waits.clear();
+    s.polledKeys.clear();
+}
+
 void AddRegion(void* base, size_t size, uint32_t protect, uint32_t type, uint32_t state) {
     auto& regions = S().regions;
     regions.push_back({reinterpret_cast<uintptr_t>(base), size, state, protect, type});

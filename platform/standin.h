@@ -58,6 +58,9 @@ uint64_t Frame();
 // Scripts registered and not yet unregistered.
 const std::vector<platform::ScriptFunction>& RegisteredScripts();
 
+// Forgets the recorded calls, waits, subtitles and polled keys, keeping everything else.
+void ClearRecords();
+
 // A frame of the game: even scriptWait(0) lets this much virtual time pass.
 constexpr uint64_t kFrameMs = 16;
 
