@@ -1,8 +1,11 @@
 #!/usr/bin/env bash
-# Runs every test: the native suite against the stand-in, then the real Windows plug-in
-# and its companions under Wine.
+# Runs every test: the native suite against the stand-in, the same suite under
+# AddressSanitizer and UndefinedBehaviorSanitizer, the fuzzers for a bounded time, then the
+# real Windows plug-in and its companions under Wine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 tools/install-deps.sh
-cmake --workflow --preset linux
-cmake --workflow --preset win64
+for preset in linux asan fuzz win64; do
+    echo "=== $preset ==="
+    cmake --workflow --preset "$preset"
+done
