@@ -1,0 +1,506 @@
+#include "settings/default_settings.h"
+#include "settings/settings.h"
+#include "swap/swap.h"
+#include "tools/ostrevane/check.h"
+#include "tools/ostrevane/ostrevane.h"
+
+#include "tests/game_folder.h"
+
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct Outcome {
+    int status;
+    std::string out;
+    std::string err;
+};
+
+// Runs one ostrevane command line in-process, as main() would.
+Outcome Ostrevane(std::vector<std::string> args) {
+    args.insert(args.begin(), "ostrevane");
+    std::vector<const char*> argv;
+    for (const std::string& arg : args)
+        argv.push_back(arg.c_str());
+    std::ostringstream out, err;
+    const int status = RunOstrevane(int(argv.size()), argv.data(), out, err);
+    return {status, out.str(), err.str()};
+}
+
+std::string Fixture(const std::string& name) {
+    return std::string(OSTREVANE_FIXTURES) + "/" + name;
+}
+
+std::string Read(const fs::path& path) {
+    std::ifstream file(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+}
+
+void Write(const fs::path& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+// clean.ini: settings on lines 1-10, [Shake] on 12, [NewShakeLoop] on 16, [DOF] on 20
+// (DOF05 on 21), [Camera] on 24 (Camera15 on 26). Every name resolves; no warnings.
+std::string Clean() {
+    return Read(Fixture("clean.ini"));
+}
+
+// The clean file with line `number` (1-based) replaced by `text`.
+std::string CleanWithLine(size_t number, const std::string& text) {
+    std::string file = Clean();
+    size_t start = 0;
+    for (size_t line = 1; line < number; ++line)
+        start = file.find('\n', start) + 1;
+    return file.replace(start, file.find('\n', start) - start, text);
+}
+
+std::string HexHashOf(uint32_t hash) {
+    char text[11];
+    std::snprintf(text, sizeof text, "0x%08X", unsigned(hash));
+    return text;
+}
+
+std::string DefaultFile(std::string_view ending = "\n") {
+    std::string text;
+    for (std::string_view line : DefaultSettingsLines)
+        (text += line) += ending;
+    return text;
+}
+
+std::string Describe(const std::vector<CheckWarning>& warnings) {
+    std::string text;
+    for (const CheckWarning& w : warnings)
+        text += std::to_string(w.line) + ": " + w.message + "\n";
+    return text;
+}
+
+class OstrevaneCommand : public GameFolderTest {};
+
+} // namespace
+
+// --- check ------------------------------------------------------------------------------
+
+TEST_F(OstrevaneCommand, CheckShowsWhatThePlugInReadsFromTheDefaultFile) {
+    ASSERT_EQ(Ostrevane({"default", "-o", "Ostrevane.ini"}).status, 0);
+    const Outcome check = Ostrevane({"check"});
+    EXPECT_EQ(check.status, 0) << check.out;
+    EXPECT_NE(check.out.find("Settings file: " + (fs::current_path() / "Ostrevane.ini").string()),
+              std::string::npos)
+        << check.out;
+    EXPECT_NE(check.out.find("Dictionary entries: 227\n"), std::string::npos);
+    EXPECT_NE(check.out.find("Activation key: F8 (0x77)\n"), std::string::npos);
+    for (const char* resolved : {"oldshake      sky_diving_shake              0x7DC36678",
+                                 "newdof        DOF10                         0x5C8A08F7",
+                                 "newcamera     Camera15                      0x2F0AACD0"}) {
+        EXPECT_NE(check.out.find(resolved), std::string::npos) << resolved << "\n" << check.out;
+    }
+    EXPECT_NE(check.out.find("No warnings.\n"), std::string::npos);
+}
+
+TEST(CheckSettings, ANewUsersTwoSlipsInTheDefaultFileGiveTwoWarningsAtTheirLines) {
+    std::string file = DefaultFile();
+    const auto replace = [&](std::string_view from, std::string_view to) {
+        file.replace(file.find(from), from.size(), to);
+    };
+    replace("newshake=family5_drug_trip_shake ", "newshake=family5_drug_trip_shak ");
+    replace("\n[DOF]\n", "\n[dof]\n");
+
+    const std::vector<CheckWarning> warnings = CheckSettings(file).warnings;
+    ASSERT_EQ(warnings.size(), 2u) << Describe(warnings);
+    EXPECT_EQ(warnings[0].line, 4u);
+    EXPECT_EQ(warnings[0].message,
+              "\"family5_drug_trip_shak\" is not in the dictionary, so newshake resolves to 0 "
+              "and the shake pair is skipped; did you mean \"family5_drug_trip_shake\"?");
+    EXPECT_EQ(warnings[1].line, 170u);
+    EXPECT_EQ(warnings[1].message,
+              "\"[dof]\" is not a header the plug-in knows (headers are case-sensitive: write "
+              "\"[DOF]\"); the 35 lines under it are read as settings and ignored, so olddof and "
+              "newdof resolve to 0");
+}
+
+TEST(CheckSettings, FindsEachTrapAtItsLine) {
+    struct Case {
+        const char* trap;
+        std::string file;
+        size_t line;
+        const char* says;
+        size_t warnings; // in all, the consequences the same slip causes elsewhere included
+    };
+    const Case cases[] = {
+        {"misspelt name", CleanWithLine(7, "olddof=DOF5"), 7,
+         "\"DOF5\" is not in the dictionary, so olddof resolves to 0 and the depth-of-field "
+         "pair is skipped; did you mean \"DOF05\"?",
+         1},
+        {"name in the wrong case", CleanWithLine(9, "oldcamera=camera38"), 9,
+         "did you mean \"Camera38\"?", 1},
+        {"empty name", CleanWithLine(3, "oldshake="), 3, "oldshake is empty", 1},
+        {"missing name", CleanWithLine(3, ""), 0, "oldshake is not set", 1},
+        {"hash literal", CleanWithLine(4, "newshake=0x643E2FFB"), 4,
+         "newshake holds the number \"0x643E2FFB\" instead of a name; settings are looked up by "
+         "name, so it resolves to 0 and the shake pair is skipped; the dictionary calls "
+         "0x643E2FFB \"family5_drug_trip_shake\"",
+         1},
+        {"pair of one hash", CleanWithLine(4, "newshake=sky_diving_shake"), 4,
+         "oldshake and newshake both resolve to 0x7DC36678, so the shake pair changes nothing", 1},
+        {"lower-case key name", CleanWithLine(2, "modactivatekey=f8"), 2,
+         "modactivatekey \"f8\" is not a key name the plug-in knows, so the toggle key falls "
+         "back to F5; use F1 to F12, one letter or one digit (names are case-sensitive: \"F8\")",
+         1},
+        {"unknown key name", CleanWithLine(2, "modactivatekey=Insert"), 2, "falls back to F5", 1},
+        {"missing key", CleanWithLine(2, ""), 0,
+         "modactivatekey is not set, so the toggle key is F5", 1},
+        {"lower-case header", CleanWithLine(20, "[dof]"), 20,
+         "write \"[DOF]\"); the 2 lines under it are read as settings and ignored, so olddof "
+         "and newdof resolve to 0",
+         1},
+        {"unknown header", CleanWithLine(1, "[General]"), 1,
+         "\"[General]\" is not a header the plug-in knows ([Settings], [Shake]", 1},
+        {"indented header", CleanWithLine(12, "  [Shake]"), 12,
+         "\"  [Shake]\" is indented, so the plug-in does not read it as a header: remove the "
+         "blanks before \"[\"; the 2 lines under it are read as settings and ignored, so "
+         "oldshake and newshake resolve to 0",
+         1},
+        {"misspelt setting key", CleanWithLine(3, "oldShake=sky_diving_shake"), 3,
+         "\"oldShake\" is not one of the nine settings, so the plug-in ignores this line; did "
+         "you mean \"oldshake\"?",
+         2}, // and oldshake is not set
+        {"setting key ending in a form feed",
+         CleanWithLine(6, "newshakeloop\f=sky_diving_shake_loop"), 6,
+         "did you mean \"newshakeloop\"?", 2},
+        {"setting without \"=\"", CleanWithLine(3, "oldshake sky_diving_shake"), 3,
+         "has no \"=\", so the plug-in skips it like a comment", 2},
+        {"dictionary entry among the settings", CleanWithLine(11, "hand_shake=0x0BAABB62"), 11,
+         "looks like a dictionary entry, but it stands in a settings section", 1},
+        {"setting given twice", CleanWithLine(11, "olddof=DOF10"), 11,
+         "olddof is set again (first on line 7): only this later value is used", 2}, // DOF10 twice
+        {"dictionary name given twice", CleanWithLine(26, "Camera38=0x2F0AACD0"), 26,
+         "\"Camera38\" is defined twice (first on line 25): this later 0x2F0AACD0 replaces "
+         "0xF8160EE8",
+         2}, // and Camera15 is gone
+        {"value that stops parsing", CleanWithLine(21, "DOF05=0x3034805G"), 21,
+         "the value \"0x3034805G\" of \"DOF05\" is read only as far as it parses: 0x03034805", 1},
+        {"Ctrl-Z before the end",
+         CleanWithLine(26, "\x1A"
+                           "Camera15=0x2F0AACD0"),
+         26, "a Ctrl-Z byte (0x1A) ends the file for the plug-in", 2}, // and Camera15 is gone
+    };
+    for (const Case& c : cases) {
+        const std::vector<CheckWarning> warnings = CheckSettings(c.file).warnings;
+        EXPECT_EQ(warnings.size(), c.warnings) << c.trap << "\n" << Describe(warnings);
+        const bool found = std::any_of(warnings.begin(), warnings.end(), [&](const auto& w) {
+            return w.line == c.line && w.message.find(c.says) != std::string::npos;
+        });
+        EXPECT_TRUE(found) << c.trap << "\n" << Describe(warnings);
+    }
+}
+
+TEST(CheckSettings, NamesEveryDictionaryValueThatIsNotAPlainNumber) {
+    const std::string file = Clean() + "plain_hex=0x0BAABB62\n" // 27: clean
+                                       "plain_decimal=123\n"    // 28: clean
+                                       "zero=0\n"               // 29: clean
+                                       "octal=0123\n"           // 30
+                                       "too_big=4294967296\n"   // 31
+                                       "negative=-1\n"          // 32
+                                       "empty=\n"               // 33
+                                       "junk=12abc\n"           // 34
+                                       ";a note=see below\n";   // 35
+    const std::vector<CheckWarning> warnings = CheckSettings(file).warnings;
+    const std::vector<std::pair<size_t, std::string>> expected = {
+        {30, "the value \"0123\" of \"octal\" starts with 0, so it is read as octal: 0x00000053"},
+        {31, "the value \"4294967296\" of \"too_big\" does not fit in 32 bits, so it is read as "
+             "0xFFFFFFFF"},
+        {32, "the value \"-1\" of \"negative\" is negative, so it is read as 0xFFFFFFFF"},
+        {33, "the value \"\" of \"empty\" holds no number, so it is read as 0x00000000"},
+        {34, "the value \"12abc\" of \"junk\" is read only as far as it parses: 0x0000000C"},
+        {35, "the value \"see below\" of \";a note\" holds no number, so it is read as "
+             "0x00000000 (a comment line that holds \"=\" is read as a dictionary entry)"},
+    };
+    ASSERT_EQ(warnings.size(), expected.size()) << Describe(warnings);
+    for (size_t i = 0; i < expected.size(); ++i) {
+        EXPECT_EQ(warnings[i].line, expected[i].first);
+        EXPECT_EQ(warnings[i].message, expected[i].second);
+    }
+}
+
+TEST(CheckSettings, FixturesOfOddlySavedFilesGiveOneWarningEach) {
+    struct Case {
+        const char* fixture;
+        const char* says;
+    };
+    for (const Case& c : {Case{"bom.ini", "byte-order mark"}, Case{"utf16.ini", "UTF-16"}}) {
+        const CheckReport report = CheckSettings(Read(Fixture(c.fixture)));
+        ASSERT_EQ(report.warnings.size(), 1u) << c.fixture << "\n" << Describe(report.warnings);
+        EXPECT_EQ(report.warnings[0].line, 1u);
+        EXPECT_NE(report.warnings[0].message.find(c.says), std::string::npos) << c.fixture;
+    }
+    // A byte-order mark in front of a dictionary header hides the header.
+    const std::string hidden = "\xEF\xBB\xBF[Shake]\nsky_diving_shake=0x7DC36678\n" + Clean();
+    const std::vector<CheckWarning> warnings = CheckSettings(hidden).warnings;
+    ASSERT_EQ(warnings.size(), 1u) << Describe(warnings);
+    EXPECT_NE(warnings[0].message.find("does not read \"[Shake]\" as a header"), std::string::npos);
+
+    // Line endings do not matter to the plug-in, so they do not to the check.
+    std::string crlf = Clean();
+    for (size_t at = crlf.find('\n'); at != std::string::npos; at = crlf.find('\n', at + 2)) {
+        crlf.insert(at, "\r");
+    }
+    EXPECT_TRUE(CheckSettings(crlf).warnings.empty()) << Describe(CheckSettings(crlf).warnings);
+    EXPECT_TRUE(CheckSettings(Clean()).warnings.empty());
+    EXPECT_EQ(CheckSettings(Read(Fixture("utf16.ini"))).parsed.dictionary.size(), 0u);
+}
+
+TEST_F(OstrevaneCommand, CheckExitStatusTellsCleanWarningsAndUnreadable) {
+    Write("clean.ini", Clean());
+    Write("slips.ini", Read(Fixture("new_user.ini")));
+    fs::create_directory("folder.ini");
+    EXPECT_EQ(Ostrevane({"check", "clean.ini"}).status, 0);
+
+    const Outcome slips = Ostrevane({"check", "slips.ini"});
+    EXPECT_EQ(slips.status, 1);
+    EXPECT_NE(slips.out.find("2 warnings:\n  line 4: \"family5_drug_trip_shak\""),
+              std::string::npos)
+        << slips.out;
+    EXPECT_NE(slips.out.find("\n  line 20: \"[dof]\""), std::string::npos) << slips.out;
+    EXPECT_NE(slips.out.find("olddof        DOF05                         0x00000000"),
+              std::string::npos)
+        << slips.out;
+
+    const Outcome missing = Ostrevane({"check"});
+    EXPECT_EQ(missing.status, 2);
+    EXPECT_NE(missing.err.find((fs::current_path() / "Ostrevane.ini").string() + ": no such file"),
+              std::string::npos)
+        << missing.err;
+    EXPECT_FALSE(fs::exists("Ostrevane.ini")) << "check must never write the settings file";
+
+    const Outcome folder = Ostrevane({"check", "folder.ini"});
+    EXPECT_EQ(folder.status, 2);
+    EXPECT_NE(folder.err.find("is a folder"), std::string::npos);
+    EXPECT_EQ(Ostrevane({"check", "--json", "folder.ini"}).out, "");
+}
+
+// --- check --json -----------------------------------------------------------------------
+
+TEST_F(OstrevaneCommand, CheckJsonHasExactlyTheAgreedMembers) {
+    Write("slips.ini", Read(Fixture("new_user.ini")));
+    const Outcome outcome = Ostrevane({"check", "--json", "slips.ini"});
+    EXPECT_EQ(outcome.status, 1);
+    const nlohmann::json report = nlohmann::json::parse(outcome.out);
+
+    std::set<std::string> members;
+    for (const auto& member : report.items())
+        members.insert(member.key());
+    EXPECT_EQ(members, (std::set<std::string>{"entries", "activationKey", "oldShake", "newShake",
+                                              "oldShakeLoop", "newShakeLoop", "oldDof", "newDof",
+                                              "oldCamera", "newCamera", "dictionary", "warnings"}));
+    EXPECT_EQ(report["entries"], 6);
+    EXPECT_EQ(report["activationKey"], 0x77);
+    EXPECT_EQ(report["oldShake"], 0x7DC36678u);
+    EXPECT_EQ(report["newShake"], 0);
+    EXPECT_EQ(report["oldDof"], 0);
+    EXPECT_EQ(report["newCamera"], 0x2F0AACD0u);
+    EXPECT_EQ(report["dictionary"]["Camera38"], 0xF8160EE8u);
+    ASSERT_EQ(report["warnings"].size(), 2u);
+    EXPECT_EQ(report["warnings"][0]["line"], 4);
+    EXPECT_EQ(report["warnings"][1]["line"], 20);
+    EXPECT_EQ(report["warnings"][1]["message"].get<std::string>().substr(0, 7), "\"[dof]\"");
+}
+
+TEST_F(OstrevaneCommand, CheckJsonWritesNamesAsEscapedBytesInByteOrder) {
+    Write("odd.ini", "[Shake]\n"
+                     "quote\"d=1\n"
+                     "back\\slash=2\n"
+                     "tab\there=3\n"
+                     "del\x7F=4\n"
+                     "caf\xC3\xA9=5\n"
+                     "\xFF=6\n"
+                     "a/b=7\n"
+                     "B=8\n");
+    const Outcome outcome = Ostrevane({"check", "--json", "odd.ini"});
+    const std::string& json = outcome.out;
+    for (const char* escaped :
+         {"\"quote\\\"d\": 1", "\"back\\\\slash\": 2", "\"tab\\u0009here\": 3", "\"del\\u007F\": 4",
+          "\"caf\\u00C3\\u00A9\": 5", "\"\\u00FF\": 6", "\"a/b\": 7"}) {
+        EXPECT_NE(json.find(escaped), std::string::npos) << escaped << "\n" << json;
+    }
+    // Byte order: capitals before lower case, bytes above 0x7F last.
+    EXPECT_LT(json.find("\"B\""), json.find("\"a/b\""));
+    EXPECT_LT(json.find("\"caf\\u00C3"), json.find("\"tab"));
+    EXPECT_LT(json.find("\"tab"), json.find("\"\\u00FF\""));
+    // Every byte above 0x7F became one code point, so the whole report is valid JSON.
+    const nlohmann::json report = nlohmann::json::parse(json);
+    EXPECT_EQ(report["dictionary"]["caf\xC3\x83\xC2\xA9"], 5);
+    EXPECT_EQ(report["entries"], 8);
+}
+
+// --- default ----------------------------------------------------------------------------
+
+TEST_F(OstrevaneCommand, DefaultIsThePlugInsOwnFileByteForByte) {
+    WriteDefaultSettings();
+    const std::string pluginFile = Read(SettingsPath);
+    const Outcome lf = Ostrevane({"default"});
+    EXPECT_EQ(lf.status, 0);
+    EXPECT_EQ(lf.out, pluginFile);
+    EXPECT_EQ(lf.out.size(), 154627u);
+
+    const Outcome crlf = Ostrevane({"default", "--crlf"});
+    EXPECT_EQ(crlf.out.size(), 154881u);
+    EXPECT_EQ(crlf.out, DefaultFile("\r\n"));
+    EXPECT_EQ(ParseSettings(crlf.out).swap, ParseSettings(pluginFile).swap);
+}
+
+TEST_F(OstrevaneCommand, DefaultNeverOverwritesWithoutForceAndLeavesNoTemporaryFile) {
+    Write("mine.ini", "my own settings\n");
+    const Outcome refused = Ostrevane({"default", "-o", "mine.ini"});
+    EXPECT_EQ(refused.status, 2);
+    EXPECT_NE(refused.err.find("already exists (add --force to replace it)"), std::string::npos);
+    EXPECT_EQ(Read("mine.ini"), "my own settings\n");
+
+    const Outcome forced = Ostrevane({"default", "--crlf", "-o", "mine.ini", "--force"});
+    EXPECT_EQ(forced.status, 0);
+    EXPECT_EQ(Read("mine.ini"), DefaultFile("\r\n"));
+
+    EXPECT_EQ(Ostrevane({"default", "-o", "no/such/folder/x.ini"}).status, 2);
+    EXPECT_EQ(Ostrevane({"default", "--force"}).status, 2); // --force needs -o
+    std::vector<std::string> left;
+    for (const auto& entry : fs::directory_iterator("."))
+        left.push_back(entry.path().filename().string());
+    EXPECT_EQ(left, std::vector<std::string>{"mine.ini"});
+}
+
+// --- hash -------------------------------------------------------------------------------
+
+TEST(OstrevaneHash, PrintsDictionaryLinesTheLoaderReadsBack) {
+    const Outcome outcome = Ostrevane({"hash", "sky_diving_shake", "family5_drug_trip_shake"});
+    EXPECT_EQ(outcome.status, 0);
+    EXPECT_EQ(outcome.out, "sky_diving_shake=0x7DC36678\n"
+                           "family5_drug_trip_shake=0x643E2FFB\n");
+
+    // A ";" ends a value, never a key: the line reads back under the whole name.
+    const std::string odd = Ostrevane({"hash", "odd;name"}).out;
+    const NameToHash read = ParseSettings("[Shake]\n" + odd).dictionary;
+    ASSERT_EQ(read.count("odd;name"), 1u) << odd;
+    EXPECT_EQ(HexHashOf(read.at("odd;name")), odd.substr(odd.find('=') + 1, 10));
+
+    // Each readable shake name of the default file carries the hash of its own bytes.
+    for (size_t line = 14; line < 14 + 38; ++line) {
+        const std::string_view entry = DefaultSettingsLines[line];
+        const std::string name(entry.substr(0, entry.find('=')));
+        EXPECT_EQ(Ostrevane({"hash", name}).out, std::string(entry) + "\n");
+    }
+}
+
+TEST(OstrevaneHash, RefusesNamesNoDictionaryLineCanHold) {
+    const Outcome outcome = Ostrevane({"hash", "a=b", " lead", "trail\t", "[x]", "fine"});
+    EXPECT_EQ(outcome.status, 2);
+    EXPECT_EQ(outcome.out.substr(0, 7), "fine=0x");
+    EXPECT_EQ(std::count(outcome.out.begin(), outcome.out.end(), '\n'), 1);
+    for (const char* said : {"\"a=b\" holds \"=\"", "\" lead\" starts or ends with a blank",
+                             "\"trail\\x09\" starts or ends", "\"[x]\" starts with \"[\""}) {
+        EXPECT_NE(outcome.err.find(said), std::string::npos) << said << "\n" << outcome.err;
+    }
+}
+
+// --- swap -------------------------------------------------------------------------------
+
+TEST_F(OstrevaneCommand, SwapRewritesTheFileAsTheWalkRewritesMemory) {
+    // The swap tests' case of a store that changes the next window: two chained pairs.
+    Write("chain.ini", "[Shake]\na=0x04030201\nb=0x05040302\nc=0x05050403\nd=0x0A0B0C0D\n"
+                       "[Settings]\noldshake=a\nnewshake=b\noldshakeloop=c\nnewshakeloop=d\n");
+    Write("in.bin", std::string("\x01\x02\x03\x04\x05\x06", 6));
+    const Outcome chained =
+        Ostrevane({"swap", "--apply", "--settings", "chain.ini", "in.bin", "out.bin"});
+    EXPECT_EQ(chained.status, 0) << chained.err;
+    EXPECT_EQ(chained.out, "2 windows rewritten\n");
+    EXPECT_NE(chained.err.find("skipping 2 of the four pairs"), std::string::npos);
+    EXPECT_EQ(Read("out.bin"), std::string("\x02\x0D\x0C\x0B\x0A\x06", 6));
+
+    // A dump with every old hash, some unaligned: the engine's own result, and restore undoes it.
+    Write(SettingsPath, Clean());
+    const SwapSettingsRecord swap = ParseSettings(Clean()).swap;
+    std::string dump(4096, '\x5A');
+    const uint32_t olds[] = {swap.oldShake, swap.oldShakeLoop, swap.oldDof, swap.oldCamera};
+    for (size_t i = 0; i < 4; ++i)
+        std::memcpy(dump.data() + 1 + 1000 * i, &olds[i], 4);
+    Write("dump.bin", dump);
+    Write("swapped.bin", std::string(10000, 'x')); // replaced whole, not overwritten in place
+    const Outcome applied = Ostrevane({"swap", "--apply", "dump.bin", "swapped.bin"});
+    EXPECT_EQ(applied.out, "4 windows rewritten\n");
+    std::string expected = dump;
+    SubstituteReference(reinterpret_cast<uint8_t*>(expected.data()), expected.size(),
+                        ApplyChain(swap));
+    EXPECT_EQ(Read("swapped.bin"), expected);
+    EXPECT_NE(expected, dump);
+
+    EXPECT_EQ(Ostrevane({"swap", "--restore", "swapped.bin", "swapped.bin"}).status, 0);
+    EXPECT_EQ(Read("swapped.bin"), dump);
+}
+
+TEST_F(OstrevaneCommand, SwapFailsCleanlyAndWritesNothing) {
+    Write(SettingsPath, Clean());
+    Write("in.bin", "abcd");
+    fs::create_directory("folder");
+    struct Case {
+        std::vector<std::string> args;
+        const char* says;
+    };
+    const Case cases[] = {
+        {{"swap", "--apply", "missing.bin", "out.bin"}, "missing.bin: no such file"},
+        {{"swap", "--apply", "folder", "out.bin"}, "is a folder"},
+        {{"swap", "--apply", "--settings", "none.ini", "in.bin", "out.bin"},
+         "none.ini: no such file"},
+        {{"swap", "--apply", "in.bin", "no/such/folder/out.bin"}, "cannot be written"},
+        {{"swap", "--apply", "in.bin", "folder"}, "is a folder"},
+        {{"swap", "--apply", "--restore", "in.bin", "out.bin"}, ""},
+        {{"swap", "in.bin", "out.bin"}, ""},
+        {{"swap", "--apply", "in.bin"}, "OUT"},
+    };
+    for (const Case& c : cases) {
+        const Outcome outcome = Ostrevane(c.args);
+        EXPECT_EQ(outcome.status, 2) << c.says;
+        EXPECT_NE(outcome.err.find(c.says), std::string::npos) << c.says << "\n" << outcome.err;
+    }
+    std::set<std::string> left;
+    for (const auto& entry : fs::directory_iterator("."))
+        left.insert(entry.path().filename().string());
+    EXPECT_EQ(left, (std::set<std::string>{"Ostrevane.ini", "in.bin", "folder"}));
+}
+
+// --- the command line -------------------------------------------------------------------
+
+TEST(OstrevaneCommandLine, HelpSucceedsAndMistakesFailWithAMessage) {
+    for (const std::vector<std::string>& help : {std::vector<std::string>{"--help"},
+                                                 {"check", "--help"},
+                                                 {"default", "--help"},
+                                                 {"hash", "--help"},
+                                                 {"swap", "--help"}}) {
+        const Outcome outcome = Ostrevane(help);
+        EXPECT_EQ(outcome.status, 0) << help[0];
+        EXPECT_NE(outcome.out.find("Usage:"), std::string::npos) << help[0];
+    }
+    EXPECT_NE(Ostrevane({"--help"}).out.find("check"), std::string::npos);
+
+    for (const std::vector<std::string>& wrong : {std::vector<std::string>{},
+                                                  {"chek"},
+                                                  {"check", "--jsn"},
+                                                  {"check", "a.ini", "b.ini"},
+                                                  {"hash"},
+                                                  {"default", "-o"}}) {
+        const Outcome outcome = Ostrevane(wrong);
+        EXPECT_EQ(outcome.status, 2) << (wrong.empty() ? "" : wrong.back());
+        EXPECT_FALSE(outcome.err.empty());
+    }
+}

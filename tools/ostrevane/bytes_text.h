@@ -1,0 +1,17 @@
+#pragma once
+// Names in the settings file are byte strings: any byte may stand in them, a byte-order
+// mark or a tab included. These turn them into text a person or a program can read.
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+// For a terminal: printable ASCII as it is, every other byte as \xNN.
+std::string Printable(std::string_view bytes);
+
+// A JSON string literal, quotes included: bytes 0x20-0x7E as they are except `"` and `\`,
+// every other byte as \u00NN, so a name that is not valid UTF-8 still makes valid JSON.
+std::string JsonString(std::string_view bytes);
+
+// "0x7DC36678": how the settings file and the subtitles write a hash.
+std::string HexHash(uint32_t hash);

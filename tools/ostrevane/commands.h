@@ -1,0 +1,34 @@
+#pragma once
+// The four subcommands of ostrevane, each given its parsed command line. Each returns the
+// exit status: kExitOk, kExitWarnings (check only) or kExitFailed.
+
+#include <cstdint>
+#include <iosfwd>
+#include <string>
+#include <string_view>
+#include <vector>
+
+constexpr int kExitOk = 0;
+constexpr int kExitWarnings = 1;
+constexpr int kExitFailed = 2;
+
+// The file the plug-in reads, when no other is named: the game's folder is the current one.
+inline const std::string kDefaultSettingsFile = "Ostrevane.ini";
+
+// Prints what the plug-in reads from `path` and every trap found, as text or as JSON.
+int RunCheck(const std::string& path, bool json, std::ostream& out, std::ostream& err);
+
+// Writes the default settings file to `out`, or to `path` when it is not empty.
+int RunDefault(bool crlf, const std::string& path, bool force, std::ostream& out,
+               std::ostream& err);
+
+// Prints a dictionary line for each name.
+int RunHash(const std::vector<std::string>& names, std::ostream& out, std::ostream& err);
+
+// Runs the apply (or restore) substitution over the bytes of `in`, as one memory region,
+// and writes the result to `outPath`.
+int RunSwap(bool restore, const std::string& settingsPath, const std::string& in,
+            const std::string& outPath, std::ostream& out, std::ostream& err);
+
+// The 32-bit Jenkins one-at-a-time hash of the bytes of `name`, as the game names items.
+uint32_t JenkinsOneAtATime(std::string_view name);

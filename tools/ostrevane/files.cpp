@@ -1,0 +1,90 @@
+#include "tools/ostrevane/files.h"
+
+#include "settings/settings.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <random>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// A name no one else is writing to: the target's name, a random tag, ".tmp".
+fs::path TemporaryBeside(const fs::path& target) {
+    std::random_device random;
+    char tag[16];
+    std::snprintf(tag, sizeof tag, ".%08x.tmp", unsigned(random()));
+    fs::path temporary = target;
+    temporary += tag;
+    return temporary;
+}
+
+} // namespace
+
+bool ReadWholeFile(const std::string& path, std::string& bytes, std::string& problem) {
+    std::error_code error;
+    const fs::file_status status = fs::status(path, error);
+    if (status.type() == fs::file_type::not_found) {
+        problem = "no such file";
+        return false;
+    }
+    if (status.type() == fs::file_type::directory) {
+        problem = "is a folder, not a file";
+        return false;
+    }
+    if (!ReadFileBytes(path, bytes)) {
+        problem = "cannot be read";
+        return false;
+    }
+    return true;
+}
+
+bool WriteWholeFile(const std::string& path, std::string_view bytes, bool replace,
+                    std::string& problem) {
+    const fs::path target(path);
+    std::error_code error;
+    if (!replace && fs::exists(fs::symlink_status(target, error))) {
+        problem = "already exists (add --force to replace it)";
+        return false;
+    }
+    if (fs::is_directory(target, error)) {
+        problem = "is a folder, not a file";
+        return false;
+    }
+    const fs::path temporary = TemporaryBeside(target);
+    {
+        std::ofstream file(temporary, std::ios::binary | std::ios::trunc);
+        if (!file) {
+            problem = "cannot be written (is the folder there, and writable?)";
+            return false;
+        }
+        file.write(bytes.data(), std::streamsize(bytes.size()));
+        file.close();
+        if (!file) {
+            fs::remove(temporary, error);
+            problem = "cannot be written (is the disk full?)";
+            return false;
+        }
+    }
+    // Checked again: the file may have appeared while this one was being written.
+    if (!replace && fs::exists(fs::symlink_status(target, error))) {
+        fs::remove(temporary, error);
+        problem = "already exists (add --force to replace it)";
+        return false;
+    }
+    fs::rename(temporary, target, error);
+    if (error) {
+        problem = "cannot be written: " + error.message();
+        fs::remove(temporary, error);
+        return false;
+    }
+    return true;
+}
+
+std::string FullPath(const std::string& path) {
+    std::error_code error;
+    const fs::path full = fs::absolute(path, error);
+    return error ? path : full.lexically_normal().string();
+}

@@ -1,0 +1,18 @@
+#pragma once
+// Files as the ostrevane command reads and writes them: whole, or not at all.
+
+#include <string>
+#include <string_view>
+
+// Reads the whole file at `path`. On failure returns false and sets `problem` to why,
+// in words for a player ("no such file", "is a folder").
+bool ReadWholeFile(const std::string& path, std::string& bytes, std::string& problem);
+
+// Writes `bytes` to a temporary file beside `path` and renames it over `path`, so `path`
+// is either untouched or complete. Unless `replace`, an existing `path` is kept and the
+// write refused. On failure returns false, sets `problem`, and leaves no temporary file.
+bool WriteWholeFile(const std::string& path, std::string_view bytes, bool replace,
+                    std::string& problem);
+
+// The absolute, tidied form of `path`, for telling a player which file was read.
+std::string FullPath(const std::string& path);

@@ -1,0 +1,34 @@
+#include "settings/settings.h"
+#include "swap/swap.h"
+#include "tools/ostrevane/commands.h"
+#include "tools/ostrevane/files.h"
+
+#include <ostream>
+
+int RunSwap(bool restore, const std::string& settingsPath, const std::string& in,
+            const std::string& outPath, std::ostream& out, std::ostream& err) {
+    std::string settings, bytes, problem;
+    if (!ReadWholeFile(settingsPath, settings, problem)) {
+        err << "ostrevane swap: settings file " << FullPath(settingsPath) << ": " << problem
+            << "\n";
+        return kExitFailed;
+    }
+    if (!ReadWholeFile(in, bytes, problem)) {
+        err << "ostrevane swap: " << FullPath(in) << ": " << problem << "\n";
+        return kExitFailed;
+    }
+    const SwapSettingsRecord swap = ParseSettings(settings).swap;
+    const SubstitutionChain chain = restore ? RestoreChain(swap) : ApplyChain(swap);
+    if (chain.count < 4) {
+        err << "ostrevane swap: skipping " << 4 - chain.count
+            << " of the four pairs, where a name resolves to 0; `ostrevane check` tells which\n";
+    }
+    const size_t rewritten =
+        SubstituteRange(reinterpret_cast<uint8_t*>(bytes.data()), bytes.size(), chain);
+    if (!WriteWholeFile(outPath, bytes, true, problem)) {
+        err << "ostrevane swap: " << FullPath(outPath) << ": " << problem << "\n";
+        return kExitFailed;
+    }
+    out << rewritten << (rewritten == 1 ? " window" : " windows") << " rewritten\n";
+    return kExitOk;
+}
