@@ -1,9 +1,49 @@
 #!/usr/bin/env bash
-# Builds the Windows plug-in and shows what it is made of.
+# Builds the Windows plug-in and shows what a player would see: the real Ostrevane.asi
+# runs in a stand-in game under Wine, from an empty game folder, headless.
+# Usage: tools/demo.sh
 set -euo pipefail
-cd "$(dirname "$0")/.."
-tools/install-deps.sh
-cmake --preset win64 >/dev/null
-cmake --build --preset win64 --target Ostrevane
-echo "Built build/win64/Ostrevane.asi; it imports:"
-x86_64-w64-mingw32-objdump -p build/win64/Ostrevane.asi | grep -E "DLL Name|\?"
+
+root=$(cd "$(dirname "$0")/.." && pwd)
+cd "$root"
+
+if [ -x tools/install-deps.sh ]; then
+    tools/install-deps.sh
+else
+    missing=()
+    for package in cmake g++-mingw-w64-x86-64 wine64 googletest; do
+        dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "ok installed" ||
+            missing+=("$package")
+    done
+    if [ ${#missing[@]} -gt 0 ]; then
+        sudo=""
+        [ "$(id -u)" -eq 0 ] || sudo="sudo"
+        echo "Installing: ${missing[*]}"
+        $sudo apt-get update -qq
+        DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}" >/dev/null
+    fi
+fi
+
+build=$root/build/win64
+mkdir -p "$build"
+log=$build/demo-build.log
+echo "Building the plug-in and the stand-in game (the first build takes a minute or two)..."
+if ! { cmake --preset win64 && cmake --build --preset win64 --target Ostrevane standin_host; } \
+    >"$log" 2>&1; then
+    tail -n 40 "$log"
+    echo "The build failed; the whole log is in $log" >&2
+    exit 1
+fi
+echo "Built $build/Ostrevane.asi"
+
+sh "$root/tests/win32/wine_prefix.sh" "$build/wineprefix"
+
+game=$build/demo-game
+rm -rf "$game"
+mkdir -p "$game"
+cd "$game"
+echo
+WINEPREFIX="$build/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" \
+    wine "$build/tests/win32/standin_host.exe" --demo
+echo
+echo "The settings file the plug-in wrote is in $game"

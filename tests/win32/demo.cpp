@@ -1,0 +1,286 @@
+// `standin_host.exe --demo`: what a player would see, without the game. The real plug-in
+// runs in the stand-in game from an empty game folder; the demonstration prints the
+// subtitles on the game clock, the settings file it wrote, how many item references the
+// swap rewrote in the game's memory and how long the walk took, then the restore.
+#include "tests/win32/host.h"
+
+#include "platform/platform.h"
+#include "settings/settings.h"
+
+#define WIN32_LEAN_AND_MEAN
+#include <windows.h>
+
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <string>
+
+// The settings reader asks Windows which key types a letter.
+int16_t platform::KeyScan(char character) {
+    return VkKeyScanA(character);
+}
+
+// The swap rewrites these values wherever they sit in heap or stack memory, so the
+// demonstration keeps them in its own image, where the walk never looks; and with
+// external linkage, so that the compiler re-reads them after every frame.
+uint32_t demoOld[4];
+uint32_t demoNew[4];
+
+namespace {
+
+constexpr size_t kBlockBytes = size_t(256) << 20;
+constexpr size_t kReferences = 4096;
+constexpr size_t kSlotBytes = kBlockBytes / kReferences;
+constexpr const char* kItemKinds[4] = {"camera shake", "shake loop", "depth of field", "camera"};
+
+std::string Grouped(uint64_t n) {
+    const std::string digits = std::to_string(n);
+    std::string grouped;
+    for (size_t i = 0; i < digits.size(); ++i) {
+        if (i > 0 && (digits.size() - i) % 3 == 0) grouped += ',';
+        grouped += digits[i];
+    }
+    return grouped;
+}
+
+void Say(const char* text) {
+    std::printf("[%8.3f s] %s\n", double(host::NowMs()) / 1000.0, text);
+}
+
+void More(const std::string& text) {
+    std::printf("             %s\n", text.c_str());
+}
+
+uint64_t NextRandom(uint64_t& state) {
+    state ^= state << 13;
+    state ^= state >> 7;
+    state ^= state << 17;
+    return state;
+}
+
+// Counts, over every 4-byte window, the windows holding each of `values`.
+void CountWindows(const uint8_t* block, const uint32_t* values, size_t (&counts)[4]) {
+    std::memset(counts, 0, sizeof counts);
+    for (size_t i = 0; i + 4 <= kBlockBytes; ++i) {
+        uint32_t window;
+        std::memcpy(&window, block + i, 4);
+        for (size_t k = 0; k < 4; ++k)
+            counts[k] += window == values[k] && values[k] != 0;
+    }
+}
+
+size_t Sum(const size_t (&counts)[4]) {
+    return counts[0] + counts[1] + counts[2] + counts[3];
+}
+
+// Game memory as the swap sees it: a block of noise holding `kReferences` references to
+// the four old items, one in each slot, at an odd place as often as not.
+std::unique_ptr<uint8_t[]> MakeGameMemory() {
+    std::unique_ptr<uint8_t[]> block(new uint8_t[kBlockBytes]);
+    uint64_t state = 0x9E3779B97F4A7C15ull;
+    for (size_t i = 0; i < kBlockBytes; i += 8) {
+        const uint64_t noise = NextRandom(state);
+        std::memcpy(block.get() + i, &noise, 8);
+    }
+    // Noise that happens to spell an item would be swapped too and spoil the count.
+    const uint32_t* lists[2] = {demoOld, demoNew};
+    for (const uint32_t* values : lists) {
+        for (size_t i = 0; i + 4 <= kBlockBytes; ++i) {
+            uint32_t window;
+            std::memcpy(&window, block.get() + i, 4);
+            for (size_t k = 0; k < 4; ++k) {
+                if (window == values[k]) block[i] ^= 0x55;
+            }
+        }
+    }
+    for (size_t slot = 0; slot < kReferences; ++slot) {
+        const size_t item = slot % 4;
+        if (demoOld[item] == 0) continue;
+        const size_t offset = slot * kSlotBytes + NextRandom(state) % (kSlotBytes - 8);
+        std::memcpy(block.get() + offset, &demoOld[item], 4);
+    }
+    return block;
+}
+
+// The bytes of memory the swap walks: committed, private, read-write or write-copy.
+uint64_t PrivateWritableBytes() {
+    SYSTEM_INFO system;
+    GetSystemInfo(&system);
+    uint64_t total = 0;
+    auto* address = static_cast<uint8_t*>(system.lpMinimumApplicationAddress);
+    MEMORY_BASIC_INFORMATION region;
+    while (address < system.lpMaximumApplicationAddress &&
+           VirtualQuery(address, &region, sizeof region) != 0) {
+        if (region.State == MEM_COMMIT && region.Type == MEM_PRIVATE &&
+            (region.Protect == PAGE_READWRITE || region.Protect == PAGE_WRITECOPY)) {
+            total += region.RegionSize;
+        }
+        address += region.RegionSize;
+    }
+    return total;
+}
+
+// Real time of the script's run between two waits: the wait number `nth` (1 = the
+// first) after the last subtitle starting with `text`.
+double SliceSeconds(const char* text, int nth) {
+    const auto events = host::Events();
+    size_t i = events.size();
+    while (i > 0 && !(events[i - 1].kind == kStandInSubtitle &&
+                      std::strncmp(events[i - 1].text, text, std::strlen(text)) == 0)) {
+        --i;
+    }
+    for (; i < events.size(); ++i) {
+        if (events[i].kind == kStandInWait && --nth == 0)
+            return double(events[i].sliceMicros) / 1e6;
+    }
+    return 0;
+}
+
+void ShowNewSubtitles(size_t& shown) {
+    const auto subtitles = host::Subtitles();
+    for (; shown < subtitles.size(); ++shown) {
+        std::printf("[%8.3f s] Subtitle: \"%s\"\n", double(subtitles[shown].shownAtMs) / 1000.0,
+                    subtitles[shown].text.c_str());
+    }
+}
+
+void ExplainSettings(const ParsedSettings& settings) {
+    More("It swaps, by name and hash, as the settings file says:");
+    const SettingKey keys[4][2] = {{kOldShake, kNewShake},
+                                   {kOldShakeLoop, kNewShakeLoop},
+                                   {kOldDof, kNewDof},
+                                   {kOldCamera, kNewCamera}};
+    for (size_t k = 0; k < 4; ++k) {
+        char line[200];
+        std::snprintf(line, sizeof line, "  %-15s %s (%08X)  ->  %s (%08X)", kItemKinds[k],
+                      settings.values[keys[k][0]].c_str(), demoOld[k],
+                      settings.values[keys[k][1]].c_str(), demoNew[k]);
+        More(line);
+    }
+    More("Toggle key: " + settings.values[kModActivateKey] + ".");
+}
+
+int RunDemo() {
+    host::Start();
+    std::printf("Ostrevane demonstration\n"
+                "=======================\n"
+                "The real plug-in, Ostrevane.asi, runs here in a stand-in game under Wine. A\n"
+                "stand-in script hook runs the plug-in's script once a frame, about 60 frames a\n"
+                "second, and prints what the game would put on screen, stamped with the game\n"
+                "clock. That clock only counts frames, so the waits pass in a moment; the times\n"
+                "given for the memory walk are real.\n\n");
+    std::printf("Game folder: %s\n", std::filesystem::current_path().string().c_str());
+    const bool hadSettings = std::filesystem::exists("Ostrevane.ini");
+    std::printf("%s\n\n", hadSettings
+                              ? "  It already holds an Ostrevane.ini: the plug-in will use it."
+                              : "  It holds no Ostrevane.ini yet.");
+
+    void* plugin = host::LoadPlugin();
+    if (!plugin) return 1;
+    Say("The game loads Ostrevane.asi; the plug-in registers its script with the hook.");
+    host::RunFrames(1);
+    Say("The script starts and reads its settings file.");
+    const std::string file = host::ReadBytes("Ostrevane.ini");
+    if (!hadSettings && file.empty()) More("No Ostrevane.ini was written: nothing to swap.");
+    ParsedSettings settings = ParseSettings(file);
+    if (!hadSettings && !file.empty()) {
+        size_t lines = 0;
+        for (char c : file)
+            lines += c == '\n';
+        More("There was none, so the plug-in wrote the default one: Ostrevane.ini, " +
+             Grouped(file.size()) + " bytes,");
+        More(Grouped(lines) + " lines, " + Grouped(settings.dictionary.size()) +
+             " named camera items.");
+    }
+    const SwapSettingsRecord& swap = settings.swap;
+    const uint32_t olds[4] = {swap.oldShake, swap.oldShakeLoop, swap.oldDof, swap.oldCamera};
+    const uint32_t news[4] = {swap.newShake, swap.newShakeLoop, swap.newDof, swap.newCamera};
+    std::memcpy(demoOld, olds, sizeof olds);
+    std::memcpy(demoNew, news, sizeof news);
+    ExplainSettings(settings);
+    const int key = swap.activationKey;
+    const std::string keyName = settings.values[kModActivateKey];
+    settings = {}; // its hashes would be swapped along with the game's
+
+    std::unique_ptr<uint8_t[]> block = MakeGameMemory();
+    size_t counts[4];
+    CountWindows(block.get(), demoOld, counts);
+    const size_t planted = Sum(counts);
+    More("The game's memory now holds " + Grouped(planted) + " references to the four old items,");
+    More("scattered through a block of " + Grouped(kBlockBytes >> 20) + " MiB.");
+    std::printf("\n");
+
+    host::RunFor(1000);
+    size_t shown = 0;
+    const uint64_t pressedAt = host::NowMs() + host::kFrameMs;
+    host::KeyDown(key);
+    host::RunFrames(1);
+    host::KeyUp(key);
+    Say(("The player presses " + keyName + ".").c_str());
+    ShowNewSubtitles(shown);
+    host::RunUntil(pressedAt + 12000 - host::kFrameMs);
+    ShowNewSubtitles(shown);
+    More("(hashIndex: how many named items the settings file lists. Old and New: the");
+    More("items' hashes, for the shake, the shake loop, the depth of field and the camera.");
+    More("Each subtitle stays five seconds; they come four seconds apart.)");
+    const double walkedBytes = double(PrivateWritableBytes());
+    host::RunFrames(1);
+    size_t nowNew[4], stillOld[4];
+    CountWindows(block.get(), demoNew, nowNew);
+    CountWindows(block.get(), demoOld, stillOld);
+    const double applySeconds = SliceSeconds("New:", 2);
+    Say(("Swap: the plug-in rewrote " + Grouped(Sum(nowNew)) + " of the " + Grouped(planted) +
+         " references; " + Grouped(Sum(stillOld)) + " still name an old item.")
+            .c_str());
+    char line[200];
+    std::snprintf(line, sizeof line,
+                  "The memory walk took %.3f s of real time over %.1f MB of private", applySeconds,
+                  walkedBytes / 1e6);
+    More(line);
+    std::snprintf(line, sizeof line, "writable memory: %.0f MB/s.",
+                  walkedBytes / 1e6 / applySeconds);
+    More(line);
+    More("From now on the game uses the new items.");
+    std::printf("\n");
+
+    host::RunFor(3000);
+    host::KeyDown(key);
+    host::RunFrames(1);
+    host::KeyUp(key);
+    Say(("The player presses " + keyName + " again.").c_str());
+    size_t backToOld[4], leftNew[4];
+    CountWindows(block.get(), demoOld, backToOld);
+    CountWindows(block.get(), demoNew, leftNew);
+    const double restoreSeconds = SliceSeconds("Mod Disabled", 1);
+    Say(("Restore: " + Grouped(Sum(backToOld)) + " of the " + Grouped(planted) +
+         " references name the old items again; " + Grouped(Sum(leftNew)) + " a new one.")
+            .c_str());
+    std::snprintf(line, sizeof line, "The memory walk took %.3f s of real time: %.0f MB/s.",
+                  restoreSeconds, walkedBytes / 1e6 / restoreSeconds);
+    More(line);
+    ShowNewSubtitles(shown);
+    host::RunFor(5000);
+    std::printf("\n");
+
+    const bool unloaded = host::UnloadPlugin(plugin);
+    const bool unregistered = !host::EventsOfKind(kStandInUnregister).empty();
+    Say(unloaded && unregistered ? "The game unloads the plug-in, which unregisters its script."
+                                 : "The plug-in did not unload cleanly.");
+    if (unloaded && unregistered) More("Memory stays as the last press left it.");
+
+    const bool worked = unloaded && unregistered && Sum(nowNew) == planted && Sum(stillOld) == 0 &&
+                        Sum(backToOld) == planted && Sum(leftNew) == 0;
+    if (!worked) std::printf("\nThe demonstration did not go as it should: see above.\n");
+    return worked ? 0 : 1;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc == 2 && std::strcmp(argv[1], "--demo") == 0) return RunDemo();
+    std::fprintf(stderr,
+                 "usage: standin_host.exe --demo\n"
+                 "Runs Ostrevane.asi, from this program's folder, in a stand-in game whose\n"
+                 "folder is the current folder, and shows what a player would see.\n");
+    return 2;
+}

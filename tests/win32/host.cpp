@@ -1,0 +1,156 @@
+#include "tests/win32/host.h"
+
+#define WIN32_LEAN_AND_MEAN
+#include <windows.h>
+
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+
+namespace host {
+
+namespace {
+
+LONG WINAPI ReportCrash(EXCEPTION_POINTERS* info) {
+    std::fprintf(stderr, "crash: exception %08lX at %p\n", info->ExceptionRecord->ExceptionCode,
+                 info->ExceptionRecord->ExceptionAddress);
+    std::fflush(stderr);
+    TerminateProcess(GetCurrentProcess(), 3);
+    return EXCEPTION_EXECUTE_HANDLER;
+}
+
+void SendKey(int virtualKey, bool up) {
+    Start();
+    INPUT input{};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = WORD(virtualKey);
+    input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+    if (SendInput(1, &input, sizeof input) != 1) {
+        std::fprintf(stderr, "SendInput failed: error %lu\n", GetLastError());
+    }
+}
+
+std::filesystem::path startFolder;
+
+} // namespace
+
+void Start() {
+    static bool started = false;
+    if (started) return;
+    started = true;
+    startFolder = std::filesystem::current_path();
+    // A crashing plug-in must fail its test at once; an error dialog would hang it.
+    SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX);
+    SetUnhandledExceptionFilter(ReportCrash);
+    // The key state is shared by every program on a desktop, and outlives them: on the
+    // default desktop, one test's F8 would toggle another test's plug-in, and a key left
+    // down would toggle the next one's. A desktop of our own keeps the keyboard ours.
+    const std::wstring name = L"ostrevane-" + std::to_wstring(GetCurrentProcessId());
+    HDESK desktop = CreateDesktopW(name.c_str(), nullptr, nullptr, 0, GENERIC_ALL, nullptr);
+    if (!desktop || !SetThreadDesktop(desktop)) {
+        std::fprintf(stderr, "no desktop of our own (error %lu): keys are shared\n",
+                     GetLastError());
+    }
+}
+
+void* LoadPlugin() {
+    Start();
+    const std::filesystem::path path = ProgramFolder() / "Ostrevane.asi";
+    HMODULE module = LoadLibraryW(path.c_str());
+    if (!module) {
+        std::fprintf(stderr, "LoadLibrary(%s) failed: error %lu\n", path.string().c_str(),
+                     GetLastError());
+    }
+    return module;
+}
+
+bool UnloadPlugin(void* module) {
+    if (!FreeLibrary(static_cast<HMODULE>(module))) return false;
+    // Still mapped means someone else holds it: the plug-in has not unloaded.
+    MEMORY_BASIC_INFORMATION info;
+    return VirtualQuery(module, &info, sizeof info) != 0 && info.State == MEM_FREE;
+}
+
+void RunFrames(int count) {
+    Start();
+    for (int i = 0; i < count; ++i)
+        StandInRunFrame(kFrameMs);
+}
+
+void RunFor(uint64_t milliseconds) {
+    RunUntil(StandInNowMs() + milliseconds);
+}
+
+void RunUntil(uint64_t milliseconds) {
+    Start();
+    while (StandInNowMs() < milliseconds)
+        StandInRunFrame(kFrameMs);
+}
+
+uint64_t NowMs() {
+    return StandInNowMs();
+}
+
+void KeyDown(int virtualKey) {
+    SendKey(virtualKey, false);
+}
+
+void KeyUp(int virtualKey) {
+    SendKey(virtualKey, true);
+}
+
+void Tap(int virtualKey) {
+    KeyDown(virtualKey);
+    RunFrames(1);
+    KeyUp(virtualKey);
+    RunFrames(1);
+}
+
+std::vector<StandInEvent> Events() {
+    std::vector<StandInEvent> events(StandInEventCount());
+    for (size_t i = 0; i < events.size(); ++i)
+        StandInGetEvent(i, &events[i]);
+    return events;
+}
+
+std::vector<StandInEvent> EventsOfKind(StandInEventKind kind) {
+    std::vector<StandInEvent> found;
+    for (const StandInEvent& event : Events()) {
+        if (event.kind == kind) found.push_back(event);
+    }
+    return found;
+}
+
+std::vector<Subtitle> Subtitles() {
+    std::vector<Subtitle> subtitles;
+    for (const StandInEvent& event : EventsOfKind(kStandInSubtitle)) {
+        subtitles.push_back({event.virtualMs, event.text, event.durationMs});
+    }
+    return subtitles;
+}
+
+std::filesystem::path EnterFreshFolder(const std::string& name) {
+    Start();
+    const std::filesystem::path folder = startFolder / name;
+    std::filesystem::remove_all(folder);
+    std::filesystem::create_directories(folder);
+    std::filesystem::current_path(folder);
+    return folder;
+}
+
+std::filesystem::path ProgramFolder() {
+    wchar_t path[MAX_PATH];
+    const DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
+    return std::filesystem::path(std::wstring(path, length)).parent_path();
+}
+
+std::string ReadBytes(const std::filesystem::path& path) {
+    std::ifstream file(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+}
+
+void WriteBytes(const std::filesystem::path& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+}
+
+} // namespace host

@@ -1,0 +1,71 @@
+#pragma once
+// The stand-in game: loads the real plug-in from its own folder, beside the stand-in
+// hook, runs game frames on a virtual clock and presses keys through Windows' own input,
+// as a player would. Everything here runs on the program's main thread.
+
+#include "tests/win32/standin_hook.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace host {
+
+// A frame of the game at about sixty frames a second.
+constexpr uint32_t kFrameMs = 16;
+constexpr int kF8 = 0x77;
+
+// Gives this process a keyboard of its own and turns a crash into a message and an exit
+// code instead of a dialog. Every function below calls it first; calling it again does
+// nothing.
+void Start();
+
+// Loads Ostrevane.asi from this program's folder; the plug-in registers its script with
+// the hook while it loads. Returns the module, or nullptr after printing why it failed.
+void* LoadPlugin();
+// Unloads the plug-in; the plug-in unregisters its script while it unloads. False when
+// the module stays loaded.
+bool UnloadPlugin(void* module);
+
+// Runs `count` frames.
+void RunFrames(int count);
+// Runs frames until the game clock has moved on by at least `milliseconds`.
+void RunFor(uint64_t milliseconds);
+// Runs frames until the game clock reads at least `milliseconds`.
+void RunUntil(uint64_t milliseconds);
+// The game clock in milliseconds.
+uint64_t NowMs();
+
+// Sends a key-down (or key-up) of the key with this virtual-key code; the plug-in sees it
+// at its next poll.
+void KeyDown(int virtualKey);
+void KeyUp(int virtualKey);
+// Down for one frame, then up for one frame.
+void Tap(int virtualKey);
+
+// Everything the hook recorded since the start or the last StandInClearEvents.
+std::vector<StandInEvent> Events();
+// The recorded events of one kind, in order.
+std::vector<StandInEvent> EventsOfKind(StandInEventKind kind);
+
+struct Subtitle {
+    uint64_t shownAtMs;
+    std::string text;
+    uint32_t durationMs;
+};
+// The subtitles the game put on screen, in order.
+std::vector<Subtitle> Subtitles();
+
+// Makes an empty folder `name` under the folder the program started in and makes it the
+// current folder, where the plug-in keeps its settings file.
+std::filesystem::path EnterFreshFolder(const std::string& name);
+// The folder this program, the stand-in hook and the plug-in are in.
+std::filesystem::path ProgramFolder();
+
+// The whole file as bytes; empty when it does not open.
+std::string ReadBytes(const std::filesystem::path& path);
+// Replaces the file with exactly these bytes.
+void WriteBytes(const std::filesystem::path& path, const std::string& bytes);
+
+} // namespace host
