@@ -35,8 +35,19 @@ using SubstituteFunction = size_t (*)(uint8_t* begin, size_t size,
 // The plain byte-by-byte engine: obviously right, and the oracle for faster ones.
 size_t SubstituteReference(uint8_t* begin, size_t size, const SubstitutionChain& chain);
 
-// The engine the walk uses.
+// Vector engines with the reference's exact result: a byte-pair filter finds the windows
+// that may match, the chain confirms them. They read nothing outside the range.
+size_t SubstituteSse2(uint8_t* begin, size_t size, const SubstitutionChain& chain);
+// Only on a CPU where CpuHasAvx2() holds.
+size_t SubstituteAvx2(uint8_t* begin, size_t size, const SubstitutionChain& chain);
+
+// Whether this CPU, and the operating system, can run AVX2 code.
+bool CpuHasAvx2();
+
+// The engine the walk uses: AVX2 where the CPU has it, SSE2 otherwise; chosen once.
 size_t SubstituteRange(uint8_t* begin, size_t size, const SubstitutionChain& chain);
+// "AVX2" or "SSE2": the engine SubstituteRange runs.
+const char* SubstituteEngineName();
 
 struct WalkResult {
     size_t regionsScanned = 0;

@@ -1,0 +1,95 @@
+#pragma once
+// What the SSE2 and AVX2 engines share: the pairs held in the engine's own frame, the
+// exact chain on one window, and the choice of the two needle bytes the vector filter
+// looks for. Only swap/substitute_*.cpp include this.
+
+#include "swap/swap.h"
+
+#include <bit>
+#include <cstring>
+
+// Software prefetch distance ahead of the filter. Without it the filter reaches about half
+// its speed when the game's memory comes from DRAM rather than cache.
+constexpr size_t kPrefetchDistance = 2048;
+
+// One filter step reads 64 + 3 bytes. Exact compares decide the 64 windows starting in it.
+// The byte-pair filter looks for each needle's first filter byte at 64 offsets; that byte
+// is at most the third of its window, so the step decides the first 62 windows.
+constexpr size_t kBlockBytes = 64 + 3;
+constexpr size_t kExactWindows = 64;
+constexpr size_t kPairWindows = 62;
+
+// When the byte-pair filter keeps raising windows that then do not match (needle bytes that
+// are common in this memory), the engines switch to exact 32-bit compares for a stretch,
+// then try the cheaper filter again.
+constexpr unsigned kDenseMisses = 8;        // misses within one probe stretch that trigger
+constexpr size_t kProbeStretch = 4096;      // bytes the byte-pair filter gets per try
+constexpr size_t kExactStretch = 64 * 1024; // bytes of exact compares before the next try
+
+// The pairs copied into the engine's frame before the first store, since the caller's
+// chain may itself lie in the memory being rewritten.
+struct ChainCopy {
+    uint32_t from[4] = {};
+    uint32_t to[4] = {};
+    size_t count = 0;
+};
+
+// Copies at most four pairs of `chain`.
+ChainCopy CopyChain(const SubstitutionChain& chain);
+
+// The two byte positions (0..3, first < second) of `needle` that are least likely to turn
+// up together in game memory: zero, 0xFF and small values are avoided where possible.
+struct FilterBytes {
+    unsigned first;
+    unsigned second;
+};
+FilterBytes ChooseFilterBytes(uint32_t needle);
+
+// Runs the chain on the window at `at`, exactly as the reference engine does. Returns
+// whether it stored.
+inline bool RewriteWindow(uint8_t* at, const ChainCopy& chain) {
+    uint32_t value;
+    std::memcpy(&value, at, 4);
+    bool stored = false;
+    for (size_t p = 0; p < chain.count; ++p) {
+        if (value == chain.from[p]) {
+            value = chain.to[p];
+            stored = true;
+        }
+    }
+    if (stored) std::memcpy(at, &value, 4);
+    return stored;
+}
+
+// Where a stretch of `length` bytes from `i` ends, clipped to `end`; `end` once i is past it.
+inline size_t StretchEnd(size_t i, size_t length, size_t end) {
+    return i < end && end - i > length ? i + length : end;
+}
+
+// Confirms the filter's candidates (bit k: the window at `block` + k) in order. Returns the
+// offset from `block` where scanning resumes: just past the first window rewritten, because
+// that store changed what the next three windows read and the filter's verdict on them is
+// stale; otherwise `windows`, the number the filter decided. Counts stores in `rewritten`,
+// false alarms in `misses`.
+inline size_t RewriteCandidates(uint8_t* block, uint64_t candidates, size_t windows,
+                                const ChainCopy& chain, size_t& rewritten, unsigned& misses) {
+    while (candidates != 0) {
+        const size_t k = static_cast<size_t>(std::countr_zero(candidates));
+        if (RewriteWindow(block + k, chain)) {
+            ++rewritten;
+            return k + 1;
+        }
+        ++misses;
+        candidates &= candidates - 1;
+    }
+    return windows;
+}
+
+// The windows from `i` on that no full filter block reaches, one at a time; the last
+// window starts at size - 4. Returns the number rewritten.
+inline size_t RewriteTail(uint8_t* begin, size_t i, size_t size, const ChainCopy& chain) {
+    size_t rewritten = 0;
+    for (; i + 4 <= size; ++i)
+        rewritten += RewriteWindow(begin + i, chain);
+    return rewritten;
+}

@@ -1,0 +1,316 @@
+// The vector engines against the byte-by-byte reference: the same bytes and the same count
+// on every input, and never a read outside the range.
+#include "swap/swap.h"
+#include "swap/vector_engine.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/mman.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstring>
+#include <new>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+
+struct Engine {
+    const char* name;
+    SubstituteFunction substitute;
+};
+
+std::string EngineName(const testing::TestParamInfo<Engine>& info) {
+    return info.param.name;
+}
+
+SubstitutionChain Chain(std::initializer_list<HashPair> pairs) {
+    SubstitutionChain chain;
+    for (const HashPair& pair : pairs)
+        chain.pairs[chain.count++] = pair;
+    return chain;
+}
+
+void Put(uint8_t* at, uint32_t value) {
+    std::memcpy(at, &value, 4);
+}
+
+// Fills `size` bytes with `hash` over and over.
+void FillWithHash(uint8_t* bytes, size_t size, uint32_t hash) {
+    Put(bytes, hash);
+    for (size_t filled = 4; filled < size; filled *= 2) {
+        std::memcpy(bytes + filled, bytes, std::min(filled, size - filled));
+    }
+}
+
+// Runs the reference and `engine` on copies of `memory`, placed `misalign` bytes past a
+// 64-byte boundary, and reports the first difference. Around the range lie the chain's own
+// old hashes, so a window the engine should not have looked at gets rewritten and shows.
+void ExpectSameAsReference(const Engine& engine, const Bytes& memory,
+                           const SubstitutionChain& chain, size_t misalign = 0) {
+    Bytes expected = memory;
+    const size_t expectedCount = SubstituteReference(expected.data(), expected.size(), chain);
+
+    constexpr size_t kArena = 128 * 1024;
+    alignas(64) static uint8_t arena[kArena];
+    alignas(64) static uint8_t around[kArena];
+    ASSERT_LE(misalign + memory.size(), kArena / 2);
+    FillWithHash(around, kArena, chain.count > 0 ? chain.pairs[0].from : 0xA5A5A5A5);
+    std::memcpy(arena, around, kArena);
+    uint8_t* actual = arena + misalign;
+    if (!memory.empty()) std::memcpy(actual, memory.data(), memory.size());
+    const size_t count = engine.substitute(actual, memory.size(), chain);
+
+    EXPECT_EQ(count, expectedCount) << "size " << memory.size() << ", misaligned by " << misalign;
+    for (size_t i = 0; i < memory.size(); ++i) {
+        if (actual[i] != expected[i]) {
+            ADD_FAILURE() << "first difference at offset " << i << " of " << memory.size() << ": "
+                          << int{actual[i]} << " instead of " << int{expected[i]};
+            return;
+        }
+    }
+    const size_t end = misalign + memory.size();
+    EXPECT_TRUE(std::memcmp(arena, around, misalign) == 0 &&
+                std::memcmp(arena + end, around + end, kArena - end) == 0)
+        << "stored outside the range";
+}
+
+// Needles of the shapes that trip filters and restarts up.
+SubstitutionChain RandomChain(std::mt19937& random) {
+    auto hash = [&] { return static_cast<uint32_t>(random()); };
+    // Hashes whose bytes are mostly 00 and FF, the commonest bytes in game memory.
+    auto plain = [&] {
+        uint32_t value = 0;
+        for (int k = 0; k < 4; ++k) {
+            const uint32_t pick = random() % 4;
+            const uint32_t byte = pick == 0 ? 0xFF : pick == 1 ? random() % 256 : 0;
+            value |= byte << (8 * k);
+        }
+        return value == 0 ? 0x00000100u : value;
+    };
+    SubstitutionChain chain;
+    chain.count = random() % 5;
+    for (size_t p = 0; p < chain.count; ++p)
+        chain.pairs[p] = {hash(), hash()};
+    switch (random() % 7) {
+    case 0:
+        break;
+    case 1: // chained: what one pair writes, the next one rewrites
+        for (size_t p = 1; p < chain.count; ++p)
+            chain.pairs[p].from = chain.pairs[p - 1].to;
+        break;
+    case 2: // a pair that writes what it found
+        if (chain.count > 0) chain.pairs[random() % chain.count].to = chain.pairs[0].from;
+        if (chain.count > 0) chain.pairs[0].to = chain.pairs[0].from;
+        break;
+    case 3: // the same old hash twice
+        if (chain.count > 1) chain.pairs[chain.count - 1].from = chain.pairs[0].from;
+        break;
+    case 4:
+        for (size_t p = 0; p < chain.count; ++p)
+            chain.pairs[p] = {plain(), plain()};
+        break;
+    case 5: // a store that completes a match 1 to 3 bytes on
+        for (size_t p = 0; p < chain.count; ++p) {
+            const auto shift = static_cast<unsigned>(8 * (1 + random() % 3));
+            chain.pairs[p].to = (chain.pairs[p].from << shift) | (hash() >> (32 - shift));
+        }
+        break;
+    default: // a store that breaks a match 1 to 3 bytes on, or makes another pair's
+        for (size_t p = 1; p < chain.count; ++p) {
+            const auto shift = static_cast<unsigned>(8 * (1 + random() % 3));
+            chain.pairs[p].from = (chain.pairs[p - 1].to >> shift) | (hash() << (32 - shift));
+        }
+        break;
+    }
+    return chain;
+}
+
+// Memory made of the needles' own bytes and hashes, zero runs and 0xFF runs, so matches,
+// near misses and overlapping matches are common.
+Bytes RandomMemory(std::mt19937& random, const SubstitutionChain& chain, size_t size) {
+    std::vector<uint32_t> hashes = {0, 0xFFFFFFFF, static_cast<uint32_t>(random())};
+    for (size_t p = 0; p < chain.count; ++p) {
+        hashes.push_back(chain.pairs[p].from);
+        hashes.push_back(chain.pairs[p].to);
+    }
+    Bytes memory(size);
+    size_t i = 0;
+    while (i < size) {
+        const uint32_t hash = hashes[random() % hashes.size()];
+        switch (random() % 4) {
+        case 0: // a whole hash
+            for (int k = 0; k < 4 && i < size; ++k)
+                memory[i++] = static_cast<uint8_t>(hash >> (8 * k));
+            break;
+        case 1: // one byte of one
+            memory[i++] = static_cast<uint8_t>(hash >> (8 * (random() % 4)));
+            break;
+        case 2: // a run
+            for (size_t run = random() % 80; run > 0 && i < size; --run)
+                memory[i++] = static_cast<uint8_t>(hash);
+            break;
+        default:
+            memory[i++] = static_cast<uint8_t>(random());
+            break;
+        }
+    }
+    return memory;
+}
+
+class SubstituteEngine : public testing::TestWithParam<Engine> {
+  protected:
+    void SetUp() override {
+        if (GetParam().substitute == SubstituteAvx2 && !CpuHasAvx2()) {
+            GTEST_SKIP() << "this CPU has no AVX2";
+        }
+    }
+    const Engine& engine() const { return GetParam(); }
+};
+
+INSTANTIATE_TEST_SUITE_P(Engines, SubstituteEngine,
+                         testing::Values(Engine{"SSE2", SubstituteSse2},
+                                         Engine{"AVX2", SubstituteAvx2}),
+                         EngineName);
+
+} // namespace
+
+TEST_P(SubstituteEngine, MatchesTheReferenceOnRandomMemoryBuiltFromTheNeedles) {
+    std::mt19937 random(20240611);
+    for (int run = 0; run < 4000 && !HasFailure(); ++run) {
+        const SubstitutionChain chain = RandomChain(random);
+        // Mostly short ranges, where every step and tail boundary is near.
+        const size_t size = run % 4 == 0 ? random() % 4096 : random() % 300;
+        const Bytes memory = RandomMemory(random, chain, size);
+        SCOPED_TRACE("run " + std::to_string(run));
+        ExpectSameAsReference(engine(), memory, chain, random() % 64);
+    }
+}
+
+TEST_P(SubstituteEngine, FindsAHitAtEveryOffsetAroundStepBoundariesAndTheTail) {
+    // Needles with 00 and FF bytes as well as an ordinary hash.
+    const SubstitutionChain chain =
+        Chain({{0x7DC36678, 0x11223344}, {0x0000C05D, 0x5F0E3A9C}, {0xFF00D2E1, 0x01020304}});
+    std::mt19937 random(7);
+    for (size_t size = 0; size <= 200 && !HasFailure(); ++size) {
+        Bytes background(size);
+        for (uint8_t& byte : background)
+            byte = static_cast<uint8_t>(random() % 2 ? 0 : random());
+        ExpectSameAsReference(engine(), background, chain);
+        for (size_t at = 0; at + 4 <= size; ++at) {
+            Bytes memory = background;
+            Put(memory.data() + at, chain.pairs[at % 3].from);
+            SCOPED_TRACE("size " + std::to_string(size) + ", hit at " + std::to_string(at));
+            ExpectSameAsReference(engine(), memory, chain, at % 64);
+            // A second hit that overlaps the first, or follows it closely.
+            const size_t next = at + 1 + random() % 4;
+            if (next + 4 <= size) Put(memory.data() + next, chain.pairs[(at + 1) % 3].from);
+            ExpectSameAsReference(engine(), memory, chain);
+        }
+    }
+    // No range at all.
+    EXPECT_EQ(engine().substitute(nullptr, 0, chain), 0u);
+}
+
+TEST_P(SubstituteEngine, RestartsAfterEveryStoreWhenMatchesAreBackToBack) {
+    // Every window matches until a store breaks the next three: one store in four bytes.
+    Bytes memory(3000, 0x11);
+    ExpectSameAsReference(engine(), memory, Chain({{0x11111111, 0x22111111}}));
+    // A pair that writes what it found stores at every window.
+    ExpectSameAsReference(engine(), memory, Chain({{0x11111111, 0x11111111}}));
+    // Each store creates the next match one byte on, where the filter saw none before it:
+    // 11 22 33 44 44 44 becomes 00 11 22 33 44 44, then 00 00 11 22 33 44, and so on.
+    Bytes cascade = {0x11, 0x22, 0x33};
+    cascade.resize(500, 0x44);
+    ExpectSameAsReference(engine(), cascade, Chain({{0x44332211, 0x33221100}}));
+    ExpectSameAsReference(engine(), cascade, Chain({{0x44332211, 0x33221100}}), 37);
+}
+
+TEST_P(SubstituteEngine, SwitchesToExactComparesWhereCandidatesAreDenseAndBack) {
+    // Every 1.0f has the two bytes the filter picks for a needle one unit above it. Dense
+    // stretches alternate with quiet ones, and real hits lie in both.
+    const SubstitutionChain chain = Chain({{0x3F800001, 0x3F800000}, {0x7DC36678, 0x3F800001}});
+    std::mt19937 random(11);
+    Bytes memory(48 * 1024 + 1234);
+    for (size_t i = 0; i + 4 <= memory.size(); i += 4) {
+        const bool dense = (i / 9000) % 2 == 0;
+        Put(memory.data() + i, dense ? 0x3F800000u : static_cast<uint32_t>(random()));
+    }
+    for (int hit = 0; hit < 300; ++hit) {
+        Put(memory.data() + random() % (memory.size() - 3), hit % 2 ? 0x3F800001 : 0x7DC36678);
+    }
+    ExpectSameAsReference(engine(), memory, chain, 3);
+}
+
+TEST_P(SubstituteEngine, ReadsThePairsOnceBeforeItsFirstStore) {
+    // The pairs themselves lie in the memory being rewritten, after a hit that changes them
+    // if the engine read them late.
+    std::vector<uint8_t> memory(4096, 0);
+    const SubstitutionChain* inside = new (memory.data() + 1024)
+        SubstitutionChain(Chain({{0x7DC36678, 0x3F800001}, {0x3F800001, 0x11223344}}));
+    const SubstitutionChain outside = *inside;
+    Put(memory.data() + 10, 0x7DC36678);
+    Put(memory.data() + 3000, 0x3F800001);
+
+    Bytes expected = memory;
+    SubstituteReference(expected.data(), expected.size(), outside);
+    engine().substitute(memory.data(), memory.size(), *inside);
+    EXPECT_EQ(memory, expected);
+}
+
+TEST_P(SubstituteEngine, NeverReadsOutsideTheRange) {
+    // The range sits right against inaccessible pages, as regions sit against guard pages.
+    const size_t page = static_cast<size_t>(sysconf(_SC_PAGESIZE));
+    auto* pages = static_cast<uint8_t*>(
+        mmap(nullptr, 3 * page, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0));
+    ASSERT_NE(pages, MAP_FAILED);
+    ASSERT_EQ(mprotect(pages, page, PROT_NONE), 0);
+    ASSERT_EQ(mprotect(pages + 2 * page, page, PROT_NONE), 0);
+    uint8_t* const usable = pages + page;
+
+    std::mt19937 random(5);
+    for (int run = 0; run < 600; ++run) {
+        const SubstitutionChain chain = RandomChain(random);
+        const size_t size = run < 300 ? static_cast<size_t>(run) : random() % (page + 1);
+        Bytes memory = RandomMemory(random, chain, size);
+        if (size >= 4 && chain.count > 0) Put(memory.data() + size - 4, chain.pairs[0].from);
+        Bytes expected = memory;
+        const size_t expectedCount = SubstituteReference(expected.data(), size, chain);
+        for (uint8_t* begin : {usable, usable + page - size}) {
+            if (size > 0) std::memcpy(begin, memory.data(), size);
+            EXPECT_EQ(engine().substitute(begin, size, chain), expectedCount) << size;
+            EXPECT_TRUE(std::equal(expected.begin(), expected.end(), begin)) << size;
+        }
+    }
+    munmap(pages, 3 * page);
+}
+
+TEST(SubstituteRange, RunsTheEngineTheCpuSupports) {
+    EXPECT_STREQ(SubstituteEngineName(), CpuHasAvx2() ? "AVX2" : "SSE2");
+    Bytes memory(500, 0);
+    Put(memory.data() + 496, 0x7DC36678);
+    EXPECT_EQ(SubstituteRange(memory.data(), memory.size(), Chain({{0x7DC36678, 1}})), 1u);
+}
+
+TEST(ChooseFilterBytes, AvoidsTheBytesCommonInGameMemory) {
+    struct Case {
+        uint32_t needle;
+        unsigned first, second;
+    };
+    const Case cases[] = {
+        {0x7DC30000, 2, 3}, // low half zero
+        {0x0000C05D, 0, 1}, // high half zero
+        {0xFF00D2E1, 0, 1}, // FF and 00 above
+        {0xA6FF00E7, 0, 3}, // FF and 00 inside
+        {0x01000002, 0, 3}, // small values beat zeros
+    };
+    for (const Case& c : cases) {
+        const FilterBytes bytes = ChooseFilterBytes(c.needle);
+        EXPECT_EQ(bytes.first, c.first) << std::hex << c.needle;
+        EXPECT_EQ(bytes.second, c.second) << std::hex << c.needle;
+    }
+}
