@@ -3,6 +3,9 @@
 // only where there is none.
 #include "tests/win32/game_test.h"
 
+#define WIN32_LEAN_AND_MEAN
+#include <windows.h>
+
 #include <algorithm>
 #include <chrono>
 #include <filesystem>
@@ -93,4 +96,26 @@ TEST_F(SettingsFileWineTest, AMissingFileIsWrittenWithTheDefaultsAndThenRead) {
             "hashIndex: 227", "Old: 7DC36678 | Loop: C1028541 | DOF: 30348053 | Cam: F8160EE8",
             "New: 643E2FFB | Loop: B911BBC5 | DOF: 5C8A08F7 | Cam: 2F0AACD0"}));
     EXPECT_EQ(host::ReadBytes("Ostrevane.ini"), file) << "the defaults were written twice";
+}
+
+TEST_F(SettingsFileWineTest, AFileHeldOpenWithoutSharingKeepsTheLastSettings) {
+    host::WriteBytes("Ostrevane.ini", kPlayersFile);
+    StartPlugin();
+    const std::string edited = "[Settings]\r\nmodactivatekey=F8\r\n";
+    host::WriteBytes("Ostrevane.ini", edited);
+
+    // An editor or a backup tool holds the file and lets nobody else open it.
+    const HANDLE held = CreateFileA("Ostrevane.ini", GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    Press();
+    host::RunFor(12000);
+    CloseHandle(held);
+
+    // The enable could not read the edited file: the settings read at the start stand.
+    EXPECT_EQ(SubtitleTexts(),
+              (std::vector<std::string>{
+                  "hashIndex: 5", "Old: 7DC36678 | Loop: 00000000 | DOF: 30348053 | Cam: 00000000",
+                  "New: 38208C89 | Loop: 00000000 | DOF: 5C8A08F7 | Cam: 00000000"}));
+    EXPECT_EQ(host::ReadBytes("Ostrevane.ini"), edited);
 }
