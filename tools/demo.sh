@@ -7,22 +7,7 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 
-if [ -x tools/install-deps.sh ]; then
-    tools/install-deps.sh
-else
-    missing=()
-    for package in cmake g++-mingw-w64-x86-64 wine64 googletest; do
-        dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "ok installed" ||
-            missing+=("$package")
-    done
-    if [ ${#missing[@]} -gt 0 ]; then
-        sudo=""
-        [ "$(id -u)" -eq 0 ] || sudo="sudo"
-        echo "Installing: ${missing[*]}"
-        $sudo apt-get update -qq
-        DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}" >/dev/null
-    fi
-fi
+tools/install-deps.sh
 
 build=$root/build/win64
 mkdir -p "$build"
