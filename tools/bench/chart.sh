@@ -26,10 +26,10 @@ set yrange [0:*]
 stats "$csv" using 2 nooutput
 set xrange [-0.6:STATS_records - 0.4]
 set grid ytics
+figure(v) = sprintf(v < 1 ? "%.2f" : "%.1f", v)
 # Bars, then each bar's figure above it.
-plot for [column=2:5] "$csv" using column:xtic(1), \
-     for [column=2:5] "$csv" \
-         using (\$0 + (column - 3.5) * 0.9 / 5):column:(sprintf("%.1f", column(column))) \
+plot for [c=2:5] "$csv" using c:xtic(1), \
+     for [c=2:5] "$csv" using (\$0 + (c - 3.5) * 0.9 / 5):c:(figure(column(c))) \
          with labels offset 0,0.7 font ",9" notitle
 PLOT
 echo "wrote $png"
