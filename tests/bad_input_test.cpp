@@ -22,11 +22,10 @@ namespace {
 const std::string kGoodFile = "[Settings]\nmodactivatekey=K\noldshake=a\nnewshake=b\n"
                               "[Shake]\na=0x11111111\nb=0x22222222\n";
 
-class BadInputTest : public GameFolderTest {
+class BadInputTest : public GameSessionTest {
   protected:
     void SetUp() override {
-        GameFolderTest::SetUp();
-        standin::Reset();
+        GameSessionTest::SetUp();
         WriteSettings(kGoodFile);
         LoadSettings();
         ASSERT_EQ(SwapSettings.newShake, 0x22222222u);

@@ -3,6 +3,7 @@
 #include "settings/settings.h"
 
 #include "tests/game_folder.h"
+#include "tools/name_hash.h"
 
 #include <gtest/gtest.h>
 
@@ -246,19 +247,6 @@ constexpr std::string_view kCamera38Comment =
     "AimSensitivityScalingLimits x= 0.35 y= 1.65 "
     "MaxDurationForMultiplayerViewModeActivation value= 500";
 
-// The game's hash of a readable name: Jenkins one-at-a-time over its bytes.
-uint32_t OneAtATime(std::string_view name) {
-    uint32_t hash = 0;
-    for (unsigned char byte : name) {
-        hash += byte;
-        hash += hash << 10;
-        hash ^= hash >> 6;
-    }
-    hash += hash << 3;
-    hash ^= hash >> 11;
-    hash += hash << 15;
-    return hash;
-}
 
 std::string Hex(uint32_t hash) {
     char text[11];
@@ -283,7 +271,7 @@ std::vector<std::pair<std::string, uint32_t>> ExpectedEntries() {
     std::vector<std::pair<std::string, uint32_t>> entries;
     std::vector<std::string> shakes;
     for (std::string_view name : kReadableShakes) {
-        entries.emplace_back(name, OneAtATime(name));
+        entries.emplace_back(name, NameHash(name));
         shakes.emplace_back(name);
     }
     for (std::string_view name : kHashNamedShakes) {
@@ -458,11 +446,11 @@ TEST_F(DefaultSettingsFileTest, ListsTheShakesWithTheirHashesWithoutComments) {
     ASSERT_EQ(std::size(kReadableShakes), 38u);
     ASSERT_EQ(std::size(kHashNamedShakes), 38u);
     // The two hashes the settings table states outright pin the hash function down.
-    EXPECT_EQ(OneAtATime("sky_diving_shake"), 0x7DC36678u);
-    EXPECT_EQ(OneAtATime("family5_drug_trip_shake"), 0x643E2FFBu);
+    EXPECT_EQ(NameHash("sky_diving_shake"), 0x7DC36678u);
+    EXPECT_EQ(NameHash("family5_drug_trip_shake"), 0x643E2FFBu);
     for (size_t i = 0; i < 38; ++i) {
         const std::string_view name = kReadableShakes[i];
-        EXPECT_EQ(Line(kFirstShake + i), std::string(name) + "=" + Hex(OneAtATime(name)));
+        EXPECT_EQ(Line(kFirstShake + i), std::string(name) + "=" + Hex(NameHash(name)));
         const std::string_view hashed = kHashNamedShakes[i];
         EXPECT_EQ(Line(kFirstShake + 38 + i),
                   std::string(hashed) + "=0x" + std::string(hashed.substr(5)));
@@ -632,14 +620,8 @@ TEST_F(DefaultSettingsFileTest, LoadsAsTheWholeDictionaryAndTheDefaultChoices) {
 
 namespace {
 
-class FirstRunTest : public GameFolderTest {
+class FirstRunTest : public GameSessionTest {
   protected:
-    void SetUp() override {
-        GameFolderTest::SetUp();
-        standin::Reset();
-        HashDictionary.clear();
-        SwapSettings = {};
-    }
     static std::string DefaultText() {
         std::string text;
         for (std::string_view line : DefaultSettingsLines)

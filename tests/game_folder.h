@@ -2,6 +2,7 @@
 // Runs each test in an empty folder of its own, as the game runs in its folder, so that
 // the settings file the plug-in reads and writes belongs to that test alone.
 
+#include "platform/standin.h"
 #include "settings/settings.h"
 
 #include <gtest/gtest.h>
@@ -32,4 +33,15 @@ class GameFolderTest : public testing::Test {
 
   private:
     std::filesystem::path previous_, folder_;
+};
+
+// A fresh game session in its own folder: no settings loaded, nothing recorded.
+class GameSessionTest : public GameFolderTest {
+  protected:
+    void SetUp() override {
+        GameFolderTest::SetUp();
+        standin::Reset();
+        HashDictionary.clear();
+        SwapSettings = {};
+    }
 };

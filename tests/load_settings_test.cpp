@@ -7,19 +7,7 @@
 
 namespace fs = std::filesystem;
 
-namespace {
-
-class LoadSettingsTest : public GameFolderTest {
-  protected:
-    void SetUp() override {
-        GameFolderTest::SetUp();
-        standin::Reset();
-        HashDictionary.clear();
-        SwapSettings = {};
-    }
-};
-
-} // namespace
+using LoadSettingsTest = GameSessionTest;
 
 TEST_F(LoadSettingsTest, ReplacesTheDictionaryAndEverySettingOnEachLoad) {
     WriteSettings("[Settings]\r\nmodactivatekey=K\r\noldshake=a\r\nnewshake=b\r\n"

@@ -54,13 +54,10 @@ std::set<uint64_t> Frames(uint64_t first, uint64_t last) {
     return frames;
 }
 
-class ScriptTest : public GameFolderTest {
+class ScriptTest : public GameSessionTest {
   protected:
     void SetUp() override {
-        GameFolderTest::SetUp();
-        standin::Reset();
-        HashDictionary.clear();
-        SwapSettings = {};
+        GameSessionTest::SetUp();
         std::memcpy(memory_.data() + 5, &kSkyDive, 4);
         standin::AddRegion(memory_.data(), memory_.size());
         WriteSettings(kSettings);

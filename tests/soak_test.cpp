@@ -39,10 +39,9 @@ size_t HeapInUse() {
 
 } // namespace
 
-class SoakTest : public GameFolderTest {};
+class SoakTest : public GameSessionTest {};
 
 TEST_F(SoakTest, AThousandTogglesKeepMemoryExactlyAsTheModelPredicts) {
-    standin::Reset();
     std::mt19937 random(7);
     const uint32_t hashes[] = {0x7DC36678, 0x643E2FFB, 0x30348053, 0x5C8A08F7, 0xF8160EE8,
                                0xB911BBC5};

@@ -1,5 +1,7 @@
 #include "layout.h"
 
+#include "tools/name_hash.h"
+
 #include <algorithm>
 #include <set>
 #include <span>
@@ -385,7 +387,7 @@ std::vector<std::string> ShakeLines(const std::vector<Entry>& shakes) {
         }
         readable = !hashName;
         const std::string hash =
-            hashName ? "0x" + shake.name.substr(5) : HashText(OneAtATimeHash(shake.name));
+            hashName ? "0x" + shake.name.substr(5) : HashText(NameHash(shake.name));
         lines.push_back(shake.name + "=" + hash);
     }
     return lines;
@@ -447,18 +449,6 @@ void Append(std::vector<std::string>& lines, const std::vector<std::string>& mor
 
 } // namespace
 
-uint32_t OneAtATimeHash(std::string_view name) {
-    uint32_t hash = 0;
-    for (unsigned char byte : name) {
-        hash += byte;
-        hash += hash << 10;
-        hash ^= hash >> 6;
-    }
-    hash += hash << 3;
-    hash ^= hash >> 11;
-    hash += hash << 15;
-    return hash;
-}
 
 std::vector<std::string> DefaultSettingsText(const Tables& tables) {
     CheckNamesDistinct(tables);

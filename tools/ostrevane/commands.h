@@ -29,6 +29,3 @@ int RunHash(const std::vector<std::string>& names, std::ostream& out, std::ostre
 // and writes the result to `outPath`.
 int RunSwap(bool restore, const std::string& settingsPath, const std::string& in,
             const std::string& outPath, std::ostream& out, std::ostream& err);
-
-// The 32-bit Jenkins one-at-a-time hash of the bytes of `name`, as the game names items.
-uint32_t JenkinsOneAtATime(std::string_view name);

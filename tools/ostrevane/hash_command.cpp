@@ -1,5 +1,6 @@
 #include "tools/ostrevane/bytes_text.h"
 #include "tools/ostrevane/commands.h"
+#include "tools/name_hash.h"
 
 #include <ostream>
 
@@ -20,18 +21,6 @@ std::string_view KeyTrap(std::string_view name) {
 
 } // namespace
 
-uint32_t JenkinsOneAtATime(std::string_view name) {
-    uint32_t hash = 0;
-    for (const unsigned char byte : name) {
-        hash += byte;
-        hash += hash << 10;
-        hash ^= hash >> 6;
-    }
-    hash += hash << 3;
-    hash ^= hash >> 11;
-    hash += hash << 15;
-    return hash;
-}
 
 int RunHash(const std::vector<std::string>& names, std::ostream& out, std::ostream& err) {
     int status = kExitOk;
@@ -43,7 +32,7 @@ int RunHash(const std::vector<std::string>& names, std::ostream& out, std::ostre
             status = kExitFailed;
             continue;
         }
-        out << name << "=" << HexHash(JenkinsOneAtATime(name)) << "\n";
+        out << name << "=" << HexHash(NameHash(name)) << "\n";
     }
     return status;
 }

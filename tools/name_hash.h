@@ -1,0 +1,19 @@
+#pragma once
+// The game's hash of a readable item name: Jenkins' one-at-a-time hash over its bytes.
+// Only the tools compute it; the plug-in takes every hash from the settings file.
+
+#include <cstdint>
+#include <string_view>
+
+inline uint32_t NameHash(std::string_view name) {
+    uint32_t hash = 0;
+    for (const unsigned char byte : name) {
+        hash += byte;
+        hash += hash << 10;
+        hash ^= hash >> 6;
+    }
+    hash += hash << 3;
+    hash ^= hash >> 11;
+    hash += hash << 15;
+    return hash;
+}
