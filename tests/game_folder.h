@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -17,7 +19,8 @@ class GameFolderTest : public testing::Test {
         previous_ = std::filesystem::current_path();
         const auto* test = testing::UnitTest::GetInstance()->current_test_info();
         folder_ = std::filesystem::temp_directory_path() /
-                  ("ostrevane-" + std::string(test->test_suite_name()) + "-" + test->name());
+                  ("ostrevane-" + std::string(test->test_suite_name()) + "-" + test->name() + "-" +
+                   std::to_string(::getpid()));
         std::filesystem::remove_all(folder_);
         std::filesystem::create_directories(folder_);
         std::filesystem::current_path(folder_);
