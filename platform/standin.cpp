@@ -187,7 +187,8 @@ AddressRange ApplicationAddressRange() {
     const State& s = S();
     if (s.rangeSet || s.regions.empty()) return s.range;
     uintptr_t highest = 0;
-    for (const auto& r : s.regions) highest = std::max(highest, r.BaseAddress + r.RegionSize);
+    for (const auto& r : s.regions)
+        highest = std::max(highest, r.BaseAddress + r.RegionSize);
     return {s.regions.front().BaseAddress, highest};
 }
 

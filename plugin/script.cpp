@@ -62,15 +62,19 @@ void ScriptMain() {
         }
         if (swapActive) {
             RestoreSwap();
-            Announce(MessageBuffer, kDisableMessageWaitMs, "%s", "Mod Disabled - Default Shake Restored");
+            Announce(MessageBuffer, kDisableMessageWaitMs, "%s",
+                     "Mod Disabled - Default Shake Restored");
         } else {
             LoadSettings(); // pick up edits made while the game runs
             const SwapSettingsRecord& s = SwapSettings;
-            Announce(MessageBuffer, kEnableMessageGapMs, "hashIndex: %d", int(HashDictionary.size()));
-            Announce(MessageBuffer, kEnableMessageGapMs, "Old: %08X | Loop: %08X | DOF: %08X | Cam: %08X",
-                     s.oldShake, s.oldShakeLoop, s.oldDof, s.oldCamera);
-            Announce(MessageBuffer, kEnableMessageGapMs, "New: %08X | Loop: %08X | DOF: %08X | Cam: %08X",
-                     s.newShake, s.newShakeLoop, s.newDof, s.newCamera);
+            Announce(MessageBuffer, kEnableMessageGapMs, "hashIndex: %d",
+                     int(HashDictionary.size()));
+            Announce(MessageBuffer, kEnableMessageGapMs,
+                     "Old: %08X | Loop: %08X | DOF: %08X | Cam: %08X", s.oldShake, s.oldShakeLoop,
+                     s.oldDof, s.oldCamera);
+            Announce(MessageBuffer, kEnableMessageGapMs,
+                     "New: %08X | Loop: %08X | DOF: %08X | Cam: %08X", s.newShake, s.newShakeLoop,
+                     s.newDof, s.newCamera);
             ApplySwap();
         }
         keyWasDown = true;

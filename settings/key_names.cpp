@@ -7,8 +7,8 @@
 namespace {
 constexpr int kVirtualKeyF1 = 0x70;
 constexpr int kVirtualKeyF5 = 0x74;
-constexpr std::array<std::string_view, 12> kFunctionKeys = {
-    "F1", "F2", "F3", "F4", "F5", "F6", "F7", "F8", "F9", "F10", "F11", "F12"};
+constexpr std::array<std::string_view, 12> kFunctionKeys = {"F1", "F2", "F3", "F4",  "F5",  "F6",
+                                                            "F7", "F8", "F9", "F10", "F11", "F12"};
 } // namespace
 
 int ParseActivationKey(std::string name) {

@@ -3,8 +3,8 @@
 #include <string_view>
 
 const std::array<std::string_view, kSettingKeyCount> SettingKeyNames = {
-    "oldshake", "newshake", "oldshakeloop", "newshakeloop", "olddof",
-    "newdof",   "oldcamera", "newcamera",   "modactivatekey",
+    "oldshake", "newshake",  "oldshakeloop", "newshakeloop",   "olddof",
+    "newdof",   "oldcamera", "newcamera",    "modactivatekey",
 };
 
 namespace {
@@ -117,7 +117,8 @@ ParsedSettings ParseSettings(std::string_view fileBytes, const SettingsLineObser
 uint32_t ParseHash(std::string_view text) {
     size_t i = 0;
     auto isSpace = [](char c) { return c == ' ' || (c >= '\t' && c <= '\r'); };
-    while (i < text.size() && isSpace(text[i])) ++i;
+    while (i < text.size() && isSpace(text[i]))
+        ++i;
     bool negative = false;
     if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
 

@@ -69,13 +69,13 @@ enum class LineKind {
 
 // One line as the loader classified it. Views point into the text being parsed.
 struct SettingsLine {
-    size_t number;         // 1-based, counting line feeds of the text as read
+    size_t number; // 1-based, counting line feeds of the text as read
     LineKind kind;
-    std::string_view text; // the whole line, without its line feed
-    std::string_view key;  // trimmed; set for DictionaryEntry, Setting, UnknownSetting
+    std::string_view text;  // the whole line, without its line feed
+    std::string_view key;   // trimmed; set for DictionaryEntry, Setting, UnknownSetting
     std::string_view value; // trimmed, comment cut off; same kinds as key
-    bool opensDictionary;  // Header only
-    uint32_t hash;         // DictionaryEntry only: the value as the loader read it
+    bool opensDictionary;   // Header only
+    uint32_t hash;          // DictionaryEntry only: the value as the loader read it
 };
 using SettingsLineObserver = std::function<void(const SettingsLine&)>;
 

@@ -29,8 +29,7 @@ SubstitutionChain RestoreChain(const SwapSettingsRecord& settings);
 // Runs the chain over every 4-byte window of [begin, begin + size), one byte apart,
 // storing as it goes, so a store changes what the next three windows read. Returns the
 // number of windows rewritten.
-using SubstituteFunction = size_t (*)(uint8_t* begin, size_t size,
-                                      const SubstitutionChain& chain);
+using SubstituteFunction = size_t (*)(uint8_t* begin, size_t size, const SubstitutionChain& chain);
 
 // The plain byte-by-byte engine: obviously right, and the oracle for faster ones.
 size_t SubstituteReference(uint8_t* begin, size_t size, const SubstitutionChain& chain);

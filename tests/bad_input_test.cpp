@@ -74,7 +74,8 @@ TEST_F(BadInputTest, HugeFilesAndLinesAreReadWhole) {
     std::string file;
     const std::string comment(1023, ';');
     file.reserve(101u << 20);
-    while (file.size() < (100u << 20)) file += comment + "\n";
+    while (file.size() < (100u << 20))
+        file += comment + "\n";
     const std::string longName(10u << 20, 'n');
     file += "[Shake]\n" + longName + "=0x33\n[Settings]\noldshake=" + longName + "\n";
     WriteSettings(file);
@@ -85,8 +86,9 @@ TEST_F(BadInputTest, HugeFilesAndLinesAreReadWhole) {
 
 TEST_F(BadInputTest, OddBytesAreKeptAsTheyAre) {
     const ParsedSettings parsed = ParseSettings("[Shake]\n"
-                                                "a\0b=0x1\0" "2\n"  // NUL in key and value
-                                                "\xFF\xC0\x80=2\n"  // not UTF-8
+                                                "a\0b=0x1\0"
+                                                "2\n"              // NUL in key and value
+                                                "\xFF\xC0\x80=2\n" // not UTF-8
                                                 "[Settings]\n"
                                                 "oldshake=a\0b\n"
                                                 "newshake=\xFF\xC0\x80\n"s);
@@ -118,8 +120,9 @@ TEST_F(BadInputTest, AFileRewrittenBetweenTwoEnablesIsReadAgain) {
         return key == 'K' && (frame == 2 || frame == 7 || frame == 10);
     });
     standin::SetFrameHook([](uint64_t frame) {
-        if (frame == 9) WriteSettings("[Settings]\nmodactivatekey=K\noldshake=a\nnewshake=c\n"
-                                      "[Shake]\na=0x11111111\nc=0x33333333\n");
+        if (frame == 9)
+            WriteSettings("[Settings]\nmodactivatekey=K\noldshake=a\nnewshake=c\n"
+                          "[Shake]\na=0x11111111\nc=0x33333333\n");
     });
     standin::RunScript(ScriptMain, 16);
     uint32_t value;

@@ -247,7 +247,6 @@ constexpr std::string_view kCamera38Comment =
     "AimSensitivityScalingLimits x= 0.35 y= 1.65 "
     "MaxDurationForMultiplayerViewModeActivation value= 500";
 
-
 std::string Hex(uint32_t hash) {
     char text[11];
     std::snprintf(text, sizeof text, "0x%08X", hash);

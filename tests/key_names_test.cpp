@@ -8,13 +8,29 @@ TEST(ParseActivationKey, MapsFunctionKeysLettersAndDigits) {
         int code;
     };
     const Case cases[] = {
-        {"F1", 0x70},  {"F8", 0x77},   {"F10", 0x79}, {"F12", 0x7B},
-        {"k", 'K'},    {"K", 'K'},     // the low byte drops the shift state
-        {"0", 0x30},   {"9", 0x39},
-        {" F\t8\r\n", 0x77},           // white space anywhere is ignored
+        {"F1", 0x70},
+        {"F8", 0x77},
+        {"F10", 0x79},
+        {"F12", 0x7B},
+        // A letter is the key that types it; the low byte drops the shift state.
+        {"k", 'K'},
+        {"K", 'K'},
+        {"F", 'F'},
+        {"0", 0x30},
+        {"9", 0x39},
+        // White space anywhere is ignored.
+        {" F\t8\r\n", 0x77},
         {"F\v1\f0", 0x79},
-        {"f8", 0x74},  {"F13", 0x74},  {"F0", 0x74}, {"F01", 0x74}, {"F", 'F'},
-        {"", 0x74},    {"-", 0x74},    {"KK", 0x74}, {"F8;", 0x74},
+        // Anything else is F5.
+        {"f8", 0x74},
+        {"F13", 0x74},
+        {"F0", 0x74},
+        {"F01", 0x74},
+        {"", 0x74},
+        {"-", 0x74},
+        {"KK", 0x74},
+        {"F8;", 0x74},
     };
-    for (const Case& c : cases) EXPECT_EQ(ParseActivationKey(c.name), c.code) << c.name;
+    for (const Case& c : cases)
+        EXPECT_EQ(ParseActivationKey(c.name), c.code) << c.name;
 }

@@ -26,9 +26,9 @@ TEST(ParseHash, ReadsNumbersAsA32BitStrtoulWithBaseZero) {
         {"0x7DC36678", 0x7DC36678},
         {"0X10", 16},
         {"123", 123},
-        {"0123", 83},          // a leading zero means octal
-        {"089", 0},            // octal stops at the first 8
-        {"0x", 0},             // no hex digit after the prefix: just the 0
+        {"0123", 83}, // a leading zero means octal
+        {"089", 0},   // octal stops at the first 8
+        {"0x", 0},    // no hex digit after the prefix: just the 0
         {"0xg1", 0},
         {"", 0},
         {"junk", 0},
@@ -36,15 +36,16 @@ TEST(ParseHash, ReadsNumbersAsA32BitStrtoulWithBaseZero) {
         {"-0x10", 0xFFFFFFF0}, // negated modulo 2^32
         {"+42", 42},
         {"4294967295", 0xFFFFFFFF},
-        {"4294967296", 0xFFFFFFFF},            // saturates instead of wrapping
-        {"-4294967296", 0xFFFFFFFF},           // saturates whatever the sign
+        {"4294967296", 0xFFFFFFFF},  // saturates instead of wrapping
+        {"-4294967296", 0xFFFFFFFF}, // saturates whatever the sign
         {"0x1FFFFFFFF", 0xFFFFFFFF},
         {"99999999999999999999999", 0xFFFFFFFF}, // beyond 64 bits as well
         {"12abc", 12},
-        {"\v\f 7", 7},         // strtoul skips every kind of white space first
-        {"- 7", 0},            // but none after the sign
+        {"\v\f 7", 7}, // strtoul skips every kind of white space first
+        {"- 7", 0},    // but none after the sign
     };
-    for (const Case& c : cases) EXPECT_EQ(ParseHash(c.text), c.expected) << '"' << c.text << '"';
+    for (const Case& c : cases)
+        EXPECT_EQ(ParseHash(c.text), c.expected) << '"' << c.text << '"';
 }
 
 TEST(ParseSettings, HeadersChooseBetweenDictionaryAndSettingsSections) {
@@ -87,7 +88,8 @@ TEST(ParseSettings, LaterDefinitionsWin) {
 TEST(ParseSettings, ReadsLikeTheWindowsTextMode) {
     const std::string lf = "[Shake]\na=1\nb=2\n[Settings]\noldshake=a\nnewshake=b";
     std::string crlf;
-    for (char c : lf) crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
+    for (char c : lf)
+        crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
     const ParsedSettings fromLf = ParseSettings(lf);
     const ParsedSettings fromCrlf = ParseSettings(crlf);
     EXPECT_EQ(fromLf.dictionary, fromCrlf.dictionary);
@@ -95,7 +97,9 @@ TEST(ParseSettings, ReadsLikeTheWindowsTextMode) {
     EXPECT_EQ(fromLf.swap.newShake, 2u); // the last line needs no line feed
 
     // Ctrl-Z ends the data.
-    EXPECT_EQ(DictionaryOf("[Shake]\na=1\n\x1A" "b=2\n"), (NameToHash{{"a", 1}}));
+    EXPECT_EQ(DictionaryOf("[Shake]\na=1\n\x1A"
+                           "b=2\n"),
+              (NameToHash{{"a", 1}}));
     // A lone CR is no line end: it stays inside the line, trimmed off the value's edge.
     EXPECT_EQ(DictionaryOf("[Shake]\ra=1\n"), NameToHash{});
     EXPECT_EQ(DictionaryOf("[Shake]\na=1\r\rb=2\n"), (NameToHash{{"a", 1}}));
@@ -140,7 +144,7 @@ TEST(ParseSettings, TellsTheObserverHowEachLineWasRead) {
     ParseSettings("x\r\n\r\n[Shake]\r\na=1\r\n[Settings]\r\noldshake=a\r\nbogus=1",
                   [&](const SettingsLine& line) { seen.emplace_back(line.number, line.kind); });
     const std::vector<std::pair<size_t, LineKind>> expected = {
-        {1, LineKind::NoEquals}, {2, LineKind::Empty},   {3, LineKind::Header},
+        {1, LineKind::NoEquals},        {2, LineKind::Empty},  {3, LineKind::Header},
         {4, LineKind::DictionaryEntry}, {5, LineKind::Header}, {6, LineKind::Setting},
         {7, LineKind::UnknownSetting}};
     EXPECT_EQ(seen, expected);

@@ -31,26 +31,28 @@ const char* const kSettings = "[Settings]\n"
 
 std::vector<uint32_t> WaitTimes() {
     std::vector<uint32_t> times;
-    for (const auto& wait : standin::Waits()) times.push_back(wait.milliseconds);
+    for (const auto& wait : standin::Waits())
+        times.push_back(wait.milliseconds);
     return times;
 }
 
 std::vector<std::string> SubtitleTexts() {
     std::vector<std::string> texts;
-    for (const auto& subtitle : standin::Subtitles()) texts.push_back(subtitle.text);
+    for (const auto& subtitle : standin::Subtitles())
+        texts.push_back(subtitle.text);
     return texts;
 }
 
 // The key `virtualKey` is down exactly in the listed frames.
 void PressDuring(int virtualKey, std::set<uint64_t> frames) {
-    standin::SetKeyScript([=](int key, uint64_t frame) {
-        return key == virtualKey && frames.count(frame) > 0;
-    });
+    standin::SetKeyScript(
+        [=](int key, uint64_t frame) { return key == virtualKey && frames.count(frame) > 0; });
 }
 
 std::set<uint64_t> Frames(uint64_t first, uint64_t last) {
     std::set<uint64_t> frames;
-    for (uint64_t f = first; f <= last; ++f) frames.insert(f);
+    for (uint64_t f = first; f <= last; ++f)
+        frames.insert(f);
     return frames;
 }
 
@@ -80,19 +82,19 @@ TEST_F(ScriptTest, APressAnnouncesTheSwapThenSwapsAndTheNextPressRestores) {
     standin::SetFrameHook([&](uint64_t) { plantedAtFrame.push_back(Planted()); });
     standin::RunScript(ScriptMain, 16);
 
-    EXPECT_EQ(WaitTimes(), (std::vector<uint32_t>{0, 0, 0, 0, 0, 4000, 4000, 4000, 0, 0, 0, 0,
-                                                  1000, 0, 0, 0}));
+    EXPECT_EQ(WaitTimes(),
+              (std::vector<uint32_t>{0, 0, 0, 0, 0, 4000, 4000, 4000, 0, 0, 0, 0, 1000, 0, 0, 0}));
     EXPECT_EQ(SubtitleTexts(),
               (std::vector<std::string>{
-                  "hashIndex: 3",
-                  "Old: 7DC36678 | Loop: 00000000 | DOF: 30348053 | Cam: 00000000",
+                  "hashIndex: 3", "Old: 7DC36678 | Loop: 00000000 | DOF: 30348053 | Cam: 00000000",
                   "New: 643E2FFB | Loop: 00000000 | DOF: 00000000 | Cam: 00000000",
                   "Mod Disabled - Default Shake Restored"}));
     // Each message waits its turn; the swap comes only after the third wait.
     const auto& subtitles = standin::Subtitles();
     EXPECT_EQ(subtitles[1].shownAtMs - subtitles[0].shownAtMs, 4000u);
     EXPECT_EQ(subtitles[2].shownAtMs - subtitles[1].shownAtMs, 4000u);
-    for (const auto& subtitle : subtitles) EXPECT_EQ(subtitle.durationMs, 5000u);
+    for (const auto& subtitle : subtitles)
+        EXPECT_EQ(subtitle.durationMs, 5000u);
     EXPECT_EQ(plantedAtFrame[7], kSkyDive);  // during the third message
     EXPECT_EQ(plantedAtFrame[8], kDrugTrip); // the frame after it
     EXPECT_EQ(plantedAtFrame[11], kDrugTrip);
@@ -169,8 +171,7 @@ TEST_F(ScriptTest, ASettingsFileThatCannotBeReadLeavesTheKeyAtZero) {
     EXPECT_EQ(standin::PolledKeys().front(), 0);
     EXPECT_EQ(SubtitleTexts(),
               (std::vector<std::string>{
-                  "hashIndex: 0",
-                  "Old: 00000000 | Loop: 00000000 | DOF: 00000000 | Cam: 00000000",
+                  "hashIndex: 0", "Old: 00000000 | Loop: 00000000 | DOF: 00000000 | Cam: 00000000",
                   "New: 00000000 | Loop: 00000000 | DOF: 00000000 | Cam: 00000000"}));
     EXPECT_EQ(Planted(), kSkyDive);
     EXPECT_EQ(memory_[0], 0); // zero pairs wrote nothing

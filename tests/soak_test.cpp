@@ -43,10 +43,11 @@ class SoakTest : public GameSessionTest {};
 
 TEST_F(SoakTest, AThousandTogglesKeepMemoryExactlyAsTheModelPredicts) {
     std::mt19937 random(7);
-    const uint32_t hashes[] = {0x7DC36678, 0x643E2FFB, 0x30348053, 0x5C8A08F7, 0xF8160EE8,
-                               0xB911BBC5};
+    const uint32_t hashes[] = {0x7DC36678, 0x643E2FFB, 0x30348053,
+                               0x5C8A08F7, 0xF8160EE8, 0xB911BBC5};
     std::vector<uint8_t> memory(64 * 1024);
-    for (auto& byte : memory) byte = uint8_t(random());
+    for (auto& byte : memory)
+        byte = uint8_t(random());
     for (int n = 0; n < 400; ++n) {
         const uint32_t hash = hashes[random() % std::size(hashes)];
         std::memcpy(memory.data() + random() % (memory.size() - 3), &hash, 4);

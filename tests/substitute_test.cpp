@@ -22,7 +22,8 @@ uint32_t Get(const Bytes& bytes, size_t at) {
 
 SubstitutionChain Chain(std::initializer_list<HashPair> pairs) {
     SubstitutionChain chain;
-    for (const HashPair& pair : pairs) chain.pairs[chain.count++] = pair;
+    for (const HashPair& pair : pairs)
+        chain.pairs[chain.count++] = pair;
     return chain;
 }
 
@@ -80,9 +81,14 @@ TEST(SubstituteReference, AnEqualPairLeavesMemoryAsItWas) {
 }
 
 TEST(SubstitutionChains, LeaveOutPairsWithAZeroHash) {
-    const SwapSettingsRecord settings{.oldShake = 1, .newShake = 2, .oldShakeLoop = 0,
-                                      .newShakeLoop = 4, .oldDof = 5, .newDof = 0,
-                                      .oldCamera = 7, .newCamera = 8};
+    const SwapSettingsRecord settings{.oldShake = 1,
+                                      .newShake = 2,
+                                      .oldShakeLoop = 0,
+                                      .newShakeLoop = 4,
+                                      .oldDof = 5,
+                                      .newDof = 0,
+                                      .oldCamera = 7,
+                                      .newCamera = 8};
     const SubstitutionChain apply = ApplyChain(settings);
     ASSERT_EQ(apply.count, 2u);
     EXPECT_EQ(apply.pairs[0].from, 1u);

@@ -57,8 +57,8 @@ TEST_F(WalkTest, ScansOnlyCommittedPrivateReadWriteAndWriteCopyMemory) {
     for (size_t k = 0; k < std::size(kinds); ++k) {
         Put(buffers[k].data() + 7, kOld);
         Put(buffers[k].data() + 60, kOld); // the last window of the region
-        standin::AddRegion(buffers[k].data(), buffers[k].size(), kinds[k].protect,
-                           kinds[k].type, kinds[k].state);
+        standin::AddRegion(buffers[k].data(), buffers[k].size(), kinds[k].protect, kinds[k].type,
+                           kinds[k].state);
     }
     ApplySwap();
     for (size_t k = 0; k < std::size(kinds); ++k) {

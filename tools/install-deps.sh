@@ -11,6 +11,7 @@ packages=(
     g++-mingw-w64-x86-64            # the Windows plug-in
     wine64 wine                     # running it here
     clang libclang-rt-14-dev        # fuzzers and sanitizers
+    clang-format git                # the format check
 )
 
 missing=()

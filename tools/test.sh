@@ -5,6 +5,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 tools/install-deps.sh
+tools/check-format.sh
 for preset in linux asan fuzz win64; do
     echo "=== $preset ==="
     cmake --workflow --preset "$preset"

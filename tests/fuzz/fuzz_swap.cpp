@@ -65,10 +65,12 @@ void CheckRestoreUndoesApply(const SubstitutionChain& chain, const uint8_t* data
     }
     bool used[256] = {};
     for (uint32_t v : values) {
-        for (int shift = 0; shift < 32; shift += 8) used[(v >> shift) & 0xFF] = true;
+        for (int shift = 0; shift < 32; shift += 8)
+            used[(v >> shift) & 0xFF] = true;
     }
     int filler = 0;
-    while (filler < 256 && used[filler]) ++filler;
+    while (filler < 256 && used[filler])
+        ++filler;
     if (filler == 256) return;
 
     std::vector<uint8_t> memory;

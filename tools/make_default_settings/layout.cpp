@@ -449,7 +449,6 @@ void Append(std::vector<std::string>& lines, const std::vector<std::string>& mor
 
 } // namespace
 
-
 std::vector<std::string> DefaultSettingsText(const Tables& tables) {
     CheckNamesDistinct(tables);
     std::vector<std::string> lines = {"[Settings]", "modactivatekey=F8"};

@@ -1,6 +1,6 @@
+#include "tools/name_hash.h"
 #include "tools/ostrevane/bytes_text.h"
 #include "tools/ostrevane/commands.h"
-#include "tools/name_hash.h"
 
 #include <ostream>
 
@@ -20,7 +20,6 @@ std::string_view KeyTrap(std::string_view name) {
 }
 
 } // namespace
-
 
 int RunHash(const std::vector<std::string>& names, std::ostream& out, std::ostream& err) {
     int status = kExitOk;
