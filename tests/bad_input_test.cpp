@@ -8,8 +8,10 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/un.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstring>
@@ -82,6 +84,33 @@ TEST_F(BadInputTest, HugeFilesAndLinesAreReadWhole) {
     LoadSettings();
     EXPECT_EQ(HashDictionary.size(), 1u);
     EXPECT_EQ(SwapSettings.oldShake, 0x33u);
+}
+
+TEST_F(BadInputTest, AFileTooLargeForMemoryKeepsTheLastSettings) {
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "AddressSanitizer reserves more address space than the limit allows";
+#endif
+    const std::string file = "[Shake]\n" + std::string(200u << 20, 'n') + "=0x33\n";
+    WriteSettings(file);
+    // In a child whose address space cannot hold the file twice over, so that reading it
+    // runs out of memory; the child reports whether its settings survived.
+    const pid_t child = ::fork();
+    ASSERT_NE(child, -1);
+    if (child == 0) {
+        rlimit limit{};
+        ::getrlimit(RLIMIT_AS, &limit);
+        limit.rlim_cur = 256u << 20;
+        std::ifstream("/proc/self/statm") >> limit.rlim_cur; // pages in use now
+        limit.rlim_cur = limit.rlim_cur * ::sysconf(_SC_PAGESIZE) + (300u << 20);
+        ::setrlimit(RLIMIT_AS, &limit);
+        LoadSettings();
+        const bool unchanged = SwapSettings == good_ && HashDictionary.size() == 2;
+        std::_Exit(unchanged ? 0 : 1);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status)) << "the load crashed instead of keeping the last settings";
+    EXPECT_EQ(WEXITSTATUS(status), 0);
 }
 
 TEST_F(BadInputTest, OddBytesAreKeptAsTheyAre) {
