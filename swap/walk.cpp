@@ -2,18 +2,17 @@
 #include "settings/settings.h"
 #include "swap/swap.h"
 
-#if defined(_MSC_VER) && !defined(__clang__)
-#include <intrin.h>
-#define OSTREVANE_NOINLINE __declspec(noinline)
-#define OSTREVANE_OWN_FRAMES_END() (reinterpret_cast<uintptr_t>(_AddressOfReturnAddress()) + 8)
-#else
-#define OSTREVANE_NOINLINE __attribute__((noinline))
-// The caller's stack pointer at the call: the return address and everything the walk
-// keeps lie below it. (The frame pointer will not do: on Win64 it may point mid-frame.)
-#define OSTREVANE_OWN_FRAMES_END() reinterpret_cast<uintptr_t>(__builtin_dwarf_cfa())
-#endif
+#include <algorithm>
 
 namespace {
+
+// On Win64 the 32 bytes above a return address are the called function's home space,
+// where it may spill its register arguments: they belong to the walk too.
+#ifdef _WIN64
+constexpr uintptr_t kCalleeHomeSpace = 32;
+#else
+constexpr uintptr_t kCalleeHomeSpace = 0;
+#endif
 
 bool IsScanned(const platform::Region& region) {
     return region.State == platform::kMemCommit && region.Type == platform::kMemPrivate &&
@@ -24,13 +23,16 @@ bool IsScanned(const platform::Region& region) {
 } // namespace
 
 // Never inlined, so that its frame, and every frame below it, belongs to the walk alone.
-OSTREVANE_NOINLINE WalkResult WalkPrivateWritableMemory(const SubstitutionChain& chain) {
-    // The stack is private read-write memory too. Everything below the caller's frame is the
-    // walk's own: the copy of the pairs, and whatever the compiler spills. Scanning it
-    // would rewrite the pairs in the middle of the walk, so it is skipped, while the
-    // callers' frames above are scanned like any other memory.
-    const uintptr_t ownFramesEnd = OSTREVANE_OWN_FRAMES_END();
+__attribute__((noinline)) WalkResult WalkPrivateWritableMemory(const SubstitutionChain& chain) {
+    // The stack is private read-write memory too. From the walk's frames down, it holds the
+    // walk's own state (the copy of the pairs, whatever the compiler spills): scanning it
+    // would rewrite the pairs mid-walk, so it is skipped. It ends at the caller's stack
+    // pointer at the call (the frame pointer will not do: on Win64 it may point mid-frame);
+    // the callers' frames above are scanned like any other memory.
+    const uintptr_t ownFramesEnd =
+        reinterpret_cast<uintptr_t>(__builtin_dwarf_cfa()) + kCalleeHomeSpace;
     const SubstitutionChain pairs = chain; // the caller's copy may be rewritten under us
+    const uintptr_t ownFrame = reinterpret_cast<uintptr_t>(&pairs);
 
     WalkResult result;
     const platform::AddressRange range = platform::ApplicationAddressRange();
@@ -40,7 +42,7 @@ OSTREVANE_NOINLINE WalkResult WalkPrivateWritableMemory(const SubstitutionChain&
         if (IsScanned(region)) {
             uintptr_t begin = region.BaseAddress;
             const uintptr_t end = begin + region.RegionSize;
-            if (begin <= ownFramesEnd && ownFramesEnd < end) begin = ownFramesEnd;
+            if (begin <= ownFrame && ownFrame < end) begin = std::clamp(ownFramesEnd, begin, end);
             result.windowsRewritten +=
                 SubstituteRange(reinterpret_cast<uint8_t*>(begin), end - begin, pairs);
             result.regionsScanned += 1;
