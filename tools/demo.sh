@@ -13,7 +13,7 @@ build=$root/build/win64
 mkdir -p "$build"
 log=$build/demo-build.log
 echo "Building the plug-in and the stand-in game (the first build takes a minute or two)..."
-if ! { cmake --preset win64 && cmake --build --preset win64 --target Ostrevane standin_host; } \
+if ! { cmake --preset win64 && cmake --build --preset win64 --target Ostrevane ostrevane standin_host; } \
     >"$log" 2>&1; then
     tail -n 40 "$log"
     echo "The build failed; the whole log is in $log" >&2
