@@ -1,6 +1,8 @@
 #pragma once
 // The script the hook runs: watches the toggle key and swaps the camera items on and off.
 
+#include <cstdint>
+
 // Loads the settings, then polls the toggle key every frame for as long as the hook runs
 // the script; never returns. Script thread only.
 void ScriptMain();
@@ -9,7 +11,7 @@ void ScriptMain();
 void ShowSubtitle(const char* text);
 
 // Native hashes and arguments of the subtitle commands.
-constexpr unsigned long long kNativeBeginTextCommandPrint = 0xB87A37EEB7FAA67Dull;
-constexpr unsigned long long kNativeAddTextComponentString = 0x6C188BE134E074AAull;
-constexpr unsigned long long kNativeEndTextCommandPrint = 0x9D77056A530643F6ull;
-constexpr unsigned kSubtitleMilliseconds = 5000;
+constexpr uint64_t kNativeBeginTextCommandPrint = 0xB87A37EEB7FAA67D;
+constexpr uint64_t kNativeAddTextComponentString = 0x6C188BE134E074AA;
+constexpr uint64_t kNativeEndTextCommandPrint = 0x9D77056A530643F6;
+constexpr uint32_t kSubtitleMilliseconds = 5000;
