@@ -168,14 +168,6 @@ int16_t AsyncKeyState(int virtualKey) {
     return down ? int16_t(0x8000) : int16_t(0);
 }
 
-int16_t KeyScan(char character) {
-    // A US keyboard: letters on their upper-case codes, shift for capitals.
-    if (character >= 'a' && character <= 'z') return int16_t(character - 'a' + 'A');
-    if (character >= 'A' && character <= 'Z') return int16_t(0x100 | character);
-    if (character >= '0' && character <= '9') return int16_t(character);
-    return -1;
-}
-
 uint32_t FileAttributes(const char* path) {
     struct stat info;
     if (::stat(path, &info) != 0) return kInvalidFileAttributes;
