@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+uint8_t* volatile LastRewriteEnd = nullptr;
+
 size_t SubstituteReference(uint8_t* begin, size_t size, const SubstitutionChain& chain) {
     if (size < 4) return 0;
     // A copy the stores below cannot alias, so it stays in registers.
@@ -20,7 +22,10 @@ size_t SubstituteReference(uint8_t* begin, size_t size, const SubstitutionChain&
                 stored = true;
             }
         }
-        rewritten += stored;
+        if (stored) {
+            NoteRewrite(begin + i);
+            ++rewritten;
+        }
     }
     return rewritten;
 }

@@ -2,6 +2,8 @@
 // Rewrites item hashes in place across the process's private writable memory, so the
 // game uses the items the player chose; and rewrites them back.
 
+#include "platform/platform.h"
+
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -31,6 +33,17 @@ SubstitutionChain RestoreChain(const SwapSettingsRecord& settings);
 // number of windows rewritten.
 using SubstituteFunction = size_t (*)(uint8_t* begin, size_t size, const SubstitutionChain& chain);
 
+// Just past the last window an engine rewrote. Every engine sets it after each store, so
+// when a scan is cut short by a fault, every window before it is final and none from it on
+// has been rewritten: the scan can go on from there with exactly the uncut result.
+extern uint8_t* volatile LastRewriteEnd;
+
+// Records a store at `window` in LastRewriteEnd, after the store itself.
+inline void NoteRewrite(uint8_t* window) {
+    __atomic_signal_fence(__ATOMIC_SEQ_CST);
+    LastRewriteEnd = window + 1;
+}
+
 // The plain byte-by-byte engine: obviously right, and the oracle for faster ones.
 size_t SubstituteReference(uint8_t* begin, size_t size, const SubstitutionChain& chain);
 
@@ -47,6 +60,10 @@ bool CpuHasAvx2();
 size_t SubstituteRange(uint8_t* begin, size_t size, const SubstitutionChain& chain);
 // "AVX2" or "SSE2": the engine SubstituteRange runs.
 const char* SubstituteEngineName();
+
+// The regions the walk rewrites: committed private memory that is exactly read-write or
+// write-copy. Guard pages, executable and shared memory are never touched.
+bool IsWalkedRegion(const platform::Region& region);
 
 struct WalkResult {
     size_t regionsScanned = 0;

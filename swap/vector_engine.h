@@ -1,7 +1,7 @@
 #pragma once
 // What the SSE2 and AVX2 engines share: the pairs held in the engine's own frame, the
 // exact chain on one window, and the choice of the two needle bytes the vector filter
-// looks for. Only swap/substitute_*.cpp include this.
+// looks for. Included by the vector engines and their tests.
 
 #include "swap/swap.h"
 
@@ -57,7 +57,10 @@ inline bool RewriteWindow(uint8_t* at, const ChainCopy& chain) {
             stored = true;
         }
     }
-    if (stored) std::memcpy(at, &value, 4);
+    if (stored) {
+        std::memcpy(at, &value, 4);
+        NoteRewrite(at);
+    }
     return stored;
 }
 

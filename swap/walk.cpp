@@ -1,5 +1,4 @@
 #include "platform/platform.h"
-#include "settings/settings.h"
 #include "swap/swap.h"
 
 #include <algorithm>
@@ -14,13 +13,13 @@ constexpr uintptr_t kCalleeHomeSpace = 32;
 constexpr uintptr_t kCalleeHomeSpace = 0;
 #endif
 
-bool IsScanned(const platform::Region& region) {
+} // namespace
+
+bool IsWalkedRegion(const platform::Region& region) {
     return region.State == platform::kMemCommit && region.Type == platform::kMemPrivate &&
            (region.Protect == platform::kPageReadWrite ||
             region.Protect == platform::kPageWriteCopy);
 }
-
-} // namespace
 
 // Never inlined, so that its frame, and every frame below it, belongs to the walk alone.
 __attribute__((noinline)) WalkResult WalkPrivateWritableMemory(const SubstitutionChain& chain) {
@@ -39,7 +38,7 @@ __attribute__((noinline)) WalkResult WalkPrivateWritableMemory(const Substitutio
     for (uintptr_t address = range.lowest; address < range.highest;) {
         platform::Region region;
         if (!platform::QueryRegion(address, region) || region.RegionSize == 0) break;
-        if (IsScanned(region)) {
+        if (IsWalkedRegion(region)) {
             uintptr_t begin = region.BaseAddress;
             const uintptr_t end = begin + region.RegionSize;
             if (begin <= ownFrame && ownFrame < end) begin = std::clamp(ownFramesEnd, begin, end);
@@ -51,12 +50,4 @@ __attribute__((noinline)) WalkResult WalkPrivateWritableMemory(const Substitutio
         address += region.RegionSize;
     }
     return result;
-}
-
-WalkResult ApplySwap() {
-    return WalkPrivateWritableMemory(ApplyChain(SwapSettings));
-}
-
-WalkResult RestoreSwap() {
-    return WalkPrivateWritableMemory(RestoreChain(SwapSettings));
 }
