@@ -75,5 +75,26 @@ struct AddressRange {
 AddressRange ApplicationAddressRange();
 // Describes the region that contains `address`; false when the query fails.
 bool QueryRegion(uintptr_t address, Region& region);
+// The size of a page: the smallest unit whose protection can change on its own.
+size_t PageSize();
+
+// --- Faults in the walk -------------------------------------------------------------
+// The game's other threads free, decommit and re-protect memory while the walk runs, so a
+// page can change between the query that describes it and the scan that reads it.
+
+// Makes faults in GuardedScan recoverable on the calling thread until EndFaultRecovery.
+// Every other exception, on any thread, goes on to the game's own handlers as before.
+// False when recovery could not be set up; then nothing must be scanned.
+bool BeginFaultRecovery();
+// Undoes BeginFaultRecovery.
+void EndFaultRecovery();
+
+using ScanFunction = void (*)(void* context);
+// Runs scan(context), which reads and writes only [begin, end). True when it ran to its
+// end. False when an access violation, in-page error or guard-page violation at an address
+// in that range cut it short: `faultAddress` is that address, and a guard page the scan
+// tripped is a guard page again. Only between BeginFaultRecovery and EndFaultRecovery.
+bool GuardedScan(ScanFunction scan, void* context, uintptr_t begin, uintptr_t end,
+                 uintptr_t& faultAddress);
 
 } // namespace platform

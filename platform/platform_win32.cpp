@@ -63,6 +63,12 @@ AddressRange ApplicationAddressRange() {
             reinterpret_cast<uintptr_t>(info.lpMaximumApplicationAddress)};
 }
 
+size_t PageSize() {
+    SYSTEM_INFO info;
+    ::GetSystemInfo(&info);
+    return info.dwPageSize;
+}
+
 bool QueryRegion(uintptr_t address, Region& region) {
     MEMORY_BASIC_INFORMATION info;
     if (::VirtualQuery(reinterpret_cast<LPCVOID>(address), &info, sizeof info) == 0) {

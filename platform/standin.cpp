@@ -3,6 +3,7 @@
 #include "plugin/script.h"
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstring>
@@ -16,6 +17,7 @@ struct ScriptEnded {};
 struct State {
     std::vector<platform::Region> regions; // sorted by base
     uintptr_t failFrom = std::numeric_limits<uintptr_t>::max();
+    std::function<void(uintptr_t)> queryHook;
     bool rangeSet = false;
     platform::AddressRange range{};
 
@@ -59,6 +61,16 @@ void AddRegion(void* base, size_t size, uint32_t protect, uint32_t type, uint32_
     regions.push_back({reinterpret_cast<uintptr_t>(base), size, state, protect, type});
     std::sort(regions.begin(), regions.end(),
               [](const auto& a, const auto& b) { return a.BaseAddress < b.BaseAddress; });
+}
+
+void RemoveRegion(void* base) {
+    std::erase_if(S().regions, [base](const platform::Region& region) {
+        return region.BaseAddress == reinterpret_cast<uintptr_t>(base);
+    });
+}
+
+void SetQueryHook(std::function<void(uintptr_t address)> hook) {
+    S().queryHook = std::move(hook);
 }
 
 void FailQueriesFrom(uintptr_t address) {
@@ -184,7 +196,12 @@ AddressRange ApplicationAddressRange() {
     return {s.regions.front().BaseAddress, highest};
 }
 
-bool QueryRegion(uintptr_t address, Region& region) {
+size_t PageSize() {
+    return static_cast<size_t>(sysconf(_SC_PAGESIZE));
+}
+
+// The answer the system would give about `address`, before anything is done with it.
+static bool DescribeRegion(uintptr_t address, Region& region) {
     const State& s = S();
     if (address >= s.failFrom) return false;
     // Pages of one byte: a region found mid-way is described from the queried address on.
@@ -200,6 +217,12 @@ bool QueryRegion(uintptr_t address, Region& region) {
         }
     }
     region = {address, nextBase > address ? nextBase - address : 1, kMemFree, 0, 0};
+    return true;
+}
+
+bool QueryRegion(uintptr_t address, Region& region) {
+    if (!DescribeRegion(address, region)) return false;
+    if (S().queryHook) S().queryHook(address);
     return true;
 }
 

@@ -20,8 +20,13 @@ void Reset();
 // Makes [base, base + size) a region of the simulated address space.
 void AddRegion(void* base, size_t size, uint32_t protect = platform::kPageReadWrite,
                uint32_t type = platform::kMemPrivate, uint32_t state = platform::kMemCommit);
+// Forgets the region that starts at `base`, as if it had been freed.
+void RemoveRegion(void* base);
 // Every query at or above `address` fails, as a query of a vanished region would.
 void FailQueriesFrom(uintptr_t address);
+// Called after each query has been answered, with the queried address: another thread of
+// the game changing memory between the walk's query and its scan.
+void SetQueryHook(std::function<void(uintptr_t address)> hook);
 // By default the application range runs from the lowest region to the end of the highest.
 void SetApplicationRange(uintptr_t lowest, uintptr_t highest);
 

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-uint8_t* volatile LastRewriteEnd = nullptr;
+volatile RewriteProgress Rewrites = {};
 
 size_t SubstituteReference(uint8_t* begin, size_t size, const SubstitutionChain& chain) {
     if (size < 4) return 0;

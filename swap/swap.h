@@ -33,15 +33,21 @@ SubstitutionChain RestoreChain(const SwapSettingsRecord& settings);
 // number of windows rewritten.
 using SubstituteFunction = size_t (*)(uint8_t* begin, size_t size, const SubstitutionChain& chain);
 
-// Just past the last window an engine rewrote. Every engine sets it after each store, so
-// when a scan is cut short by a fault, every window before it is final and none from it on
-// has been rewritten: the scan can go on from there with exactly the uncut result.
-extern uint8_t* volatile LastRewriteEnd;
+// Where an engine's stores have got to: just past the last window rewritten, and how many
+// windows were. Every engine notes each store right after making it, so when a fault cuts a
+// scan short, every window before `end` is final and none from it on has been rewritten:
+// the scan can go on from there with exactly the uncut result.
+struct RewriteProgress {
+    uint8_t* end;
+    size_t count;
+};
+extern volatile RewriteProgress Rewrites;
 
-// Records a store at `window` in LastRewriteEnd, after the store itself.
+// Notes a store at `window` in Rewrites, after the store itself.
 inline void NoteRewrite(uint8_t* window) {
     __atomic_signal_fence(__ATOMIC_SEQ_CST);
-    LastRewriteEnd = window + 1;
+    Rewrites.end = window + 1;
+    Rewrites.count = Rewrites.count + 1;
 }
 
 // The plain byte-by-byte engine: obviously right, and the oracle for faster ones.
@@ -69,10 +75,14 @@ struct WalkResult {
     size_t regionsScanned = 0;
     size_t bytesScanned = 0;
     size_t windowsRewritten = 0;
+    size_t faultsRecovered = 0;
 };
 
-// Walks committed private read-write and write-copy memory with `chain`. The walk's own
-// stack frames are not scanned. Script thread only.
+// Walks committed private read-write and write-copy memory with `chain`, region by region
+// from the lowest application address; a failed query ends the walk there. A page that
+// another thread frees or re-protects under the scan is skipped: the windows before it get
+// exactly the result of an uncut scan, and the walk asks again from the page after it. The
+// walk's own stack frames are not scanned. Script thread only.
 WalkResult WalkPrivateWritableMemory(const SubstitutionChain& chain);
 
 // Old hashes to new, from SwapSettings.

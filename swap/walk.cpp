@@ -13,6 +13,42 @@ constexpr uintptr_t kCalleeHomeSpace = 32;
 constexpr uintptr_t kCalleeHomeSpace = 0;
 #endif
 
+struct Scan {
+    uintptr_t begin;
+    uintptr_t end;
+    const SubstitutionChain* chain;
+};
+
+void RunScan(void* context) {
+    const Scan& scan = *static_cast<const Scan*>(context);
+    SubstituteRange(reinterpret_cast<uint8_t*>(scan.begin), scan.end - scan.begin, *scan.chain);
+}
+
+// Scans [begin, end) of a region that was committed read-write when it was queried.
+// Returns where the walk goes on: `end`, or the page after the lowest page that faulted.
+uintptr_t ScanRegion(uintptr_t begin, uintptr_t end, const SubstitutionChain& chain,
+                     WalkResult& result) {
+    const size_t countBefore = Rewrites.count;
+    uintptr_t next = end;
+    Scan scan{begin, end, &chain};
+    for (;;) {
+        Rewrites.end = reinterpret_cast<uint8_t*>(scan.begin);
+        uintptr_t fault = 0;
+        if (platform::GuardedScan(RunScan, &scan, scan.begin, scan.end, fault)) break;
+        result.faultsRecovered += 1;
+        // The faulting page is skipped, with the windows that reach into it. Those before it
+        // are finished from just past the last store: the windows between there and the
+        // fault were read without a match, and read the same again.
+        const uintptr_t page = fault & ~(uintptr_t(platform::PageSize()) - 1);
+        next = page + platform::PageSize();
+        scan.begin = std::max(scan.begin, reinterpret_cast<uintptr_t>(Rewrites.end));
+        scan.end = page;
+        if (scan.end < scan.begin + 4) break;
+    }
+    result.windowsRewritten += Rewrites.count - countBefore;
+    return next;
+}
+
 } // namespace
 
 bool IsWalkedRegion(const platform::Region& region) {
@@ -34,20 +70,22 @@ __attribute__((noinline)) WalkResult WalkPrivateWritableMemory(const Substitutio
     const uintptr_t ownFrame = reinterpret_cast<uintptr_t>(&pairs);
 
     WalkResult result;
+    if (!platform::BeginFaultRecovery()) return result;
     const platform::AddressRange range = platform::ApplicationAddressRange();
     for (uintptr_t address = range.lowest; address < range.highest;) {
         platform::Region region;
         if (!platform::QueryRegion(address, region) || region.RegionSize == 0) break;
+        uintptr_t next = address + region.RegionSize;
         if (IsWalkedRegion(region)) {
             uintptr_t begin = region.BaseAddress;
             const uintptr_t end = begin + region.RegionSize;
             if (begin <= ownFrame && ownFrame < end) begin = std::clamp(ownFramesEnd, begin, end);
-            result.windowsRewritten +=
-                SubstituteRange(reinterpret_cast<uint8_t*>(begin), end - begin, pairs);
+            next = std::min(next, ScanRegion(begin, end, pairs, result));
             result.regionsScanned += 1;
             result.bytesScanned += end - begin;
         }
-        address += region.RegionSize;
+        address = next;
     }
+    platform::EndFaultRecovery();
     return result;
 }

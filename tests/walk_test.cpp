@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <pthread.h>
+#include <sys/mman.h>
+#include <unistd.h>
 
 #include <cstring>
 #include <vector>
@@ -162,4 +164,91 @@ TEST_F(WalkTest, RewritesItsCallersFramesButNeverItsOwnPairs) {
     EXPECT_EQ(settingsCopy.oldShake, kNew);
     EXPECT_EQ(Get(heap.data() + 9), kNew);
     EXPECT_GE(result.windowsRewritten, 5u);
+}
+
+namespace {
+
+// Another thread of the game changes a four-page region between the walk's query and its
+// scan. Every page holds an old shake hash near its start, an old loop hash further on,
+// and an old shake hash in its last full window; the pairs chain so that a window scanned
+// twice ends differently from one scanned once.
+enum class Change { Freed, SecondHalfFreed, PageMadeReadOnly, PageMadeInaccessible };
+
+struct FaultCase {
+    const char* what;
+    Change change;
+    bool pageSwapped[4];
+};
+
+constexpr uint32_t kLoop = 0xB911BBC5;
+
+} // namespace
+
+TEST_F(WalkTest, APageChangedUnderTheScanIsSkippedAndTheRestOfTheWalkHappens) {
+    const FaultCase cases[] = {
+        {"freed before its first byte is read", Change::Freed, {}},
+        {"second half freed", Change::SecondHalfFreed, {true, true, false, false}},
+        {"a page made read-only", Change::PageMadeReadOnly, {true, false, true, true}},
+        {"a page made inaccessible", Change::PageMadeInaccessible, {true, false, true, true}},
+    };
+    const size_t page = static_cast<size_t>(sysconf(_SC_PAGESIZE));
+    for (const FaultCase& c : cases) {
+        SCOPED_TRACE(c.what);
+        standin::Reset();
+        // An old shake becomes the new one; an old loop becomes an old shake. Scanned again,
+        // a loop's window would go on to the new shake.
+        SwapSettings = {
+            .oldShake = kOld, .newShake = kNew, .oldShakeLoop = kLoop, .newShakeLoop = kOld};
+        auto* region = static_cast<uint8_t*>(
+            mmap(nullptr, 4 * page, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0));
+        ASSERT_NE(region, MAP_FAILED);
+        for (size_t p = 0; p < 4; ++p) {
+            Put(region + p * page + 8, kOld);
+            Put(region + p * page + 101, kLoop);
+            Put(region + (p + 1) * page - 4, kOld);
+        }
+        Bytes stable(4096, 0);
+        Put(stable.data() + 3, kOld);
+        standin::AddRegion(region, 4 * page);
+        standin::AddRegion(stable.data(), stable.size());
+
+        bool changed = false;
+        standin::SetQueryHook([&](uintptr_t address) {
+            if (changed || address != reinterpret_cast<uintptr_t>(region)) return;
+            changed = true;
+            switch (c.change) {
+            case Change::Freed:
+                munmap(region, 4 * page);
+                standin::RemoveRegion(region);
+                break;
+            case Change::SecondHalfFreed:
+                munmap(region + 2 * page, 2 * page);
+                standin::RemoveRegion(region);
+                standin::AddRegion(region, 2 * page);
+                break;
+            case Change::PageMadeReadOnly:
+                mprotect(region + page, page, PROT_READ);
+                break;
+            case Change::PageMadeInaccessible:
+                mprotect(region + page, page, PROT_NONE);
+                break;
+            }
+        });
+
+        const WalkResult result = ApplySwap();
+        EXPECT_EQ(result.faultsRecovered, 1u);
+        EXPECT_EQ(Get(stable.data() + 3), kNew);
+        if (c.change == Change::PageMadeInaccessible) mprotect(region + page, page, PROT_READ);
+        for (size_t p = 0; p < 4; ++p) {
+            SCOPED_TRACE(p);
+            if (c.change == Change::Freed || (c.change == Change::SecondHalfFreed && p >= 2)) {
+                continue;
+            }
+            const bool swapped = c.pageSwapped[p];
+            EXPECT_EQ(Get(region + p * page + 8), swapped ? kNew : kOld);
+            EXPECT_EQ(Get(region + p * page + 101), swapped ? kOld : kLoop);
+            EXPECT_EQ(Get(region + (p + 1) * page - 4), swapped ? kNew : kOld);
+        }
+        munmap(region, 4 * page);
+    }
 }

@@ -28,6 +28,11 @@ void* LoadPlugin();
 // the module stays loaded.
 bool UnloadPlugin(void* module);
 
+// Points the module's import of `function` (by name, from any DLL) at `replacement`, as a
+// debugger's hook would, so a test can act between two of the plug-in's calls to Windows.
+// Returns the function imported before, or nullptr when the module does not import it.
+void* PatchImport(void* module, const char* function, void* replacement);
+
 // Runs `count` frames.
 void RunFrames(int count);
 // Runs frames until the game clock has moved on by at least `milliseconds`.
