@@ -1,8 +1,6 @@
 #include "platform/standin.h"
 
-#include "plugin/script.h"
-
-#include <sys/stat.h>
+#include "platform/subtitle_natives.h"
 
 #include <algorithm>
 #include <cstring>
@@ -166,13 +164,6 @@ int16_t AsyncKeyState(int virtualKey) {
     s.polledKeys.push_back(virtualKey);
     const bool down = s.keyScript && s.keyScript(virtualKey, s.frame);
     return down ? int16_t(0x8000) : int16_t(0);
-}
-
-uint32_t FileAttributes(const char* path) {
-    struct stat info;
-    if (::stat(path, &info) != 0) return kInvalidFileAttributes;
-    constexpr uint32_t kDirectory = 0x10, kNormal = 0x80;
-    return S_ISDIR(info.st_mode) ? kDirectory : kNormal;
 }
 
 AddressRange ApplicationAddressRange() {
