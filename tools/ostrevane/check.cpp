@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <cctype>
-#include <cstdio>
 #include <unordered_map>
 
 namespace {
@@ -132,11 +131,8 @@ struct Checker {
             DictionaryHeaders.begin(), DictionaryHeaders.end(),
             [&](std::string_view header) { return ContainsIgnoringCase(line.text, header); });
         if (similar == DictionaryHeaders.end()) return;
-        MissHeader(line.number,
-                   Quoted(line.text) +
-                       " opens no dictionary section (headers are "
-                       "case-sensitive: write " +
-                       Quoted(*similar) + ")",
+        const std::string hint = "headers are case-sensitive: write " + Quoted(*similar);
+        MissHeader(line.number, Quoted(line.text) + " opens no dictionary section (" + hint + ")",
                    true);
     }
 
