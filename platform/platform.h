@@ -1,7 +1,10 @@
 #pragma once
 // The one seam between the portable core and the world outside it: the script hook's
-// exports and the few Windows calls the plug-in makes. platform_win32.cpp forwards each
-// function to the real thing; the native tests link the stand-in (standin.cpp) instead.
+// exports and the few Windows calls the plug-in makes. Each function has one body per
+// platform, all in this folder: on Windows, script_hook_win32.cpp (the hook, for the
+// plug-in alone) and platform_win32.cpp (everything else); off Windows, platform_posix.cpp
+// (key names and files, for the ostrevane command); in the native tests, the stand-in
+// (standin.cpp) with platform_posix.cpp. Nothing here includes another folder.
 // Everything here is called on the hook's script thread, except scriptRegister and
 // scriptUnregister, which the module entry calls on the loader thread.
 

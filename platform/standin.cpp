@@ -1,9 +1,6 @@
 #include "platform/standin.h"
 
-#include "plugin/script.h"
-
-#include <sys/stat.h>
-#include <unistd.h>
+#include "platform/subtitle_natives.h"
 
 #include <algorithm>
 #include <cstring>
@@ -180,13 +177,6 @@ int16_t AsyncKeyState(int virtualKey) {
     return down ? int16_t(0x8000) : int16_t(0);
 }
 
-uint32_t FileAttributes(const char* path) {
-    struct stat info;
-    if (::stat(path, &info) != 0) return kInvalidFileAttributes;
-    constexpr uint32_t kDirectory = 0x10, kNormal = 0x80;
-    return S_ISDIR(info.st_mode) ? kDirectory : kNormal;
-}
-
 AddressRange ApplicationAddressRange() {
     const State& s = S();
     if (s.rangeSet || s.regions.empty()) return s.range;
@@ -194,10 +184,6 @@ AddressRange ApplicationAddressRange() {
     for (const auto& r : s.regions)
         highest = std::max(highest, r.BaseAddress + r.RegionSize);
     return {s.regions.front().BaseAddress, highest};
-}
-
-size_t PageSize() {
-    return static_cast<size_t>(sysconf(_SC_PAGESIZE));
 }
 
 // The answer the system would give about `address`, before anything is done with it.

@@ -1,5 +1,6 @@
 #include "settings/settings.h"
 
+#include <algorithm>
 #include <string_view>
 
 const std::array<std::string_view, kSettingKeyCount> SettingKeyNames = {
@@ -7,11 +8,24 @@ const std::array<std::string_view, kSettingKeyCount> SettingKeyNames = {
     "newdof",   "oldcamera", "newcamera",    "modactivatekey",
 };
 
-namespace {
+const std::array<uint32_t SwapSettingsRecord::*, kModActivateKey> ResolvedHashFields = {
+    &SwapSettingsRecord::oldShake,     &SwapSettingsRecord::newShake,
+    &SwapSettingsRecord::oldShakeLoop, &SwapSettingsRecord::newShakeLoop,
+    &SwapSettingsRecord::oldDof,       &SwapSettingsRecord::newDof,
+    &SwapSettingsRecord::oldCamera,    &SwapSettingsRecord::newCamera,
+};
 
-// The headers that open a dictionary section, searched for anywhere in a header line.
-constexpr std::array<std::string_view, 4> kDictionaryHeaders = {"[Shake]", "[NewShakeLoop]",
-                                                                "[DOF]", "[Camera]"};
+const std::array<std::string_view, 4> DictionaryHeaders = {"[Shake]", "[NewShakeLoop]", "[DOF]",
+                                                           "[Camera]"};
+
+bool OpensDictionary(std::string_view line) {
+    for (std::string_view header : DictionaryHeaders) {
+        if (line.find(header) != std::string_view::npos) return true;
+    }
+    return false;
+}
+
+namespace {
 
 std::string_view Trim(std::string_view text) {
     constexpr std::string_view kBlanks = " \t\r\n";
@@ -20,10 +34,10 @@ std::string_view Trim(std::string_view text) {
     return text.substr(first, text.find_last_not_of(kBlanks) - first + 1);
 }
 
-// What the C runtime's text mode hands the reader on Windows: CR LF becomes LF and a
-// Ctrl-Z byte ends the data. Applied everywhere so every build reads a file alike.
+// What the C runtime's text mode hands the reader on Windows: CR LF becomes LF, and a
+// Ctrl-Z byte ends the data (the caller cuts there). Applied everywhere so every build
+// reads a file alike.
 std::string TextModeView(std::string_view bytes) {
-    bytes = bytes.substr(0, bytes.find('\x1A'));
     std::string text;
     text.reserve(bytes.size());
     for (size_t start = 0;;) {
@@ -39,13 +53,7 @@ SettingsLine Classify(std::string_view line, size_t number, bool& inDictionary) 
     if (line.empty()) return parsed;
     if (line.front() == '[') {
         parsed.kind = LineKind::Header;
-        parsed.opensDictionary = false;
-        for (std::string_view header : kDictionaryHeaders) {
-            if (line.find(header) != std::string_view::npos) {
-                parsed.opensDictionary = true;
-                break;
-            }
-        }
+        parsed.opensDictionary = OpensDictionary(line);
         inDictionary = parsed.opensDictionary;
         return parsed;
     }
@@ -79,8 +87,9 @@ uint32_t Lookup(const NameToHash& dictionary, const std::string& name) {
 } // namespace
 
 ParsedSettings ParseSettings(std::string_view fileBytes, const SettingsLineObserver& observe) {
-    const std::string text = TextModeView(fileBytes);
     ParsedSettings result;
+    result.bytesRead = std::min(fileBytes.find('\x1A'), fileBytes.size());
+    const std::string text = TextModeView(fileBytes.substr(0, result.bytesRead));
     bool inDictionary = false; // lines before the first header are settings
     size_t number = 0;
     for (size_t start = 0; start < text.size();) {
@@ -100,21 +109,18 @@ ParsedSettings ParseSettings(std::string_view fileBytes, const SettingsLineObser
         if (observe) observe(line);
     }
 
-    const auto& v = result.values;
-    SwapSettingsRecord& swap = result.swap;
-    swap.activationKey = ParseActivationKey(v[kModActivateKey]);
-    swap.oldShake = Lookup(result.dictionary, v[kOldShake]);
-    swap.newShake = Lookup(result.dictionary, v[kNewShake]);
-    swap.oldShakeLoop = Lookup(result.dictionary, v[kOldShakeLoop]);
-    swap.newShakeLoop = Lookup(result.dictionary, v[kNewShakeLoop]);
-    swap.oldDof = Lookup(result.dictionary, v[kOldDof]);
-    swap.newDof = Lookup(result.dictionary, v[kNewDof]);
-    swap.oldCamera = Lookup(result.dictionary, v[kOldCamera]);
-    swap.newCamera = Lookup(result.dictionary, v[kNewCamera]);
+    result.swap.activationKey = ParseActivationKey(result.values[kModActivateKey]);
+    for (size_t k = 0; k < ResolvedHashFields.size(); ++k) {
+        result.swap.*ResolvedHashFields[k] = Lookup(result.dictionary, result.values[k]);
+    }
     return result;
 }
 
 uint32_t ParseHash(std::string_view text) {
+    return ReadHash(text).value;
+}
+
+HashReading ReadHash(std::string_view text) {
     size_t i = 0;
     auto isSpace = [](char c) { return c == ' ' || (c >= '\t' && c <= '\r'); };
     while (i < text.size() && isSpace(text[i]))
@@ -139,15 +145,20 @@ uint32_t ParseHash(std::string_view text) {
         }
     }
 
+    HashReading reading{0, i, i, base, negative, false};
     uint64_t value = 0;
-    bool overflow = false;
     for (; i < text.size() && digitValue(text[i]) < base; ++i) {
         value = value * base + digitValue(text[i]);
         if (value > 0xFFFFFFFFu) {
-            overflow = true;
+            reading.saturated = true;
             value = 0xFFFFFFFFu; // keep consuming digits without wrapping
         }
     }
-    if (overflow) return 0xFFFFFFFFu;
-    return negative ? uint32_t(0u - uint32_t(value)) : uint32_t(value);
+    reading.digitsEnd = i;
+    if (reading.saturated) {
+        reading.value = 0xFFFFFFFFu;
+    } else {
+        reading.value = negative ? uint32_t(0u - uint32_t(value)) : uint32_t(value);
+    }
+    return reading;
 }

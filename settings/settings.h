@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -40,6 +41,13 @@ void LoadSettings();
 
 // The virtual-key code for a key name such as "F8", "K" or "7"; F5 for anything else.
 int ParseActivationKey(std::string name);
+// The virtual-key code the plug-in reads `name` as, or nothing when it does not know the
+// name and falls back to F5. ParseActivationKey is this with the fallback.
+std::optional<int> KnownKeyCode(std::string name);
+// The key name that gives `virtualKey`: "F8", "K", "7"; "key 0xNN" for any other code.
+std::string KeyCodeName(int virtualKey);
+// The function keys' names, F1 to F12, as the plug-in knows them.
+extern const std::array<std::string_view, 12> FunctionKeyNames;
 
 // --- The parser behind LoadSettings, shared with the ostrevane command ---------------
 
@@ -57,6 +65,14 @@ enum SettingKey {
     kSettingKeyCount
 };
 extern const std::array<std::string_view, kSettingKeyCount> SettingKeyNames;
+// Where each of the eight name settings, kOldShake to kNewCamera, resolves into.
+extern const std::array<uint32_t SwapSettingsRecord::*, kModActivateKey> ResolvedHashFields;
+
+// The headers that open a dictionary section, spelled exactly so, wherever they stand in
+// a header line. Any other header opens a settings section.
+extern const std::array<std::string_view, 4> DictionaryHeaders;
+// True when the header line `line` (starting with "[") opens a dictionary section.
+bool OpensDictionary(std::string_view line);
 
 enum class LineKind {
     Empty,           // nothing on it
@@ -83,6 +99,7 @@ struct ParsedSettings {
     NameToHash dictionary;
     std::array<std::string, kSettingKeyCount> values; // as read; empty when missing
     SwapSettingsRecord swap;
+    size_t bytesRead = 0; // the file's bytes up to its first Ctrl-Z, or all of them
 };
 
 // Parses the raw bytes of a settings file exactly as LoadSettings does, including the
@@ -90,9 +107,22 @@ struct ParsedSettings {
 ParsedSettings ParseSettings(std::string_view fileBytes,
                              const SettingsLineObserver& observe = nullptr);
 
+// How a dictionary value was read as a number, step by step.
+struct HashReading {
+    uint32_t value;
+    size_t digitsBegin; // the digits read, after blanks, sign and any "0x"
+    size_t digitsEnd;   // equal to digitsBegin when no digit was read
+    unsigned base;      // 8 when the digits start with 0, 16 after "0x", 10 otherwise
+    bool negative;      // a "-" before the digits: the value wraps around
+    bool saturated;     // the digits exceed 32 bits: the value is 0xFFFFFFFF
+};
+
 // Reads a number the way the C library's strtoul with base 0 does when unsigned long is
-// 32 bits wide: decimal, 0x hex or 0 octal, optional sign, saturating at 0xFFFFFFFF.
+// 32 bits wide: leading blanks skipped, decimal, 0x hex or 0 octal, optional sign,
+// saturating at 0xFFFFFFFF, stopping at the first byte that is no digit.
+HashReading ReadHash(std::string_view text);
+// ReadHash's value alone: what the dictionary holds for `text`.
 uint32_t ParseHash(std::string_view text);
 
-// Reads a whole file as bytes; false when it does not open.
+// Reads a whole file as bytes; false when it does not open or cannot be read to the end.
 bool ReadFileBytes(const std::string& path, std::string& bytes);

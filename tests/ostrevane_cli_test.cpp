@@ -3,6 +3,7 @@
 #include "swap/swap.h"
 #include "tools/ostrevane/check.h"
 #include "tools/ostrevane/ostrevane.h"
+#include "tools/ostrevane/suggest.h"
 
 #include "tests/game_folder.h"
 
@@ -10,7 +11,10 @@
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
+#include <cctype>
+#include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -30,15 +34,30 @@ struct Outcome {
 };
 
 // Runs one ostrevane command line in-process, as main() would.
-Outcome Ostrevane(std::vector<std::string> args) {
+int RunTo(std::vector<std::string> args, std::ostream& out, std::ostream& err) {
     args.insert(args.begin(), "ostrevane");
     std::vector<const char*> argv;
     for (const std::string& arg : args)
         argv.push_back(arg.c_str());
+    return RunOstrevane(int(argv.size()), argv.data(), out, err);
+}
+
+Outcome Ostrevane(const std::vector<std::string>& args) {
     std::ostringstream out, err;
-    const int status = RunOstrevane(int(argv.size()), argv.data(), out, err);
+    const int status = RunTo(args, out, err);
     return {status, out.str(), err.str()};
 }
+
+// Output that fails as a full disk does: taken into a buffer, refused at the flush.
+class FullDisk : public std::streambuf {
+  public:
+    FullDisk() { setp(buffer_, buffer_ + sizeof buffer_); }
+
+  private:
+    int overflow(int) override { return traits_type::eof(); }
+    int sync() override { return -1; }
+    char buffer_[1 << 16];
+};
 
 std::string Fixture(const std::string& name) {
     return std::string(OSTREVANE_FIXTURES) + "/" + name;
@@ -79,6 +98,12 @@ std::string DefaultFile(std::string_view ending = "\n") {
     for (std::string_view line : DefaultSettingsLines)
         (text += line) += ending;
     return text;
+}
+
+bool Mentions(const std::vector<CheckWarning>& warnings, std::string_view words) {
+    return std::any_of(warnings.begin(), warnings.end(), [&](const CheckWarning& w) {
+        return w.message.find(words) != std::string::npos;
+    });
 }
 
 std::string Describe(const std::vector<CheckWarning>& warnings) {
@@ -127,7 +152,7 @@ TEST(CheckSettings, ANewUsersTwoSlipsInTheDefaultFileGiveTwoWarningsAtTheirLines
               "and the shake pair is skipped; did you mean \"family5_drug_trip_shake\"?");
     EXPECT_EQ(warnings[1].line, 170u);
     EXPECT_EQ(warnings[1].message,
-              "\"[dof]\" is not a header the plug-in knows (headers are case-sensitive: write "
+              "\"[dof]\" opens no dictionary section (headers are case-sensitive: write "
               "\"[DOF]\"); the 35 lines under it are read as settings and ignored, so olddof and "
               "newdof resolve to 0");
 }
@@ -167,8 +192,12 @@ TEST(CheckSettings, FindsEachTrapAtItsLine) {
          "write \"[DOF]\"); the 2 lines under it are read as settings and ignored, so olddof "
          "and newdof resolve to 0",
          1},
-        {"unknown header", CleanWithLine(1, "[General]"), 1,
-         "\"[General]\" is not a header the plug-in knows ([Settings], [Shake]", 1},
+        {"indented settings header in a dictionary section",
+         CleanWithLine(2, "") + "  [Settings]\nmodactivatekey=F8\n", 27,
+         "\"  [Settings]\" is indented, so the plug-in does not read it as a header: remove the "
+         "blanks before \"[\"; the 1 line under it is read as dictionary entries, so "
+         "modactivatekey is not set",
+         1},
         {"indented header", CleanWithLine(12, "  [Shake]"), 12,
          "\"  [Shake]\" is indented, so the plug-in does not read it as a header: remove the "
          "blanks before \"[\"; the 2 lines under it are read as settings and ignored, so "
@@ -236,17 +265,19 @@ TEST(CheckSettings, NamesEveryDictionaryValueThatIsNotAPlainNumber) {
     }
 }
 
-TEST(CheckSettings, FixturesOfOddlySavedFilesGiveOneWarningEach) {
-    struct Case {
-        const char* fixture;
-        const char* says;
-    };
-    for (const Case& c : {Case{"bom.ini", "byte-order mark"}, Case{"utf16.ini", "UTF-16"}}) {
-        const CheckReport report = CheckSettings(Read(Fixture(c.fixture)));
-        ASSERT_EQ(report.warnings.size(), 1u) << c.fixture << "\n" << Describe(report.warnings);
-        EXPECT_EQ(report.warnings[0].line, 1u);
-        EXPECT_NE(report.warnings[0].message.find(c.says), std::string::npos) << c.fixture;
-    }
+TEST(CheckSettings, OddlySavedFilesAreToldWhereThePlugInLosesSomething) {
+    const CheckReport utf16 = CheckSettings(Read(Fixture("utf16.ini")));
+    ASSERT_EQ(utf16.warnings.size(), 1u) << Describe(utf16.warnings);
+    EXPECT_EQ(utf16.warnings[0].line, 1u);
+    EXPECT_NE(utf16.warnings[0].message.find("UTF-16"), std::string::npos);
+    // A byte-order mark before [Settings] changes nothing: line 1 opens settings either way.
+    EXPECT_TRUE(CheckSettings(Read(Fixture("bom.ini"))).warnings.empty());
+    // Before a setting, it hides the setting's name.
+    const std::vector<CheckWarning> glued =
+        CheckSettings("\xEF\xBB\xBFmodactivatekey=F9\n" + CleanWithLine(2, "")).warnings;
+    ASSERT_EQ(glued.size(), 3u) << Describe(glued); // and the key is unknown, and unset
+    EXPECT_EQ(glued[2].line, 1u);
+    EXPECT_NE(glued[2].message.find("byte-order mark"), std::string::npos) << Describe(glued);
     // A byte-order mark in front of a dictionary header hides the header.
     const std::string hidden = "\xEF\xBB\xBF[Shake]\nsky_diving_shake=0x7DC36678\n" + Clean();
     const std::vector<CheckWarning> warnings = CheckSettings(hidden).warnings;
@@ -261,6 +292,124 @@ TEST(CheckSettings, FixturesOfOddlySavedFilesGiveOneWarningEach) {
     EXPECT_TRUE(CheckSettings(crlf).warnings.empty()) << Describe(CheckSettings(crlf).warnings);
     EXPECT_TRUE(CheckSettings(Clean()).warnings.empty());
     EXPECT_EQ(CheckSettings(Read(Fixture("utf16.ini"))).parsed.dictionary.size(), 0u);
+}
+
+// The checker only puts the loader's reading into words: whatever the loader makes of a
+// key name, a number or a header, the checker must say the same.
+TEST(CheckSettings, AgreesWithTheLoaderOnKeyNamesNumbersAndHeaders) {
+    std::vector<std::string> keyNames(FunctionKeyNames.begin(), FunctionKeyNames.end());
+    for (const char* odd : {"f8", "F13", "F0", "F01", " F 8 ", "\vF8", "k", "K", "7", "", "Insert",
+                            "KK", "F8;", "\xC3\xA9"}) {
+        keyNames.push_back(odd);
+    }
+    for (const std::string& name : keyNames) {
+        const CheckReport report = CheckSettings(CleanWithLine(2, "modactivatekey=" + name));
+        const std::string& read = report.parsed.values[kModActivateKey];
+        EXPECT_EQ(Mentions(report.warnings, "falls back to F5"), !KnownKeyCode(read).has_value())
+            << '"' << name << "\"\n"
+            << Describe(report.warnings);
+    }
+
+    // A plain number, by the C library's own reading: all of it read, in 32 bits, no sign
+    // to wrap and no leading 0 to make it octal.
+    const auto isPlain = [](const std::string& value) {
+        char* end = nullptr;
+        errno = 0;
+        const unsigned long long number = std::strtoull(value.c_str(), &end, 0);
+        const size_t first = value.find_first_not_of(" \t\n\v\f\r");
+        const bool octal = first != std::string::npos && value[first] == '0' &&
+                           first + 1 < value.size() && std::isdigit(value[first + 1]);
+        return end != value.c_str() && *end == '\0' && errno == 0 && number <= 0xFFFFFFFFu &&
+               value.find('-') == std::string::npos && !octal;
+    };
+    for (const std::string value :
+         {"0x7DC36678", "1681797115", "0",  "+5",    "0X1f",  "\v0x10",     "\f12",
+          "4294967295", "0123",       "08", "0x",    "0xG",   "4294967296", "99999999999999999999",
+          "-1",         "-0x1",       "",   "12abc", "0x1 2", "\v"}) {
+        const CheckReport report = CheckSettings(Clean() + "name=" + value + "\n");
+        const std::vector<CheckWarning>& warnings = report.warnings;
+        EXPECT_EQ(warnings.empty(), isPlain(value)) << '"' << value << "\"\n" << Describe(warnings);
+        const std::string read = HexHashOf(report.parsed.dictionary.at("name"));
+        for (const CheckWarning& w : warnings)
+            EXPECT_TRUE(w.message.ends_with(read)) << w.message << " is not " << read;
+    }
+
+    std::vector<std::string> headers(DictionaryHeaders.begin(), DictionaryHeaders.end());
+    for (const char* odd :
+         {"[Settings]", "[settings]", "[General]", "[Shake] ; the shakes", "[DOF][Camera]", "[dof]",
+          "[SHAKE]", "[Newshakeloop]", "[Shake", "[]"}) {
+        headers.push_back(odd);
+    }
+    for (const std::string& header : headers) {
+        const bool opensDictionary = ParseSettings(header + "\na=1\n").dictionary.count("a") == 1;
+        // In place of [Shake], a header that opens no dictionary loses the shake entries.
+        EXPECT_EQ(CheckSettings(CleanWithLine(12, header)).warnings.empty(), opensDictionary)
+            << header;
+        // In place of [Settings], one that opens a dictionary loses the settings.
+        EXPECT_EQ(CheckSettings(CleanWithLine(1, header)).warnings.empty(), !opensDictionary)
+            << header;
+    }
+}
+
+// Each of these once drew a warning, or the wrong one, where the plug-in reads the file as
+// its writer meant, or more than it said.
+TEST(CheckSettings, FalseReportsAreGone) {
+    std::string nulComment = DefaultFile();
+    nulComment.insert(0, "; " + std::string(300, '\0') + "\n");
+    nulComment.replace(nulComment.find("newshake=family5_drug_trip_shake "), 32,
+                       "newshake=family5_drug_trip_shak");
+    struct Case {
+        const char* report;
+        std::string file;
+        const char* says; // the one warning left, or nullptr for none
+    };
+    const Case cases[] = {
+        {"[settings] is not [Settings]", CleanWithLine(1, "[settings]"), nullptr},
+        {"[General] is unknown", CleanWithLine(1, "[General]"), nullptr},
+        {"an indented header is missed", CleanWithLine(20, "  [DOF]"), nullptr},
+        {"NUL bytes mean UTF-16", nulComment, "did you mean \"family5_drug_trip_shake\"?"},
+        {"a vertical tab is no number", CleanWithLine(21, "DOF05=\v0x30348053"), nullptr},
+        {"a form feed is no number", CleanWithLine(21, "DOF05=\f0x3034805G"),
+         "is read only as far as it parses: 0x03034805"},
+    };
+    for (const Case& c : cases) {
+        const CheckReport report = CheckSettings(c.file);
+        ASSERT_EQ(report.warnings.size(), c.says ? 1u : 0u) << c.report << "\n"
+                                                            << Describe(report.warnings);
+        if (c.says) {
+            EXPECT_NE(report.warnings[0].message.find(c.says), std::string::npos) << c.report;
+        }
+    }
+    EXPECT_EQ(CheckSettings(nulComment).parsed.dictionary.size(), 227u);
+}
+
+TEST(ClosestName, FindsSlipsWithinItsBoundAndNothingBeyond) {
+    const std::string forty = "camera_shake_for_the_long_drive_home_ab";
+    const auto slipped = [&](size_t slips) {
+        std::string typed = forty;
+        for (size_t i = 0; i < slips; ++i)
+            typed[1 + 8 * i] = '#';
+        return typed;
+    };
+    const std::string huge(20000, 'a');
+    std::string hugeSlip = huge;
+    hugeSlip[10000] = 'b';
+    struct Case {
+        std::string typed;
+        std::vector<std::string_view> candidates;
+        std::string_view expected;
+    };
+    const Case cases[] = {
+        {"DOF5", {"DOF05", "DOF10"}, "DOF05"},
+        {"camera38", {"Camera15", "Camera38"}, "Camera38"},
+        {"oldShake", {"oldshake", "newshake"}, "oldshake"},
+        {slipped(4), {"unrelated", forty}, forty},
+        {slipped(5), {forty}, ""}, // a long name tolerates four slips at most
+        {hugeSlip, {"short", huge}, huge},
+        {huge, {"aaaa", "aaaaa"}, ""},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(ClosestName(c.typed, c.candidates), c.expected) << c.typed.substr(0, 40);
 }
 
 TEST_F(OstrevaneCommand, CheckExitStatusTellsCleanWarningsAndUnreadable) {
@@ -404,12 +553,17 @@ TEST(OstrevaneHash, PrintsDictionaryLinesTheLoaderReadsBack) {
 }
 
 TEST(OstrevaneHash, RefusesNamesNoDictionaryLineCanHold) {
-    const Outcome outcome = Ostrevane({"hash", "a=b", " lead", "trail\t", "[x]", "fine"});
+    const Outcome outcome = Ostrevane(
+        {"hash", "a=b", " lead", "trail\t", "[x]", "line\nbreak", "ctrl\x1Az", "", "fine"});
     EXPECT_EQ(outcome.status, 2);
     EXPECT_EQ(outcome.out.substr(0, 7), "fine=0x");
     EXPECT_EQ(std::count(outcome.out.begin(), outcome.out.end(), '\n'), 1);
-    for (const char* said : {"\"a=b\" holds \"=\"", "\" lead\" starts or ends with a blank",
-                             "\"trail\\x09\" starts or ends", "\"[x]\" starts with \"[\""}) {
+    for (const char* said :
+         {"\"a=b\" holds \"=\"", "\" lead\" starts or ends with a blank",
+          "\"trail\\x09\" starts or ends", "\"[x]\" starts with \"[\"",
+          "\"line\\x0Abreak\" holds a line break",
+          "\"ctrl\\x1Az\" holds a Ctrl-Z byte (0x1A), which ends the file",
+          "\"\" hashes to 0x00000000, and the plug-in never swaps a hash of 0"}) {
         EXPECT_NE(outcome.err.find(said), std::string::npos) << said << "\n" << outcome.err;
     }
 }
@@ -480,6 +634,26 @@ TEST_F(OstrevaneCommand, SwapFailsCleanlyAndWritesNothing) {
 }
 
 // --- the command line -------------------------------------------------------------------
+
+TEST_F(OstrevaneCommand, EveryCommandFailsWhenItsOutputCannotBeWritten) {
+    Write("clean.ini", Clean());
+    Write("in.bin", "abcd");
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"check", "clean.ini"},
+          {"check", "--json", "clean.ini"},
+          {"default"},
+          {"default", "-o", "new.ini"},
+          {"hash", "sky_diving_shake"},
+          {"swap", "--apply", "--settings", "clean.ini", "in.bin", "out.bin"},
+          {"--help"}}) {
+        FullDisk disk;
+        std::ostream out(&disk);
+        std::ostringstream err;
+        EXPECT_EQ(RunTo(args, out, err), 2) << args[0];
+        EXPECT_NE(err.str().find("the output could not be written"), std::string::npos)
+            << args[0] << ": " << err.str();
+    }
+}
 
 TEST(OstrevaneCommandLine, HelpSucceedsAndMistakesFailWithAMessage) {
     for (const std::vector<std::string>& help : {std::vector<std::string>{"--help"},

@@ -6,19 +6,12 @@
 
 #include "platform/platform.h"
 #include "settings/settings.h"
-
-#define WIN32_LEAN_AND_MEAN
-#include <windows.h>
+#include "swap/swap.h"
 
 #include <cstdio>
 #include <cstring>
 #include <memory>
 #include <string>
-
-// The settings reader asks Windows which key types a letter.
-int16_t platform::KeyScan(char character) {
-    return VkKeyScanA(character);
-}
 
 // The swap rewrites these values wherever they sit in heap or stack memory, so the
 // demonstration keeps them in its own image, where the walk never looks; and with
@@ -102,20 +95,16 @@ std::unique_ptr<uint8_t[]> MakeGameMemory() {
     return block;
 }
 
-// The bytes of memory the swap walks: committed, private, read-write or write-copy.
+// The bytes of memory the swap walks, found as the walk finds them.
 uint64_t PrivateWritableBytes() {
-    SYSTEM_INFO system;
-    GetSystemInfo(&system);
+    const platform::AddressRange range = platform::ApplicationAddressRange();
     uint64_t total = 0;
-    auto* address = static_cast<uint8_t*>(system.lpMinimumApplicationAddress);
-    MEMORY_BASIC_INFORMATION region;
-    while (address < system.lpMaximumApplicationAddress &&
-           VirtualQuery(address, &region, sizeof region) != 0) {
-        if (region.State == MEM_COMMIT && region.Type == MEM_PRIVATE &&
-            (region.Protect == PAGE_READWRITE || region.Protect == PAGE_WRITECOPY)) {
-            total += region.RegionSize;
-        }
-        address += region.RegionSize;
+    platform::Region region;
+    for (uintptr_t address = range.lowest;
+         address < range.highest && platform::QueryRegion(address, region) &&
+         region.RegionSize != 0;
+         address = region.BaseAddress + region.RegionSize) {
+        if (IsWalkedRegion(region)) total += region.RegionSize;
     }
     return total;
 }

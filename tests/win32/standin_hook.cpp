@@ -4,6 +4,8 @@
 #define STANDIN_HOOK_BUILD
 #include "tests/win32/standin_hook.h"
 
+#include "platform/subtitle_natives.h"
+
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
 
@@ -13,10 +15,6 @@
 #include <vector>
 
 namespace {
-
-constexpr uint64_t kBeginTextCommandPrint = 0xB87A37EEB7FAA67Dull;
-constexpr uint64_t kAddTextComponentString = 0x6C188BE134E074AAull;
-constexpr uint64_t kEndTextCommandPrint = 0x9D77056A530643F6ull;
 
 struct Script {
     HMODULE module;
@@ -79,12 +77,12 @@ void CopyText(uint64_t address, char (&out)[kStandInTextSize]) {
 }
 
 void ShowOnScreen(const StandInEvent& call) {
-    if (call.nativeHash == kBeginTextCommandPrint) {
+    if (call.nativeHash == kNativeBeginTextCommandPrint) {
         composing = true;
         composed.clear();
-    } else if (call.nativeHash == kAddTextComponentString && composing) {
+    } else if (call.nativeHash == kNativeAddTextComponentString && composing) {
         composed += call.text;
-    } else if (call.nativeHash == kEndTextCommandPrint && composing) {
+    } else if (call.nativeHash == kNativeEndTextCommandPrint && composing) {
         composing = false;
         StandInEvent& subtitle = Record(kStandInSubtitle);
         std::strncpy(subtitle.text, composed.c_str(), kStandInTextSize - 1);
@@ -167,7 +165,8 @@ extern "C" uint64_t* StandInNativeCall() {
     for (size_t i = 0; i < nativeArguments.size() && i < kStandInMaxArguments; ++i) {
         call.arguments[i] = nativeArguments[i];
     }
-    if ((nativeHash == kBeginTextCommandPrint || nativeHash == kAddTextComponentString) &&
+    if ((nativeHash == kNativeBeginTextCommandPrint ||
+         nativeHash == kNativeAddTextComponentString) &&
         !nativeArguments.empty()) {
         CopyText(nativeArguments[0], call.text);
     }

@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <cctype>
-#include <cstdio>
 #include <unordered_map>
 
 namespace {
@@ -14,8 +13,6 @@ constexpr std::string_view kUtf8ByteOrderMark = "\xEF\xBB\xBF";
 constexpr std::string_view kBlanks = " \t\n\v\f\r";
 constexpr std::array<std::string_view, 4> kPairNames = {"shake", "shake-loop", "depth-of-field",
                                                         "camera"};
-constexpr std::array<std::string_view, 5> kKnownHeaders = {"[Settings]", "[Shake]",
-                                                           "[NewShakeLoop]", "[DOF]", "[Camera]"};
 
 std::string Quoted(std::string_view bytes) {
     std::string quoted;
@@ -32,11 +29,6 @@ bool IsHexDigit(char c) {
     return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
 }
 
-bool IsDigitIn(char c, unsigned base) {
-    if (base == 16) return IsHexDigit(c);
-    return c >= '0' && c < char('0' + base);
-}
-
 // A value someone wrote as a number: "0x643E2FFB" or "1681797115".
 bool IsNumberLiteral(std::string_view text) {
     if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
@@ -47,43 +39,29 @@ bool IsNumberLiteral(std::string_view text) {
 }
 
 // Why a dictionary value is not a plain hexadecimal or decimal number, or "" when it is.
-// `hash` is what the loader made of it; this only explains how it got there.
-std::string NumberTrap(std::string_view value, uint32_t hash) {
-    std::string_view digits = value;
-    const bool negative = !digits.empty() && digits[0] == '-';
-    if (!digits.empty() && (digits[0] == '-' || digits[0] == '+')) digits.remove_prefix(1);
-    unsigned base = 10;
-    if (digits.size() > 2 && digits[0] == '0' && (digits[1] == 'x' || digits[1] == 'X') &&
-        IsHexDigit(digits[2])) {
-        base = 16;
-        digits.remove_prefix(2);
-    } else if (!digits.empty() && digits[0] == '0') {
-        base = 8;
+// Blanks before the number are no trap: the loader skips them as the writer expects.
+std::string NumberTrap(std::string_view value) {
+    const HashReading reading = ReadHash(value);
+    const std::string read = HexHash(reading.value);
+    if (reading.digitsEnd == reading.digitsBegin)
+        return "holds no number, so it is read as " + read;
+    if (reading.digitsEnd < value.size()) return "is read only as far as it parses: " + read;
+    if (reading.base == 8 && reading.digitsEnd - reading.digitsBegin > 1) {
+        return "starts with 0, so it is read as octal: " + read;
     }
-    size_t span = 0;
-    uint64_t number = 0;
-    bool tooBig = false;
-    for (; span < digits.size() && IsDigitIn(digits[span], base); ++span) {
-        number =
-            number * base + std::string_view("0123456789abcdef").find(char(digits[span] | 0x20));
-        tooBig = tooBig || number > 0xFFFFFFFFu;
-        if (tooBig) number = 0xFFFFFFFFu;
-    }
-    const std::string read = HexHash(hash);
-    if (span == 0) return "holds no number, so it is read as " + read;
-    if (span < digits.size()) return "is read only as far as it parses: " + read;
-    if (base == 8 && span > 1) return "starts with 0, so it is read as octal: " + read;
-    if (tooBig) return "does not fit in 32 bits, so it is read as " + read;
-    if (negative) return "is negative, so it is read as " + read;
+    if (reading.saturated) return "does not fit in 32 bits, so it is read as " + read;
+    if (reading.negative) return "is negative, so it is read as " + read;
     return "";
 }
 
-// A header line the plug-in misses, and the lines it then reads as settings and ignores.
+// A header the plug-in misses, where the writer meant to open a section of the other kind,
+// and the lines the plug-in then reads in the wrong kind of section.
 struct MissedSection {
     size_t line;
     std::string problem;
+    bool meantDictionary; // else a settings header, missed inside a dictionary section
     size_t ignoredLines = 0;
-    std::vector<std::string_view> settingsLost; // name settings that resolve to 0 because of it
+    std::vector<std::string_view> settingsLost; // settings that are lost because of it
 };
 
 struct Checker {
@@ -93,7 +71,8 @@ struct Checker {
     bool inMissedSection = false;
     std::vector<CheckWarning> warnings;
     std::vector<MissedSection> missedSections;
-    // Keys of the ignored lines under a missed header: the names a player meant to define.
+    // Keys of the ignored lines under a missed header, with its index: the names a player
+    // meant to define, or the settings a player meant to make.
     std::unordered_map<std::string, size_t> missedKeys;
     std::unordered_map<std::string, size_t> dictionaryLines;
     std::unordered_map<std::string, uint32_t> dictionaryValues;
@@ -101,9 +80,23 @@ struct Checker {
 
     void Warn(size_t line, std::string message) { warnings.push_back({line, std::move(message)}); }
 
-    void MissHeader(size_t line, std::string problem) {
-        missedSections.push_back({line, std::move(problem), 0, {}});
+    void MissHeader(size_t line, std::string problem, bool meantDictionary) {
+        missedSections.push_back({line, std::move(problem), meantDictionary, 0, {}});
         inMissedSection = true;
+    }
+
+    // A line read in the wrong kind of section because of the last missed header.
+    void MissLine(const SettingsLine& line) {
+        missedSections.back().ignoredLines++;
+        missedKeys.emplace(std::string(line.key), missedSections.size() - 1);
+    }
+
+    // The missed section of this kind with a line for `key` under it, or null.
+    MissedSection* MissedWith(const std::string& key, bool meantDictionary) {
+        const auto found = missedKeys.find(key);
+        if (found == missedKeys.end()) return nullptr;
+        MissedSection& section = missedSections[found->second];
+        return section.meantDictionary == meantDictionary ? &section : nullptr;
     }
 
     void Observe(const SettingsLine& line) {
@@ -128,23 +121,19 @@ struct Checker {
         }
     }
 
+    // Any header that opens no dictionary opens a settings section, which is what the writer
+    // meant unless it looks like a dictionary header spelt in the wrong case.
     void ObserveHeader(const SettingsLine& line) {
         inDictionary = line.opensDictionary;
         inMissedSection = false;
-        if (line.opensDictionary || line.text.find("[Settings]") != std::string_view::npos) {
-            return;
-        }
-        std::string problem = Quoted(line.text) + " is not a header the plug-in knows";
-        const auto similar =
-            std::find_if(kKnownHeaders.begin(), kKnownHeaders.end(), [&](std::string_view known) {
-                return ContainsIgnoringCase(line.text, known);
-            });
-        if (similar != kKnownHeaders.end()) {
-            problem += " (headers are case-sensitive: write " + Quoted(*similar) + ")";
-        } else {
-            problem += " ([Settings], [Shake], [NewShakeLoop], [DOF], [Camera])";
-        }
-        MissHeader(line.number, std::move(problem));
+        if (line.opensDictionary) return;
+        const auto similar = std::find_if(
+            DictionaryHeaders.begin(), DictionaryHeaders.end(),
+            [&](std::string_view header) { return ContainsIgnoringCase(line.text, header); });
+        if (similar == DictionaryHeaders.end()) return;
+        const std::string hint = "headers are case-sensitive: write " + Quoted(*similar);
+        MissHeader(line.number, Quoted(line.text) + " opens no dictionary section (" + hint + ")",
+                   true);
     }
 
     void ObserveSkippedLine(const SettingsLine& line) {
@@ -156,17 +145,23 @@ struct Checker {
         text.remove_prefix(first);
 
         if (text.front() == '[') {
+            // Missing a header loses nothing when it would open the kind of section the
+            // plug-in is reading anyway: the dictionary is one, and so are the settings.
+            const bool meantDictionary = OpensDictionary(text);
+            if (meantDictionary == inDictionary) return;
             if (byteOrderMark) {
                 byteOrderMarkReported = true;
-                MissHeader(line.number, "the file starts with a byte-order mark (saved as "
-                                        "\"UTF-8 with BOM\"), so the plug-in does not read " +
-                                            Quoted(text) +
-                                            " as a header; save the file as UTF-8 without "
-                                            "BOM, or as ANSI");
+                MissHeader(line.number,
+                           "the file starts with a byte-order mark (saved as \"UTF-8 with "
+                           "BOM\"), so the plug-in does not read " +
+                               Quoted(text) +
+                               " as a header; save the file as UTF-8 without BOM, or as ANSI",
+                           meantDictionary);
             } else {
-                MissHeader(line.number, Quoted(line.text) +
-                                            " is indented, so the plug-in does not read it as "
-                                            "a header: remove the blanks before \"[\"");
+                MissHeader(line.number,
+                           Quoted(line.text) + " is indented, so the plug-in does not read it "
+                                               "as a header: remove the blanks before \"[\"",
+                           meantDictionary);
             }
             return;
         }
@@ -187,8 +182,7 @@ struct Checker {
 
     void ObserveUnknownSetting(const SettingsLine& line) {
         if (inMissedSection) {
-            missedSections.back().ignoredLines++;
-            missedKeys.emplace(std::string(line.key), missedSections.size() - 1);
+            MissLine(line);
             return;
         }
         if (IsNumberLiteral(line.value) && line.value.size() > 2 && (line.value[1] | 0x20) == 'x') {
@@ -224,7 +218,8 @@ struct Checker {
 
     void ObserveDictionaryEntry(const SettingsLine& line) {
         const std::string key(line.key);
-        std::string trap = NumberTrap(line.value, line.hash);
+        if (inMissedSection) MissLine(line);
+        std::string trap = inMissedSection ? "" : NumberTrap(line.value);
         if (!trap.empty()) {
             std::string message =
                 "the value " + Quoted(line.value) + " of " + Quoted(key) + " " + trap;
@@ -248,6 +243,7 @@ struct Checker {
 };
 
 // Text two bytes in, half of them zero: what a "Unicode" save of a settings file looks like.
+// Only a guess from the bytes: the plug-in's reading decides (see CheckSettings).
 bool LooksLikeUtf16(std::string_view bytes) {
     if (bytes.starts_with("\xFF\xFE") || bytes.starts_with("\xFE\xFF")) return true;
     const std::string_view head = bytes.substr(0, 256);
@@ -256,10 +252,7 @@ bool LooksLikeUtf16(std::string_view bytes) {
 }
 
 uint32_t ResolvedHash(const SwapSettingsRecord& swap, size_t key) {
-    const std::array<uint32_t, 8> hashes = {swap.oldShake,     swap.newShake, swap.oldShakeLoop,
-                                            swap.newShakeLoop, swap.oldDof,   swap.newDof,
-                                            swap.oldCamera,    swap.newCamera};
-    return hashes[key];
+    return swap.*ResolvedHashFields[key];
 }
 
 std::vector<std::string_view> SortedNames(const NameToHash& dictionary) {
@@ -271,9 +264,14 @@ std::vector<std::string_view> SortedNames(const NameToHash& dictionary) {
     return names;
 }
 
+bool SameReading(const ParsedSettings& a, const ParsedSettings& b) {
+    return a.dictionary == b.dictionary && a.values == b.values && a.swap == b.swap;
+}
+
 // Why one of the eight names resolves to 0; a name lost under a missed header is told
 // about at that header instead.
-void CheckName(Checker& checker, const ParsedSettings& parsed, size_t key) {
+void CheckName(Checker& checker, const ParsedSettings& parsed,
+               const std::vector<std::string_view>& names, size_t key) {
     if (ResolvedHash(parsed.swap, key) != 0) return;
     const std::string& name = parsed.values[key];
     const std::string setting(SettingKeyNames[key]);
@@ -282,9 +280,11 @@ void CheckName(Checker& checker, const ParsedSettings& parsed, size_t key) {
 
     if (parsed.dictionary.count(name) != 0) {
         checker.Warn(line, Quoted(name) + " has the hash 0 in the dictionary, so " + skipped);
-    } else if (const auto missed = checker.missedKeys.find(name);
-               missed != checker.missedKeys.end()) {
-        checker.missedSections[missed->second].settingsLost.push_back(SettingKeyNames[key]);
+    } else if (MissedSection* lostName = checker.MissedWith(name, true)) {
+        lostName->settingsLost.push_back(SettingKeyNames[key]);
+    } else if (MissedSection* lostSetting =
+                   line == 0 ? checker.MissedWith(setting, false) : nullptr) {
+        lostSetting->settingsLost.push_back(SettingKeyNames[key]);
     } else if (line == 0) {
         checker.Warn(0, setting + " is not set, so it resolves to 0 and " + skipped);
     } else if (name.empty()) {
@@ -295,7 +295,7 @@ void CheckName(Checker& checker, const ParsedSettings& parsed, size_t key) {
                               "resolves to 0 and " +
                               skipped;
         const uint32_t hash = ParseHash(name);
-        for (std::string_view candidate : SortedNames(parsed.dictionary)) {
+        for (std::string_view candidate : names) {
             if (parsed.dictionary.at(std::string(candidate)) != hash) continue;
             message += "; the dictionary calls " + HexHash(hash) + " " + Quoted(candidate);
             break;
@@ -304,7 +304,7 @@ void CheckName(Checker& checker, const ParsedSettings& parsed, size_t key) {
     } else {
         std::string message = Quoted(name) + " is not in the dictionary, so " + setting +
                               " resolves to 0 and " + skipped;
-        const std::string_view closest = ClosestName(name, SortedNames(parsed.dictionary));
+        const std::string_view closest = ClosestName(name, names);
         if (!closest.empty()) message += "; did you mean " + Quoted(closest) + "?";
         checker.Warn(line, std::move(message));
     }
@@ -325,8 +325,15 @@ void CheckPairs(Checker& checker, const ParsedSettings& parsed) {
 
 void CheckActivationKey(Checker& checker, const ParsedSettings& parsed) {
     const std::string& name = parsed.values[kModActivateKey];
-    if (IsKnownKeyName(name)) return;
+    if (KnownKeyCode(name)) return;
     const size_t line = checker.settingLines[kModActivateKey];
+    MissedSection* const lost =
+        line == 0 ? checker.MissedWith(std::string(SettingKeyNames[kModActivateKey]), false)
+                  : nullptr;
+    if (lost != nullptr) {
+        lost->settingsLost.push_back(SettingKeyNames[kModActivateKey]);
+        return;
+    }
     if (line == 0) {
         checker.Warn(0, "modactivatekey is not set, so the toggle key is F5");
         return;
@@ -337,32 +344,33 @@ void CheckActivationKey(Checker& checker, const ParsedSettings& parsed) {
     std::string upper = name;
     for (char& c : upper)
         c = char(std::toupper(static_cast<unsigned char>(c)));
-    if (IsKnownKeyName(upper)) message += " (names are case-sensitive: " + Quoted(upper) + ")";
+    if (KnownKeyCode(upper)) message += " (names are case-sensitive: " + Quoted(upper) + ")";
     checker.Warn(line, std::move(message));
 }
 
 void ReportMissedSections(Checker& checker) {
     for (const MissedSection& section : checker.missedSections) {
+        if (section.ignoredLines == 0) continue; // read as meant after all
         std::string message = section.problem;
-        if (section.ignoredLines > 0) {
-            message += "; the " + CountOf(section.ignoredLines, "line", "lines") + " under it " +
-                       (section.ignoredLines == 1 ? "is" : "are") + " read as settings and ignored";
-        }
+        message += "; the " + CountOf(section.ignoredLines, "line", "lines") + " under it " +
+                   (section.ignoredLines == 1 ? "is" : "are") +
+                   (section.meantDictionary ? " read as settings and ignored"
+                                            : " read as dictionary entries");
         for (size_t i = 0; i < section.settingsLost.size(); ++i) {
             message += i == 0 ? ", so " : " and ";
             message += section.settingsLost[i];
         }
         if (!section.settingsLost.empty()) {
-            message += section.settingsLost.size() == 1 ? " resolves to 0" : " resolve to 0";
+            const bool one = section.settingsLost.size() == 1;
+            message += section.meantDictionary ? (one ? " resolves to 0" : " resolve to 0")
+                                               : (one ? " is not set" : " are not set");
         }
         checker.Warn(section.line, std::move(message));
     }
 }
 
-// The C runtime's text mode stops at a Ctrl-Z byte, so whatever follows it is never read.
-void CheckEndOfData(Checker& checker, std::string_view bytes) {
-    const size_t stop = bytes.find('\x1A');
-    if (stop == std::string_view::npos) return;
+// Whatever follows the bytes the plug-in reads is lost, unless it is blank.
+void CheckEndOfData(Checker& checker, std::string_view bytes, size_t stop) {
     if (bytes.find_first_not_of(" \t\r\n\x1A", stop) == std::string_view::npos) return;
     const size_t line = size_t(std::count(bytes.begin(), bytes.begin() + long(stop), '\n')) + 1;
     checker.Warn(line, "a Ctrl-Z byte (0x1A) ends the file for the plug-in: nothing after it "
@@ -370,30 +378,6 @@ void CheckEndOfData(Checker& checker, std::string_view bytes) {
 }
 
 } // namespace
-
-bool IsKnownKeyName(std::string_view name) {
-    std::string bare(name);
-    std::erase_if(bare, [](char c) { return c == ' ' || (c >= '\t' && c <= '\r'); });
-    if (bare.size() == 1) return std::isalnum(static_cast<unsigned char>(bare[0])) != 0;
-    if (bare.size() < 2 || bare[0] != 'F') return false;
-    for (int f = 1; f <= 12; ++f) {
-        if (std::string_view(bare).substr(1) == std::to_string(f)) return true;
-    }
-    return false;
-}
-
-std::string KeyCodeName(int virtualKey) {
-    char text[16];
-    if (virtualKey >= 0x70 && virtualKey <= 0x7B) {
-        std::snprintf(text, sizeof text, "F%d", virtualKey - 0x6F);
-    } else if ((virtualKey >= '0' && virtualKey <= '9') ||
-               (virtualKey >= 'A' && virtualKey <= 'Z')) {
-        std::snprintf(text, sizeof text, "%c", char(virtualKey));
-    } else {
-        std::snprintf(text, sizeof text, "key 0x%02X", unsigned(virtualKey));
-    }
-    return text;
-}
 
 CheckReport CheckSettings(std::string_view fileBytes) {
     Checker checker;
@@ -403,19 +387,25 @@ CheckReport CheckSettings(std::string_view fileBytes) {
         ParseSettings(fileBytes, [&](const SettingsLine& line) { checker.Observe(line); });
     const ParsedSettings& parsed = report.parsed;
 
+    const std::vector<std::string_view> names = SortedNames(parsed.dictionary);
     for (size_t key = 0; key < kModActivateKey; ++key)
-        CheckName(checker, parsed, key);
+        CheckName(checker, parsed, names, key);
     CheckPairs(checker, parsed);
     CheckActivationKey(checker, parsed);
     ReportMissedSections(checker);
-    CheckEndOfData(checker, fileBytes);
-    if (checker.startsWithByteOrderMark && !checker.byteOrderMarkReported) {
+    CheckEndOfData(checker, fileBytes, parsed.bytesRead);
+    if (checker.startsWithByteOrderMark && !checker.byteOrderMarkReported &&
+        !SameReading(parsed, ParseSettings(fileBytes.substr(kUtf8ByteOrderMark.size())))) {
         checker.Warn(1, "the file starts with a byte-order mark (saved as \"UTF-8 with BOM\"), "
                         "which the plug-in reads as part of line 1; save the file as UTF-8 "
                         "without BOM, or as ANSI");
     }
-    // Every other finding would only be an echo of this one.
-    if (LooksLikeUtf16(fileBytes)) {
+    // A file saved as UTF-16 gives the plug-in neither a dictionary entry nor a setting;
+    // every other finding would only be an echo of that.
+    const bool readNothing = parsed.dictionary.empty() &&
+                             std::all_of(checker.settingLines.begin(), checker.settingLines.end(),
+                                         [](size_t line) { return line == 0; });
+    if (readNothing && LooksLikeUtf16(fileBytes)) {
         checker.warnings = {{1, "the file is saved as UTF-16 (what some editors call "
                                 "\"Unicode\"): the plug-in reads nothing usable from it; save "
                                 "it as ANSI or UTF-8"}};

@@ -24,10 +24,3 @@ struct CheckReport {
 
 // Reads the raw bytes of a settings file as the plug-in does and lists every trap found.
 CheckReport CheckSettings(std::string_view fileBytes);
-
-// True when the plug-in reads `name` as a key it knows: F1-F12, one letter or one digit,
-// blanks anywhere ignored. Anything else falls back to F5.
-bool IsKnownKeyName(std::string_view name);
-
-// "F8", "K", "7", or "0x..": the key a virtual-key code stands for.
-std::string KeyCodeName(int virtualKey);

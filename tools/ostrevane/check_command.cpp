@@ -9,21 +9,10 @@
 
 namespace {
 
-struct NamedHash {
-    std::string_view jsonName;
-    uint32_t SwapSettingsRecord::*field;
-};
 // The eight name settings in file order, as the JSON report names them.
-constexpr std::array<NamedHash, 8> kResolved = {{
-    {"oldShake", &SwapSettingsRecord::oldShake},
-    {"newShake", &SwapSettingsRecord::newShake},
-    {"oldShakeLoop", &SwapSettingsRecord::oldShakeLoop},
-    {"newShakeLoop", &SwapSettingsRecord::newShakeLoop},
-    {"oldDof", &SwapSettingsRecord::oldDof},
-    {"newDof", &SwapSettingsRecord::newDof},
-    {"oldCamera", &SwapSettingsRecord::oldCamera},
-    {"newCamera", &SwapSettingsRecord::newCamera},
-}};
+constexpr std::array<std::string_view, kModActivateKey> kJsonNames = {
+    "oldShake", "newShake", "oldShakeLoop", "newShakeLoop",
+    "oldDof",   "newDof",   "oldCamera",    "newCamera"};
 
 std::string Padded(std::string text, size_t width) {
     if (text.size() < width) text.resize(width, ' ');
@@ -39,15 +28,15 @@ void PrintText(const std::string& path, const CheckReport& report, std::ostream&
         << "Activation key: " << KeyCodeName(parsed.swap.activationKey) << " (" << keyCode << ")\n";
 
     size_t nameWidth = 0;
-    for (size_t key = 0; key < kResolved.size(); ++key) {
+    for (size_t key = 0; key < kJsonNames.size(); ++key) {
         nameWidth = std::max(nameWidth, Printable(parsed.values[key]).size());
     }
-    for (size_t key = 0; key < kResolved.size(); ++key) {
+    for (size_t key = 0; key < kJsonNames.size(); ++key) {
         const std::string name =
             report.settingLines[key] == 0 ? "(not set)" : Printable(parsed.values[key]);
         out << "  " << Padded(std::string(SettingKeyNames[key]), 14)
             << Padded(name, std::max<size_t>(nameWidth, 9) + 2)
-            << HexHash(parsed.swap.*kResolved[key].field) << "\n";
+            << HexHash(parsed.swap.*ResolvedHashFields[key]) << "\n";
     }
 
     if (report.warnings.empty()) {
@@ -68,8 +57,8 @@ void PrintJson(const CheckReport& report, std::ostream& out) {
     out << "{\n"
         << "  \"entries\": " << parsed.dictionary.size() << ",\n"
         << "  \"activationKey\": " << parsed.swap.activationKey << ",\n";
-    for (const NamedHash& resolved : kResolved) {
-        out << "  \"" << resolved.jsonName << "\": " << parsed.swap.*resolved.field << ",\n";
+    for (size_t key = 0; key < kJsonNames.size(); ++key) {
+        out << "  \"" << kJsonNames[key] << "\": " << parsed.swap.*ResolvedHashFields[key] << ",\n";
     }
 
     std::vector<std::pair<std::string_view, uint32_t>> entries(parsed.dictionary.begin(),

@@ -16,7 +16,7 @@ int RunDefault(bool crlf, const std::string& path, bool force, std::ostream& out
     }
     if (path.empty()) {
         out << text;
-        return out ? kExitOk : kExitFailed;
+        return kExitOk;
     }
     std::string problem;
     if (!WriteWholeFile(path, text, force, problem)) {

@@ -8,7 +8,9 @@
 #include <exception>
 #include <ostream>
 
-int RunOstrevane(int argc, const char* const* argv, std::ostream& out, std::ostream& err) {
+namespace {
+
+int RunCommand(int argc, const char* const* argv, std::ostream& out, std::ostream& err) {
     try {
         CLI::App app("Tells you what the Ostrevane plug-in will read from its settings file, "
                      "before you start the game.",
@@ -79,4 +81,16 @@ int RunOstrevane(int argc, const char* const* argv, std::ostream& out, std::ostr
         err << "ostrevane: " << error.what() << "\n";
         return kExitFailed;
     }
+}
+
+} // namespace
+
+int RunOstrevane(int argc, const char* const* argv, std::ostream& out, std::ostream& err) {
+    const int status = RunCommand(argc, argv, out, err);
+    // A report that never reached its reader must not pass for a clean one.
+    if (!out.flush()) {
+        err << "ostrevane: the output could not be written (is the disk full?)\n";
+        return kExitFailed;
+    }
+    return status;
 }
