@@ -2,6 +2,8 @@
 // The stand-in game that `ostrevane scan` reads in the tests, natively and under Wine: what
 // the target program plants, and the settings file the tests scan it with.
 
+#include "settings/settings.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <initializer_list>
@@ -11,6 +13,7 @@ namespace scan_target {
 // Shake: a and b fill the dense region. Loop: only the new item, d, is planted. DOF:
 // neither item occurs. Camera: the old name is missing from the dictionary.
 inline constexpr const char* kSettings = "[Settings]\n"
+                                         "modactivatekey=F8\n"
                                          "oldshake=a\n"
                                          "newshake=b\n"
                                          "oldshakeloop=c\n"
@@ -30,6 +33,10 @@ inline constexpr const char* kSettings = "[Settings]\n"
                                          "f=0x643E2FFB\n"
                                          "[Camera]\n"
                                          "g=0x2F0AACD0\n";
+
+// What kSettings resolves to, for programs that do not link the settings reader.
+constexpr SwapSettingsRecord kSwap = {0x11221122, 0x22112211, 0x0A0B0C0D, 0x5C8A08F7, 0x30348053,
+                                      0x643E2FFB, 0,          0x2F0AACD0, 0x77};
 
 // Three chunks of the scan, in a region of its own.
 constexpr size_t kDenseSize = size_t(3) << 20;

@@ -48,6 +48,7 @@ class ScanTest : public GameFolderTest {
         ASSERT_EQ(read(fromTarget_, ready, 6), 6);
         ASSERT_EQ(std::string(ready, 6), "ready\n");
         settings_ = ParseSettings(scan_target::kSettings);
+        ASSERT_EQ(settings_.swap, scan_target::kSwap);
     }
     void TearDown() override {
         close(toTarget_);
