@@ -78,14 +78,14 @@ std::vector<uint32_t> FindProcesses(const std::string& name) {
         const std::string leaf = entry.path().filename().string();
         if (leaf.find_first_not_of("0123456789") != std::string::npos) continue;
         const auto pid = uint32_t(std::stoul(leaf));
+        // The program file's name, or the short name the process goes by (all there is for
+        // another user's process, and what a script's interpreter is known by).
         std::error_code linkError;
-        std::string program =
+        const std::string program =
             std::filesystem::read_symlink(ProcFile(pid, "exe"), linkError).filename().string();
-        if (linkError) { // another user's process: its short name is all there is
-            std::ifstream comm(ProcFile(pid, "comm"));
-            std::getline(comm, program);
-        }
-        if (program == name) found.push_back(pid);
+        std::string shortName;
+        std::getline(std::ifstream(ProcFile(pid, "comm")), shortName);
+        if (program == name || shortName == name) found.push_back(pid);
     }
     return found;
 }

@@ -6,7 +6,9 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <initializer_list>
+#include <vector>
 
 namespace scan_target {
 
@@ -60,5 +62,13 @@ inline void FillDense(uint8_t* at) {
 // memory, at an odd offset, and once in each kind of memory the walk leaves alone.
 inline constexpr uint8_t kLoneHash[4] = {0xF7, 0x08, 0x8A, 0x5C};
 constexpr size_t kLoneOffset = 0x101;
+
+// The windows of `bytes` equal to `hash`, the plain way.
+inline uint64_t Count(const std::vector<uint8_t>& bytes, uint32_t hash) {
+    uint64_t count = 0;
+    for (size_t i = 0; i + 4 <= bytes.size(); ++i)
+        count += std::memcmp(bytes.data() + i, &hash, 4) == 0;
+    return count;
+}
 
 } // namespace scan_target

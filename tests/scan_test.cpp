@@ -3,7 +3,7 @@
 #include "tests/scan_target.h"
 
 #include "settings/settings.h"
-#include "tools/ostrevane/ostrevane.h"
+#include "tools/ostrevane/commands.h"
 #include "tools/ostrevane/scan.h"
 #include "tools/ostrevane/scan_report.h"
 
@@ -80,21 +80,11 @@ struct Outcome {
     std::string out, err;
 };
 
-Outcome Ostrevane(std::vector<std::string> args) {
-    args.insert(args.begin(), "ostrevane");
-    std::vector<const char*> argv;
-    for (const std::string& arg : args)
-        argv.push_back(arg.c_str());
+// The command as main() runs it, but for its command line: that is ostrevane.exe's, under Wine.
+Outcome RunCommand(const ScanTarget& target, bool all = false) {
     std::ostringstream out, err;
-    const int status = RunOstrevane(int(argv.size()), argv.data(), out, err);
+    const int status = RunScan(target, SettingsPath, all, true, out, err);
     return {status, out.str(), err.str()};
-}
-
-uint64_t Count(const std::vector<uint8_t>& bytes, uint32_t hash) {
-    uint64_t count = 0;
-    for (size_t i = 0; i + 4 <= bytes.size(); ++i)
-        count += std::memcmp(bytes.data() + i, &hash, 4) == 0;
-    return count;
 }
 
 } // namespace
@@ -102,15 +92,14 @@ uint64_t Count(const std::vector<uint8_t>& bytes, uint32_t hash) {
 TEST_F(ScanTest, CountsAndJudgesWhatTheWalkWouldRewriteAndNothingElse) {
     std::vector<uint8_t> dense(scan_target::kDenseSize);
     scan_target::FillDense(dense.data());
-    const uint64_t a = Count(dense, settings_.swap.oldShake);
-    const uint64_t b = Count(dense, settings_.swap.newShake);
+    const uint64_t a = scan_target::Count(dense, settings_.swap.oldShake);
+    const uint64_t b = scan_target::Count(dense, settings_.swap.newShake);
     std::vector<uint8_t> swapped = dense;
     const size_t rewritten =
         SubstituteReference(swapped.data(), swapped.size(), ApplyChain(settings_.swap));
     ASSERT_NE(rewritten, a) << "the stores must change what later windows read";
 
-    const Outcome scan = Ostrevane(
-        {"scan", "--pid", std::to_string(pid_), "--settings", SettingsPath, "--json", "--all"});
+    const Outcome scan = RunCommand({uint32_t(pid_), ""}, true);
     ASSERT_EQ(scan.status, 1) << scan.err; // the camera pair is skipped
     const auto report = nlohmann::json::parse(scan.out);
     EXPECT_EQ(report["wouldRewrite"], rewritten);
@@ -157,13 +146,11 @@ TEST_F(ScanTest, AGameThatExitsMidScanOrIsNotRunningIsAFailure) {
         waitpid(pid_, nullptr, 0);
     });
     EXPECT_TRUE(result.processExited);
-    const Outcome gone =
-        Ostrevane({"scan", "--pid", std::to_string(pid_), "--settings", SettingsPath});
+    const Outcome gone = RunCommand({uint32_t(pid_), ""});
     pid_ = 0;
     EXPECT_EQ(gone.status, 2);
     EXPECT_NE(gone.err.find("no process with id"), std::string::npos) << gone.err;
-    const Outcome unnamed =
-        Ostrevane({"scan", "--process", "no-such-game.exe", "--settings", SettingsPath});
+    const Outcome unnamed = RunCommand({0, "no-such-game.exe"});
     EXPECT_EQ(unnamed.status, 2);
     EXPECT_NE(unnamed.err.find("no process named no-such-game.exe"), std::string::npos);
 }

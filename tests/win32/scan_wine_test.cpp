@@ -103,20 +103,14 @@ class ScanWineTest : public testing::Test {
     PROCESS_INFORMATION target_{};
 };
 
-uint64_t Count(const std::vector<uint8_t>& bytes, uint32_t hash) {
-    uint64_t count = 0;
-    for (size_t i = 0; i + 4 <= bytes.size(); ++i)
-        count += std::memcmp(bytes.data() + i, &hash, 4) == 0;
-    return count;
-}
-
 } // namespace
 
 TEST_F(ScanWineTest, CountsExactlyWhatThePlugInsWalkWouldSeeAndJudgesEachPair) {
     const SwapSettingsRecord swap = scan_target::kSwap;
     std::vector<uint8_t> dense(scan_target::kDenseSize);
     scan_target::FillDense(dense.data());
-    const uint64_t a = Count(dense, swap.oldShake), b = Count(dense, swap.newShake);
+    const uint64_t a = scan_target::Count(dense, swap.oldShake),
+                   b = scan_target::Count(dense, swap.newShake);
     const size_t rewritten = SubstituteReference(dense.data(), dense.size(), ApplyChain(swap));
 
     const Ran scan = Ostrevane("scan --pid " + Pid() + " --settings scan.ini --json");

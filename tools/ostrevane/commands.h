@@ -1,6 +1,6 @@
 #pragma once
 // The subcommands of ostrevane, each given its parsed command line. Each returns the
-// exit status: kExitOk, kExitWarnings (check only) or kExitFailed.
+// exit status: kExitOk, kExitWarnings (check and scan only) or kExitFailed.
 
 #include <cstdint>
 #include <iosfwd>

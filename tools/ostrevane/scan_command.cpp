@@ -1,6 +1,5 @@
 #include "platform/process_memory.h"
 #include "settings/settings.h"
-#include "tools/ostrevane/bytes_text.h"
 #include "tools/ostrevane/commands.h"
 #include "tools/ostrevane/files.h"
 #include "tools/ostrevane/scan.h"

@@ -1,6 +1,6 @@
 #pragma once
 // Counts the 4-byte windows, at every byte offset, that equal any of a set of hashes, fast
-// enough for the whole dictionary: a bitmap over two bytes of each hash turns almost every
+// enough for the whole dictionary: a table over two bytes of each hash turns almost every
 // window away with one load, and only the rest are looked up.
 
 #include <cstddef>
@@ -9,7 +9,7 @@
 
 struct WindowCounter {
     std::vector<uint32_t> hashes; // sorted, each once
-    std::vector<uint64_t> filter; // bit k is set when some hash has k at filterOffset
+    std::vector<uint8_t> filter;  // filter[k] is 1 when some hash has k at filterOffset
     size_t filterOffset = 0;      // which two adjacent bytes of a window the filter keys on
 };
 
