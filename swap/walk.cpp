@@ -51,12 +51,6 @@ uintptr_t ScanRegion(uintptr_t begin, uintptr_t end, const SubstitutionChain& ch
 
 } // namespace
 
-bool IsWalkedRegion(const platform::Region& region) {
-    return region.State == platform::kMemCommit && region.Type == platform::kMemPrivate &&
-           (region.Protect == platform::kPageReadWrite ||
-            region.Protect == platform::kPageWriteCopy);
-}
-
 // Never inlined, so that its frame, and every frame below it, belongs to the walk alone.
 __attribute__((noinline)) WalkResult WalkPrivateWritableMemory(const SubstitutionChain& chain) {
     // The stack is private read-write memory too. From the walk's frames down, it holds the

@@ -1,6 +1,6 @@
 #pragma once
-// The four subcommands of ostrevane, each given its parsed command line. Each returns the
-// exit status: kExitOk, kExitWarnings (check only) or kExitFailed.
+// The subcommands of ostrevane, each given its parsed command line. Each returns the
+// exit status: kExitOk, kExitWarnings (check and scan only) or kExitFailed.
 
 #include <cstdint>
 #include <iosfwd>
@@ -29,3 +29,14 @@ int RunHash(const std::vector<std::string>& names, std::ostream& out, std::ostre
 // and writes the result to `outPath`.
 int RunSwap(bool restore, const std::string& settingsPath, const std::string& in,
             const std::string& outPath, std::ostream& out, std::ostream& err);
+
+// The game to scan: by process id, or by program file name when `process` is not empty.
+struct ScanTarget {
+    uint32_t pid = 0;
+    std::string process;
+};
+
+// Counts the settings' items in the memory of a running game that F8 would rewrite, and
+// what F8 would do there, reading that memory only; with `all`, every dictionary name too.
+int RunScan(const ScanTarget& target, const std::string& settingsPath, bool all, bool json,
+            std::ostream& out, std::ostream& err);

@@ -18,7 +18,7 @@ int RunCommand(int argc, const char* const* argv, std::ostream& out, std::ostrea
         app.require_subcommand(1);
         // On Windows the parser would take "/folder/file.ini" for an option named "folder".
         app.allow_windows_style_options(false);
-        app.footer("Exit status: 0 done, 1 check found warnings, 2 failed.");
+        app.footer("Exit status: 0 done, 1 check or scan found warnings, 2 failed.");
 
         CLI::App* check = app.add_subcommand(
             "check", "Read a settings file exactly as the plug-in does, never writing it, and "
@@ -58,6 +58,20 @@ int RunCommand(int argc, const char* const* argv, std::ostream& out, std::ostrea
         swap->add_option("IN", in, "The bytes to scan")->required();
         swap->add_option("OUT", outPath, "Where to write them, replaced whole")->required();
 
+        CLI::App* scan = app.add_subcommand(
+            "scan", "Count the settings' items in a running game's memory and say what F8 would "
+                    "do there now, reading that memory only.");
+        ScanTarget target;
+        std::string scanSettings = kDefaultSettingsFile;
+        bool all = false;
+        CLI::Option_group* game = scan->add_option_group("game");
+        game->add_option("--pid", target.pid, "The game's process id");
+        game->add_option("--process", target.process, "The game's program file, e.g. Game.exe");
+        game->require_option(1);
+        scan->add_option("--settings", scanSettings, "The settings file (default: Ostrevane.ini)");
+        scan->add_flag("--all", all, "Also count every dictionary name, most frequent first");
+        scan->add_flag("--json", json, "Print one JSON object instead of text");
+
         try {
             app.parse(argc, argv);
         } catch (const CLI::ParseError& error) {
@@ -65,6 +79,7 @@ int RunCommand(int argc, const char* const* argv, std::ostream& out, std::ostrea
         }
 
         if (*check) return RunCheck(checkFile, json, out, err);
+        if (*scan) return RunScan(target, scanSettings, all, json, out, err);
         if (*makeDefault) return RunDefault(crlf, defaultFile, force, out, err);
         if (*hash) {
             // The parser would read "[a,b]" as a list of two; a name is taken as typed. Only

@@ -1,0 +1,42 @@
+#pragma once
+// Reading another process's memory, for `ostrevane scan`: the process is opened with query
+// and read rights only, so nothing here can change the game. Its regions are described
+// with the record the plug-in's walk uses, so the walk's own filter decides what counts.
+
+#include "platform/platform.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace platform {
+
+// An opened process. `handle` is the Windows process handle, or the descriptor of
+// /proc/PID/mem elsewhere.
+struct ProcessReader {
+    uint32_t pid = 0;
+    intptr_t handle = -1;
+};
+
+enum class ProcessOpening { kOpened, kNoSuchProcess, kAccessRefused, kFailed };
+
+// Opens process `pid` for querying and reading only; `reader` is set when kOpened.
+ProcessOpening OpenProcessForReading(uint32_t pid, ProcessReader& reader);
+// Releases what OpenProcessForReading took.
+void CloseProcessReader(ProcessReader& reader);
+
+// The ids of the running processes whose program file is named `name` (without folders;
+// case-insensitive on Windows).
+std::vector<uint32_t> FindProcesses(const std::string& name);
+
+// Every region of the process's address space, lowest first, as the process sees it now;
+// false when the process cannot be queried (it has exited).
+bool ProcessRegions(const ProcessReader& reader, std::vector<Region>& regions);
+
+// Copies `size` bytes from `address` in the process; false unless every byte was read.
+bool ReadProcessBytes(const ProcessReader& reader, uintptr_t address, void* buffer, size_t size);
+
+// False once the process has exited.
+bool ProcessIsRunning(const ProcessReader& reader);
+
+} // namespace platform

@@ -1,0 +1,119 @@
+// Another process's memory off Windows, for `ostrevane scan`: /proc/PID/maps describes the
+// mappings and /proc/PID/mem reads them. A mapping is described as Windows would describe
+// the matching memory, so the plug-in's filter picks what the walk would pick in the game:
+// anonymous private memory (heap, stacks, anonymous mappings) is private; a shared mapping
+// is mapped memory; a private file mapping (a program's or library's pages) is image memory.
+#include "platform/process_memory.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <fcntl.h>
+#include <filesystem>
+#include <fstream>
+#include <unistd.h>
+
+namespace platform {
+
+namespace {
+
+constexpr uint32_t kPageNoAccess = 0x01;
+constexpr uint32_t kPageExecuteRead = 0x20;
+
+std::string ProcFile(uint32_t pid, const char* leaf) {
+    return "/proc/" + std::to_string(pid) + "/" + leaf;
+}
+
+uint32_t ProtectOf(const std::string& perms) {
+    const bool read = perms[0] == 'r', write = perms[1] == 'w', execute = perms[2] == 'x';
+    if (execute) return write ? kPageExecuteReadWrite : kPageExecuteRead;
+    if (!read) return kPageNoAccess; // write-only has no Windows counterpart the walk takes
+    return write ? kPageReadWrite : kPageReadOnly;
+}
+
+bool RegionsFromMaps(const std::string& mapsPath, std::vector<Region>& regions) {
+    std::ifstream maps(mapsPath);
+    if (!maps) return false;
+    regions.clear();
+    std::string line;
+    while (std::getline(maps, line)) {
+        unsigned long long begin = 0, end = 0, inode = 0;
+        char perms[5] = {};
+        if (std::sscanf(line.c_str(), "%llx-%llx %4s %*s %*s %llu", &begin, &end, perms, &inode) !=
+            4) {
+            continue;
+        }
+        const uint32_t type = perms[3] == 's' ? kMemMapped : inode != 0 ? kMemImage : kMemPrivate;
+        regions.push_back(
+            {uintptr_t(begin), size_t(end - begin), kMemCommit, ProtectOf(perms), type});
+    }
+    return true;
+}
+
+} // namespace
+
+ProcessOpening OpenProcessForReading(uint32_t pid, ProcessReader& reader) {
+    const int fd = open(ProcFile(pid, "mem").c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        if (errno == ENOENT || errno == ESRCH) return ProcessOpening::kNoSuchProcess;
+        if (errno == EACCES || errno == EPERM) return ProcessOpening::kAccessRefused;
+        return ProcessOpening::kFailed;
+    }
+    reader = {pid, fd};
+    if (!ProcessIsRunning(reader)) {
+        CloseProcessReader(reader);
+        return ProcessOpening::kNoSuchProcess;
+    }
+    return ProcessOpening::kOpened;
+}
+
+void CloseProcessReader(ProcessReader& reader) {
+    if (reader.handle >= 0) close(int(reader.handle));
+    reader.handle = -1;
+}
+
+std::vector<uint32_t> FindProcesses(const std::string& name) {
+    std::vector<uint32_t> found;
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator("/proc", error)) {
+        const std::string leaf = entry.path().filename().string();
+        if (leaf.find_first_not_of("0123456789") != std::string::npos) continue;
+        const auto pid = uint32_t(std::stoul(leaf));
+        // The program file's name, or the short name the process goes by (all there is for
+        // another user's process, and what a script's interpreter is known by).
+        std::error_code linkError;
+        const std::string program =
+            std::filesystem::read_symlink(ProcFile(pid, "exe"), linkError).filename().string();
+        std::string shortName;
+        std::getline(std::ifstream(ProcFile(pid, "comm")), shortName);
+        if (program == name || shortName == name) found.push_back(pid);
+    }
+    return found;
+}
+
+bool ProcessRegions(const ProcessReader& reader, std::vector<Region>& regions) {
+    return RegionsFromMaps(ProcFile(reader.pid, "maps"), regions) && ProcessIsRunning(reader);
+}
+
+bool ReadProcessBytes(const ProcessReader& reader, uintptr_t address, void* buffer, size_t size) {
+    auto* to = static_cast<char*>(buffer);
+    while (size > 0) {
+        const ssize_t got = pread(int(reader.handle), to, size, off_t(address));
+        if (got <= 0) return false;
+        to += got;
+        address += size_t(got);
+        size -= size_t(got);
+    }
+    return true;
+}
+
+bool ProcessIsRunning(const ProcessReader& reader) {
+    // A process that has exited but is not yet reaped keeps its /proc entry, as a zombie.
+    std::ifstream stat(ProcFile(reader.pid, "stat"));
+    std::string text((std::istreambuf_iterator<char>(stat)), std::istreambuf_iterator<char>());
+    const size_t nameEnd = text.rfind(')');
+    if (nameEnd == std::string::npos || nameEnd + 2 >= text.size()) return false;
+    const char state = text[nameEnd + 2];
+    return state != 'Z' && state != 'X' && state != 'x';
+}
+
+} // namespace platform

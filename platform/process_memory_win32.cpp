@@ -1,0 +1,88 @@
+// Another process's memory on Windows, for `ostrevane scan`: opened with query and read
+// rights only, walked with VirtualQueryEx and read with ReadProcessMemory.
+#include "platform/process_memory.h"
+
+#define WIN32_LEAN_AND_MEAN
+#include <windows.h>
+
+#include <tlhelp32.h>
+
+namespace platform {
+
+namespace {
+
+HANDLE HandleOf(const ProcessReader& reader) {
+    return reinterpret_cast<HANDLE>(reader.handle);
+}
+
+} // namespace
+
+ProcessOpening OpenProcessForReading(uint32_t pid, ProcessReader& reader) {
+    HANDLE process = ::OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, pid);
+    if (process == nullptr) {
+        const DWORD error = ::GetLastError();
+        if (error == ERROR_INVALID_PARAMETER) return ProcessOpening::kNoSuchProcess;
+        if (error == ERROR_ACCESS_DENIED) return ProcessOpening::kAccessRefused;
+        return ProcessOpening::kFailed;
+    }
+    reader = {pid, reinterpret_cast<intptr_t>(process)};
+    // A process that has exited stays openable while anyone holds a handle to it.
+    if (!ProcessIsRunning(reader)) {
+        CloseProcessReader(reader);
+        return ProcessOpening::kNoSuchProcess;
+    }
+    return ProcessOpening::kOpened;
+}
+
+void CloseProcessReader(ProcessReader& reader) {
+    if (reader.handle != -1) ::CloseHandle(HandleOf(reader));
+    reader.handle = -1;
+}
+
+std::vector<uint32_t> FindProcesses(const std::string& name) {
+    std::vector<uint32_t> found;
+    HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE) return found;
+    PROCESSENTRY32 entry;
+    entry.dwSize = sizeof entry;
+    for (BOOL more = ::Process32First(snapshot, &entry); more;
+         more = ::Process32Next(snapshot, &entry)) {
+        if (::lstrcmpiA(entry.szExeFile, name.c_str()) == 0) found.push_back(entry.th32ProcessID);
+    }
+    ::CloseHandle(snapshot);
+    return found;
+}
+
+bool ProcessRegions(const ProcessReader& reader, std::vector<Region>& regions) {
+    SYSTEM_INFO system;
+    ::GetSystemInfo(&system);
+    const auto highest = reinterpret_cast<uintptr_t>(system.lpMaximumApplicationAddress);
+    regions.clear();
+    for (auto address = reinterpret_cast<uintptr_t>(system.lpMinimumApplicationAddress);
+         address < highest;) {
+        MEMORY_BASIC_INFORMATION info;
+        if (::VirtualQueryEx(HandleOf(reader), reinterpret_cast<LPCVOID>(address), &info,
+                             sizeof info) == 0 ||
+            info.RegionSize == 0) {
+            break;
+        }
+        regions.push_back({reinterpret_cast<uintptr_t>(info.BaseAddress), info.RegionSize,
+                           info.State, info.Protect, info.Type});
+        address = reinterpret_cast<uintptr_t>(info.BaseAddress) + info.RegionSize;
+    }
+    return ProcessIsRunning(reader);
+}
+
+bool ReadProcessBytes(const ProcessReader& reader, uintptr_t address, void* buffer, size_t size) {
+    SIZE_T read = 0;
+    return ::ReadProcessMemory(HandleOf(reader), reinterpret_cast<LPCVOID>(address), buffer, size,
+                               &read) &&
+           read == size;
+}
+
+bool ProcessIsRunning(const ProcessReader& reader) {
+    DWORD code = 0;
+    return ::GetExitCodeProcess(HandleOf(reader), &code) && code == STILL_ACTIVE;
+}
+
+} // namespace platform

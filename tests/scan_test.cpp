@@ -1,0 +1,156 @@
+// `ostrevane scan` against a real child process, the stand-in game of scan_target_posix.cpp,
+// so that reading another process, and the counting, run under the sanitizers.
+#include "tests/scan_target.h"
+
+#include "settings/settings.h"
+#include "tools/ostrevane/commands.h"
+#include "tools/ostrevane/scan.h"
+#include "tools/ostrevane/scan_report.h"
+
+#include "tests/game_folder.h"
+
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+
+#include <cstring>
+#include <sstream>
+#include <vector>
+
+extern char** environ;
+
+namespace {
+
+class ScanTest : public GameFolderTest {
+  protected:
+    void SetUp() override {
+        GameFolderTest::SetUp();
+        WriteSettings(scan_target::kSettings);
+        int in[2], out[2];
+        ASSERT_EQ(pipe2(in, O_CLOEXEC), 0);
+        ASSERT_EQ(pipe2(out, O_CLOEXEC), 0);
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_adddup2(&actions, in[0], 0);
+        posix_spawn_file_actions_adddup2(&actions, out[1], 1);
+        char* argv[] = {const_cast<char*>(SCAN_TARGET), nullptr};
+        ASSERT_EQ(posix_spawn(&pid_, SCAN_TARGET, &actions, nullptr, argv, environ), 0);
+        posix_spawn_file_actions_destroy(&actions);
+        close(in[0]);
+        close(out[1]);
+        toTarget_ = in[1];
+        fromTarget_ = out[0];
+        char ready[6] = {};
+        ASSERT_EQ(read(fromTarget_, ready, 6), 6);
+        ASSERT_EQ(std::string(ready, 6), "ready\n");
+        settings_ = ParseSettings(scan_target::kSettings);
+        ASSERT_EQ(settings_.swap, scan_target::kSwap);
+    }
+    void TearDown() override {
+        close(toTarget_);
+        close(fromTarget_);
+        if (pid_ > 0) waitpid(pid_, nullptr, 0);
+        GameFolderTest::TearDown();
+    }
+    // Runs the scan in-process, as the command does, calling `afterFirstChunk` once.
+    ScanResult Scan(const std::function<void()>& afterFirstChunk) {
+        platform::ProcessReader reader;
+        EXPECT_EQ(platform::OpenProcessForReading(uint32_t(pid_), reader),
+                  platform::ProcessOpening::kOpened);
+        bool called = false;
+        ScanResult result = ScanProcess(reader, ScanCounter(settings_, false),
+                                        ApplyChain(settings_.swap), [&](const ScanProgress&) {
+                                            if (!std::exchange(called, true)) afterFirstChunk();
+                                        });
+        platform::CloseProcessReader(reader);
+        return result;
+    }
+
+    pid_t pid_ = 0;
+    int toTarget_ = -1, fromTarget_ = -1;
+    ParsedSettings settings_;
+};
+
+struct Outcome {
+    int status;
+    std::string out, err;
+};
+
+// The command as main() runs it, but for its command line: that is ostrevane.exe's, under Wine.
+Outcome RunCommand(const ScanTarget& target, bool all = false) {
+    std::ostringstream out, err;
+    const int status = RunScan(target, SettingsPath, all, true, out, err);
+    return {status, out.str(), err.str()};
+}
+
+} // namespace
+
+TEST_F(ScanTest, CountsAndJudgesWhatTheWalkWouldRewriteAndNothingElse) {
+    std::vector<uint8_t> dense(scan_target::kDenseSize);
+    scan_target::FillDense(dense.data());
+    const uint64_t a = scan_target::Count(dense, settings_.swap.oldShake);
+    const uint64_t b = scan_target::Count(dense, settings_.swap.newShake);
+    std::vector<uint8_t> swapped = dense;
+    const size_t rewritten =
+        SubstituteReference(swapped.data(), swapped.size(), ApplyChain(settings_.swap));
+    ASSERT_NE(rewritten, a) << "the stores must change what later windows read";
+
+    const Outcome scan = RunCommand({uint32_t(pid_), ""}, true);
+    ASSERT_EQ(scan.status, 1) << scan.err; // the camera pair is skipped
+    const auto report = nlohmann::json::parse(scan.out);
+    EXPECT_EQ(report["wouldRewrite"], rewritten);
+    EXPECT_EQ(report["bytesSkipped"], 0);
+    struct Expected {
+        uint64_t before, after;
+        const char* verdict;
+    };
+    const Expected expected[] = {
+        {a, b, "wouldSwap"}, {0, 1, "onlyNew"}, {0, 0, "neither"}, {0, 0, "skipped"}};
+    for (size_t i = 0; i < 4; ++i) {
+        const auto& pair = report["pairs"][i];
+        SCOPED_TRACE(pair.dump());
+        EXPECT_EQ(pair["old"]["count"],
+                  i == 3 ? nlohmann::json() : nlohmann::json(expected[i].before));
+        EXPECT_EQ(pair["new"]["count"], expected[i].after);
+        EXPECT_EQ(pair["verdict"], expected[i].verdict);
+    }
+    const auto& dictionary = report["dictionary"];
+    ASSERT_EQ(dictionary.size(), 3u) << dictionary.dump();
+    EXPECT_EQ(dictionary[0]["count"], std::max(a, b));
+    EXPECT_EQ(dictionary[1]["count"], std::min(a, b));
+    EXPECT_EQ(dictionary[2]["name"], "d");
+    EXPECT_EQ(dictionary[2]["count"], 1);
+}
+
+TEST_F(ScanTest, MemoryFreedMidScanIsSkippedAndCounted) {
+    const ScanResult result = Scan([&] {
+        char answer = 0;
+        ASSERT_EQ(write(toTarget_, "u", 1), 1);
+        ASSERT_EQ(read(fromTarget_, &answer, 1), 1);
+    });
+    EXPECT_FALSE(result.processExited);
+    EXPECT_EQ(result.bytesSkipped, uint64_t(2) << 20);
+    const ScanReport report =
+        MakeScanReport(settings_, ScanCounter(settings_, false), result, false);
+    ASSERT_EQ(report.warnings.size(), 2u);
+    EXPECT_NE(report.warnings[1].find("2097152 bytes"), std::string::npos);
+}
+
+TEST_F(ScanTest, AGameThatExitsMidScanOrIsNotRunningIsAFailure) {
+    const ScanResult result = Scan([&] {
+        kill(pid_, SIGKILL);
+        waitpid(pid_, nullptr, 0);
+    });
+    EXPECT_TRUE(result.processExited);
+    const Outcome gone = RunCommand({uint32_t(pid_), ""});
+    pid_ = 0;
+    EXPECT_EQ(gone.status, 2);
+    EXPECT_NE(gone.err.find("no process with id"), std::string::npos) << gone.err;
+    const Outcome unnamed = RunCommand({0, "no-such-game.exe"});
+    EXPECT_EQ(unnamed.status, 2);
+    EXPECT_NE(unnamed.err.find("no process named no-such-game.exe"), std::string::npos);
+}

@@ -1,0 +1,83 @@
+#include "tools/ostrevane/scan.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace {
+
+constexpr size_t kPage = 4096;
+constexpr size_t kCarry = 3; // the bytes a window can reach past the end of a chunk
+
+// One run of windows: the copy's last bytes as read, for counting, and as the engine left
+// them, so the windows that cross into the next chunk see the engine's earlier stores.
+struct Run {
+    std::vector<uint8_t> buffer = std::vector<uint8_t>(kCarry + kScanChunk);
+    uint8_t carriedAsRead[kCarry];
+    uint8_t carriedRewritten[kCarry];
+    size_t carried = 0;
+};
+
+// Takes the `size` bytes read into run.buffer + kCarry.
+void Take(Run& run, size_t size, const WindowCounter& counter, const SubstitutionChain& chain,
+          ScanResult& result) {
+    uint8_t* start = run.buffer.data() + kCarry - run.carried;
+    const size_t length = run.carried + size;
+    const size_t keep = std::min(length, kCarry);
+    std::memcpy(start, run.carriedAsRead, run.carried);
+    CountWindows(counter, start, length, result.counts.data());
+    std::memcpy(run.carriedAsRead, start + length - keep, keep);
+    std::memcpy(start, run.carriedRewritten, run.carried);
+    result.wouldRewrite += SubstituteRange(start, length, chain);
+    std::memcpy(run.carriedRewritten, start + length - keep, keep);
+    run.carried = keep;
+    result.bytesRead += size;
+}
+
+} // namespace
+
+ScanResult ScanProcess(const platform::ProcessReader& process, const WindowCounter& counter,
+                       const SubstitutionChain& chain, const ScanProgressFunction& progress) {
+    ScanResult result;
+    result.counts.assign(counter.hashes.size(), 0);
+    std::vector<platform::Region> regions;
+    if (!platform::ProcessRegions(process, regions)) {
+        result.processExited = true;
+        return result;
+    }
+    std::erase_if(regions, [](const platform::Region& r) { return !IsWalkedRegion(r); });
+    result.regions = regions.size();
+    ScanProgress done{0, 0, 0, regions.size()};
+    for (const platform::Region& region : regions)
+        done.bytesTotal += region.RegionSize;
+
+    Run run;
+    uint8_t* into = run.buffer.data() + kCarry;
+    for (const platform::Region& region : regions) {
+        run.carried = 0;
+        const uintptr_t end = region.BaseAddress + region.RegionSize;
+        for (uintptr_t chunk = region.BaseAddress; chunk < end; chunk += kScanChunk) {
+            const size_t size = std::min<uintptr_t>(kScanChunk, end - chunk);
+            if (platform::ReadProcessBytes(process, chunk, into, size)) {
+                Take(run, size, counter, chain, result);
+            } else if (!platform::ProcessIsRunning(process)) {
+                result.processExited = true;
+                return result;
+            } else {
+                // Part of the region was freed or protected since it was listed: keep the
+                // pages that still read, and let no window span the ones that do not.
+                for (uintptr_t page = chunk; page < chunk + size; page += kPage) {
+                    if (platform::ReadProcessBytes(process, page, into, kPage)) {
+                        Take(run, kPage, counter, chain, result);
+                    } else {
+                        result.bytesSkipped += kPage;
+                        run.carried = 0;
+                    }
+                }
+            }
+            done.bytesDone += size;
+            if (progress) progress(done);
+        }
+        ++done.regionsDone;
+    }
+    return result;
+}

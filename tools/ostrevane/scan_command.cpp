@@ -1,0 +1,129 @@
+#include "platform/process_memory.h"
+#include "settings/settings.h"
+#include "tools/ostrevane/commands.h"
+#include "tools/ostrevane/files.h"
+#include "tools/ostrevane/scan.h"
+#include "tools/ostrevane/scan_report.h"
+
+#include <chrono>
+#include <cstdio>
+#include <iostream>
+#include <ostream>
+
+#ifdef _WIN32
+#include <io.h>
+#define isatty _isatty
+#else
+#include <unistd.h>
+#endif
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double SecondsSince(Clock::time_point start) {
+    return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+// Progress on the player's terminal once a scan has run a second, never into a pipe or a
+// file, where it would only be noise in the report.
+ScanProgressFunction TerminalProgress(std::ostream& err, Clock::time_point start, bool& shown) {
+    if (&err != &std::cerr || !isatty(2)) return nullptr;
+    return [&err, start, &shown, last = Clock::time_point()](const ScanProgress& p) mutable {
+        const Clock::time_point now = Clock::now();
+        if (now - start < std::chrono::seconds(1) || now - last < std::chrono::milliseconds(100)) {
+            return;
+        }
+        last = now;
+        char line[128];
+        std::snprintf(line, sizeof line, "\r  %.2f of %.2f GB, %zu of %zu regions, %.2f GB/s  ",
+                      double(p.bytesDone) / 1e9, double(p.bytesTotal) / 1e9, p.regionsDone,
+                      p.regionsTotal, double(p.bytesDone) / 1e9 / SecondsSince(start));
+        err << line << std::flush;
+        shown = true;
+    };
+}
+
+bool FindTarget(const ScanTarget& target, uint32_t& pid, std::ostream& err) {
+    if (target.process.empty()) {
+        pid = target.pid;
+        return true;
+    }
+    const std::vector<uint32_t> found = platform::FindProcesses(target.process);
+    if (found.size() == 1) {
+        pid = found[0];
+        return true;
+    }
+    err << "ostrevane scan: ";
+    if (found.empty()) {
+        err << "no process named " << target.process << " is running\n";
+        return false;
+    }
+    err << found.size() << " processes are named " << target.process << " (ids";
+    for (const uint32_t id : found)
+        err << " " << id;
+    err << "): choose one with --pid\n";
+    return false;
+}
+
+bool Open(uint32_t pid, platform::ProcessReader& reader, std::ostream& err) {
+    switch (platform::OpenProcessForReading(pid, reader)) {
+    case platform::ProcessOpening::kOpened:
+        return true;
+    case platform::ProcessOpening::kNoSuchProcess:
+        err << "ostrevane scan: no process with id " << pid << " is running\n";
+        return false;
+    case platform::ProcessOpening::kAccessRefused:
+        err << "ostrevane scan: process " << pid
+            << ": access refused; run ostrevane as the same user as the game (or as "
+               "administrator)\n";
+        return false;
+    case platform::ProcessOpening::kFailed:
+        break;
+    }
+    err << "ostrevane scan: process " << pid << " could not be opened for reading\n";
+    return false;
+}
+
+} // namespace
+
+int RunScan(const ScanTarget& target, const std::string& settingsPath, bool all, bool json,
+            std::ostream& out, std::ostream& err) {
+    std::string settingsBytes, problem;
+    if (!ReadWholeFile(settingsPath, settingsBytes, problem)) {
+        err << "ostrevane scan: settings file " << FullPath(settingsPath) << ": " << problem
+            << "\n";
+        if (problem == "no such file") {
+            err << "The plug-in writes a default settings file in the game's folder when the "
+                   "game starts; `ostrevane default -o "
+                << kDefaultSettingsFile << "` writes one now.\n";
+        }
+        return kExitFailed;
+    }
+    uint32_t pid = 0;
+    platform::ProcessReader reader;
+    if (!FindTarget(target, pid, err) || !Open(pid, reader, err)) return kExitFailed;
+
+    const ParsedSettings settings = ParseSettings(settingsBytes);
+    const WindowCounter counter = ScanCounter(settings, all);
+    const Clock::time_point start = Clock::now();
+    bool progressShown = false;
+    const ScanResult result = ScanProcess(reader, counter, ApplyChain(settings.swap),
+                                          TerminalProgress(err, start, progressShown));
+    const double seconds = SecondsSince(start);
+    platform::CloseProcessReader(reader);
+    if (progressShown) err << "\r" << std::string(70, ' ') << "\r" << std::flush;
+    if (result.processExited) {
+        err << "ostrevane scan: process " << pid
+            << " exited during the scan; start the game again and scan it while it runs\n";
+        return kExitFailed;
+    }
+
+    const ScanReport report = MakeScanReport(settings, counter, result, all);
+    if (json) {
+        PrintScanJson(pid, FullPath(settingsPath), report, result, out);
+    } else {
+        PrintScanText(pid, FullPath(settingsPath), report, result, seconds, out);
+    }
+    return report.warnings.empty() ? kExitOk : kExitWarnings;
+}

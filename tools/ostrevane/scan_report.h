@@ -1,0 +1,45 @@
+#pragma once
+// What `ostrevane scan` tells a player about a running game: for each of the four pairs,
+// how often each item occurs in the memory the walk rewrites, and what F8 would do there.
+
+#include "settings/settings.h"
+#include "tools/ostrevane/scan.h"
+
+#include <array>
+#include <iosfwd>
+#include <string>
+#include <vector>
+
+struct ScannedItem {
+    std::string name; // as the settings file spells it
+    uint32_t hash;    // 0 when the name is not in the dictionary
+    uint64_t count;   // windows equal to the hash; 0 for hash 0, which is never counted
+};
+
+struct ScannedPair {
+    const char* pair;    // "shake", "shakeLoop", "dof", "camera"
+    ScannedItem before;  // the old item, which F8 replaces
+    ScannedItem after;   // the new item
+    const char* verdict; // "wouldSwap", "onlyNew", "neither" or "skipped"
+    std::string text;    // the verdict in words
+};
+
+struct ScanReport {
+    std::array<ScannedPair, 4> pairs;
+    std::vector<ScannedItem> dictionary; // with --all: names that occur, most first
+    std::vector<std::string> warnings;
+};
+
+// A counter for the settings' eight hashes and, when `all`, every dictionary hash.
+WindowCounter ScanCounter(const ParsedSettings& settings, bool all);
+
+// The report on `result`, a scan made with ScanCounter(settings, all).
+ScanReport MakeScanReport(const ParsedSettings& settings, const WindowCounter& counter,
+                          const ScanResult& result, bool all);
+
+// The report for a person.
+void PrintScanText(uint32_t pid, const std::string& settingsPath, const ScanReport& report,
+                   const ScanResult& result, double seconds, std::ostream& out);
+// The report as one JSON object; its shape is documented in the README.
+void PrintScanJson(uint32_t pid, const std::string& settingsPath, const ScanReport& report,
+                   const ScanResult& result, std::ostream& out);
