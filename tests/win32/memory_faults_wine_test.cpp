@@ -2,6 +2,7 @@
 // it. The walk must never crash the game, must leave the game's own exception handling as
 // it was, and must still swap exactly the memory that stayed put.
 #include "swap/swap.h"
+#include "tests/win32/churn.h"
 #include "tests/win32/game_test.h"
 
 #define WIN32_LEAN_AND_MEAN
@@ -105,9 +106,11 @@ class MemoryFaultsWineTest : public GameTest {
                                     reinterpret_cast<void*>(RemoveCountingHandler)),
                   nullptr);
         faultsRecovered = handlersAdded = handlersRemoved = 0;
+        host::StartChurn(kOld, kLoop);
     }
     void TearDown() override {
         afterQuery = nullptr;
+        host::StopChurn();
         GameTest::TearDown();
     }
     // Each press runs the game until the walk it starts is over.
@@ -157,7 +160,7 @@ TEST_F(MemoryFaultsWineTest, APageChangedUnderTheScanIsSkippedAndTheRestOfTheWal
     struct Case {
         const char* what;
         Change change;
-        long faults;
+        long faults; // at least; the churning neighbour adds its own
         bool pageSwapped[4];
     };
     const Case cases[] = {
@@ -185,7 +188,7 @@ TEST_F(MemoryFaultsWineTest, APageChangedUnderTheScanIsSkippedAndTheRestOfTheWal
         ApplyNow();
 
         EXPECT_EQ(afterQuery, nullptr) << "the walk never queried the region";
-        EXPECT_EQ(faultsRecovered, c.faults);
+        EXPECT_GE(faultsRecovered, c.faults);
         EXPECT_EQ(handlersAdded, handlersRemoved);
         if (c.change != Change::QueryFails) {
             EXPECT_EQ(Get(stable + 3), kNew);
@@ -302,71 +305,6 @@ TEST_F(MemoryFaultsWineTest, TheGamesOwnFaultsStillReachItsOwnHandler) {
 
 namespace {
 
-struct Slot {
-    uint8_t* base;
-    size_t size;
-};
-constexpr size_t kSlots = 16;
-Slot slots[kSlots];
-std::atomic<bool> churning;
-std::atomic<long> churnOperations;
-uint64_t churnState = 0x9E3779B97F4A7C15;
-
-uint64_t Random() {
-    churnState ^= churnState << 13;
-    churnState ^= churnState >> 7;
-    churnState ^= churnState << 17;
-    return churnState;
-}
-
-// Frees, decommits and re-protects whole regions and parts of them, back to back, as a
-// streaming game does. Every region it makes holds old hashes, so walks store into it.
-DWORD WINAPI Churn(void*) {
-    while (churning) {
-        Slot& slot = slots[Random() % kSlots];
-        if (!slot.base) {
-            slot.size = kPage * (16 + Random() % 496);
-            slot.base = Commit(slot.size);
-            for (size_t i = Random() % 64; slot.base && i + 4 <= slot.size; i += 61)
-                Put(slot.base + i, i % 3 ? kOld : kLoop);
-            ++churnOperations;
-            continue;
-        }
-        const size_t pages = slot.size / kPage;
-        const size_t first = Random() % pages;
-        uint8_t* part = slot.base + first * kPage;
-        const size_t size = (1 + Random() % (pages - first)) * kPage;
-        DWORD previous;
-        switch (Random() % 7) {
-        case 0:
-            VirtualFree(slot.base, 0, MEM_RELEASE);
-            slot = {};
-            break;
-        case 1:
-            VirtualFree(part, size, MEM_DECOMMIT);
-            break;
-        case 2:
-            VirtualAlloc(part, size, MEM_COMMIT, PAGE_READWRITE);
-            break;
-        case 3:
-            VirtualProtect(part, size, PAGE_READONLY, &previous);
-            break;
-        case 4:
-            VirtualProtect(part, size, PAGE_NOACCESS, &previous);
-            break;
-        case 5:
-            VirtualProtect(part, size, PAGE_READWRITE | PAGE_GUARD, &previous);
-            break;
-        case 6:
-            VirtualProtect(part, size, PAGE_READWRITE, &previous);
-            break;
-        }
-        ++churnOperations;
-        if (Random() % 8 == 0) Sleep(0);
-    }
-    return 0;
-}
-
 // What the stable buffer must hold after each walk, kept where the walk never looks.
 constexpr size_t kStable = 1 << 20;
 uint8_t model[kStable];
@@ -378,13 +316,11 @@ TEST_F(MemoryFaultsWineTest, AThreadChurningMemoryNeverCrashesTheGame) {
     const long toggles = requested ? std::atol(requested) : 200;
     uint8_t* stable = Commit(kStable);
     for (size_t i = 0; i < kStable; ++i)
-        stable[i] = static_cast<uint8_t>(Random());
-    for (size_t i = 0; i + 4 <= kStable; i += 97 + Random() % 50)
+        stable[i] = static_cast<uint8_t>(i * 2654435761u >> 13);
+    for (size_t i = 0; i + 4 <= kStable; i += 97 + i % 50)
         Put(stable + i, (i / 97) % 3 == 0 ? kOld : (i / 97) % 3 == 1 ? kNew : kLoop);
     std::memcpy(model, stable, kStable);
 
-    churning = true;
-    HANDLE churner = CreateThread(nullptr, 0, Churn, nullptr, 0, nullptr);
     long mismatches = 0;
     long firstMismatch = -1;
     for (long t = 0; t < toggles; ++t) {
@@ -398,18 +334,10 @@ TEST_F(MemoryFaultsWineTest, AThreadChurningMemoryNeverCrashesTheGame) {
         }
         StandInClearEvents();
     }
-    churning = false;
-    WaitForSingleObject(churner, INFINITE);
-    CloseHandle(churner);
-
     std::printf("churn: %ld walks survived, %ld faults recovered, %ld operations on memory\n",
-                long(handlersAdded), long(faultsRecovered), long(churnOperations));
+                long(handlersAdded), long(faultsRecovered), host::StopChurn());
     EXPECT_EQ(mismatches, 0) << "first at walk " << firstMismatch;
     EXPECT_EQ(handlersAdded, toggles);
     EXPECT_EQ(handlersRemoved, toggles);
-    for (Slot& slot : slots) {
-        if (slot.base) VirtualFree(slot.base, 0, MEM_RELEASE);
-        slot = {};
-    }
     VirtualFree(stable, 0, MEM_RELEASE);
 }

@@ -1,6 +1,7 @@
 // The plug-in's real memory walk, through VirtualQuery, over memory of every kind a game
 // process has: private read-write memory is rewritten and rewritten back; protected,
 // mapped and image memory is never touched.
+#include "tests/win32/churn.h"
 #include "tests/win32/game_test.h"
 
 #define WIN32_LEAN_AND_MEAN
@@ -192,6 +193,9 @@ class MemoryWalkWineTest : public testing::Test {
 
         void* plugin = host::LoadPlugin();
         if (!plugin) return;
+        // Beside a thread that keeps changing memory of its own, the walk still leaves
+        // every placement exactly as it would without it.
+        host::StartChurn(kShakeA, kDofD);
         host::RunFrames(1);
         host::KeyDown(host::kF8);
         host::RunFrames(1);
@@ -206,6 +210,7 @@ class MemoryWalkWineTest : public testing::Test {
         Snapshot(afterRestore);
         nonZeroBytesAfterRestore = NonZeroBytes(zeroRegion, kRegion);
         host::UnloadPlugin(plugin);
+        host::StopChurn();
         // Closed, so the test can read back what the file holds.
         UnmapViewOfFile(mappedFileView);
         CloseHandle(mappedFileSection);
