@@ -83,16 +83,8 @@ void PrintJson(const CheckReport& report, std::ostream& out) {
 } // namespace
 
 int RunCheck(const std::string& path, bool json, std::ostream& out, std::ostream& err) {
-    std::string bytes, problem;
-    if (!ReadWholeFile(path, bytes, problem)) {
-        err << "ostrevane check: " << FullPath(path) << ": " << problem << "\n";
-        if (problem == "no such file") {
-            err << "The plug-in writes a default settings file in the game's folder when the "
-                   "game starts; `ostrevane default -o "
-                << kDefaultSettingsFile << "` writes one now.\n";
-        }
-        return kExitFailed;
-    }
+    std::string bytes;
+    if (!ReadSettingsFile("ostrevane check: ", path, bytes, err)) return kExitFailed;
     const CheckReport report = CheckSettings(bytes);
     if (json) {
         PrintJson(report, out);

@@ -1,6 +1,7 @@
 #include "tools/ostrevane/files.h"
 
 #include "settings/settings.h"
+#include "tools/ostrevane/commands.h"
 
 #include <cstdio>
 #include <filesystem>
@@ -81,6 +82,19 @@ bool WriteWholeFile(const std::string& path, std::string_view bytes, bool replac
         return false;
     }
     return true;
+}
+
+bool ReadSettingsFile(const std::string& context, const std::string& path, std::string& bytes,
+                      std::ostream& err) {
+    std::string problem;
+    if (ReadWholeFile(path, bytes, problem)) return true;
+    err << context << FullPath(path) << ": " << problem << "\n";
+    if (problem == "no such file") {
+        err << "The plug-in writes a default settings file in the game's folder when the "
+               "game starts; `ostrevane default -o "
+            << kDefaultSettingsFile << "` writes one now.\n";
+    }
+    return false;
 }
 
 std::string FullPath(const std::string& path) {

@@ -1,12 +1,19 @@
 #pragma once
 // Files as the ostrevane command reads and writes them: whole, or not at all.
 
+#include <ostream>
 #include <string>
 #include <string_view>
 
 // Reads the whole file at `path`. On failure returns false and sets `problem` to why,
 // in words for a player ("no such file", "is a folder").
 bool ReadWholeFile(const std::string& path, std::string& bytes, std::string& problem);
+
+// Reads the settings file at `path` whole. On failure says why on `err` after `context`
+// (such as "ostrevane check: "), with how to get a default file when there is none, and
+// returns false.
+bool ReadSettingsFile(const std::string& context, const std::string& path, std::string& bytes,
+                      std::ostream& err);
 
 // Writes `bytes` to a temporary file beside `path` and renames it over `path`, so `path`
 // is either untouched or complete. Unless `replace`, an existing `path` is kept and the

@@ -89,15 +89,8 @@ bool Open(uint32_t pid, platform::ProcessReader& reader, std::ostream& err) {
 
 int RunScan(const ScanTarget& target, const std::string& settingsPath, bool all, bool json,
             std::ostream& out, std::ostream& err) {
-    std::string settingsBytes, problem;
-    if (!ReadWholeFile(settingsPath, settingsBytes, problem)) {
-        err << "ostrevane scan: settings file " << FullPath(settingsPath) << ": " << problem
-            << "\n";
-        if (problem == "no such file") {
-            err << "The plug-in writes a default settings file in the game's folder when the "
-                   "game starts; `ostrevane default -o "
-                << kDefaultSettingsFile << "` writes one now.\n";
-        }
+    std::string settingsBytes;
+    if (!ReadSettingsFile("ostrevane scan: settings file ", settingsPath, settingsBytes, err)) {
         return kExitFailed;
     }
     uint32_t pid = 0;
