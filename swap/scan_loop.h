@@ -5,9 +5,9 @@
 // that file, so each engine gets its own copy, compiled for its own CPU, and the module
 // still loads and runs on a CPU that lacks the wider ones.
 //
-// VectorOps: `Vec`, kWidth bytes; `Hits`, one flag per byte of a Vec; Load (unaligned),
-// Splat (a byte in every byte), Equal (bytewise), And, Or, None, Any, and Bits (bit k set:
-// byte k flagged).
+// VectorOps: `Vec`, kWidth bytes; `Hits`, one flag per byte of a Vec; Load (unaligned);
+// Splat (a byte in every byte); Pair (byte k flagged where two vectors equal two others
+// there) and Quad (the same for four); Or, None, Any; and Bits (bit k set: byte k flagged).
 
 #include "swap/vector_engine.h"
 
@@ -68,21 +68,8 @@ template <size_t N> OSTREVANE_TARGET Needles<N> Spread(const ChainCopy& chain) {
 template <size_t N>
 OSTREVANE_TARGET inline Hits PairHits(Vec anchors, const uint8_t* at, const Needles<N>& needles,
                                       size_t n) {
-    return VectorOps::And(
-        VectorOps::Equal(anchors, needles.first[n]),
-        VectorOps::Equal(VectorOps::Load(at + needles.gap[n]), needles.second[n]));
-}
-
-// Byte k set: the window at `at` + k equals needle n. `shifted[b]` holds the bytes at
-// `at` + b.
-template <size_t N>
-OSTREVANE_TARGET inline Hits ExactHits(const Vec (&shifted)[4], const Needles<N>& needles,
-                                       size_t n) {
-    const Vec(&bytes)[4] = needles.bytes[n];
-    return VectorOps::And(VectorOps::And(VectorOps::Equal(shifted[0], bytes[0]),
-                                         VectorOps::Equal(shifted[1], bytes[1])),
-                          VectorOps::And(VectorOps::Equal(shifted[2], bytes[2]),
-                                         VectorOps::Equal(shifted[3], bytes[3])));
+    return VectorOps::Pair(anchors, needles.first[n], VectorOps::Load(at + needles.gap[n]),
+                           needles.second[n]);
 }
 
 OSTREVANE_TARGET inline void LoadShifted(const uint8_t* at, Vec (&shifted)[4]) {
@@ -133,7 +120,7 @@ OSTREVANE_TARGET inline bool ExactAny(const uint8_t* at, const Needles<N>& needl
         LoadShifted(at + v * kWidth, shifted);
 #pragma GCC unroll 4
         for (size_t n = 0; n < N; ++n)
-            any = VectorOps::Or(any, ExactHits(shifted, needles, n));
+            any = VectorOps::Or(any, VectorOps::Quad(shifted, needles.bytes[n]));
     }
     return VectorOps::Any(any);
 }
@@ -148,7 +135,7 @@ OSTREVANE_TARGET __attribute__((noinline)) uint64_t ExactCandidates(const uint8_
         LoadShifted(at + v * kWidth, shifted);
         Hits hits = VectorOps::None();
         for (size_t n = 0; n < N; ++n)
-            hits = VectorOps::Or(hits, ExactHits(shifted, needles, n));
+            hits = VectorOps::Or(hits, VectorOps::Quad(shifted, needles.bytes[n]));
         windows |= VectorOps::Bits(hits) << (v * kWidth);
     }
     return windows;

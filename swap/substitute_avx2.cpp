@@ -19,8 +19,12 @@ struct VectorOps {
     OSTREVANE_TARGET static Vec Splat(uint8_t byte) {
         return _mm256_set1_epi8(static_cast<char>(byte));
     }
-    OSTREVANE_TARGET static Hits Equal(Vec a, Vec b) { return _mm256_cmpeq_epi8(a, b); }
-    OSTREVANE_TARGET static Hits And(Hits a, Hits b) { return _mm256_and_si256(a, b); }
+    OSTREVANE_TARGET static Hits Pair(Vec a, Vec b, Vec c, Vec d) {
+        return _mm256_and_si256(_mm256_cmpeq_epi8(a, b), _mm256_cmpeq_epi8(c, d));
+    }
+    OSTREVANE_TARGET static Hits Quad(const Vec (&a)[4], const Vec (&b)[4]) {
+        return _mm256_and_si256(Pair(a[0], b[0], a[1], b[1]), Pair(a[2], b[2], a[3], b[3]));
+    }
     OSTREVANE_TARGET static Hits Or(Hits a, Hits b) { return _mm256_or_si256(a, b); }
     OSTREVANE_TARGET static Hits None() { return _mm256_setzero_si256(); }
     OSTREVANE_TARGET static bool Any(Hits hits) { return !_mm256_testz_si256(hits, hits); }

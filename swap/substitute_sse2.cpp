@@ -16,8 +16,12 @@ struct VectorOps {
 
     static Vec Load(const uint8_t* at) { return _mm_loadu_si128(reinterpret_cast<const Vec*>(at)); }
     static Vec Splat(uint8_t byte) { return _mm_set1_epi8(static_cast<char>(byte)); }
-    static Hits Equal(Vec a, Vec b) { return _mm_cmpeq_epi8(a, b); }
-    static Hits And(Hits a, Hits b) { return _mm_and_si128(a, b); }
+    static Hits Pair(Vec a, Vec b, Vec c, Vec d) {
+        return _mm_and_si128(_mm_cmpeq_epi8(a, b), _mm_cmpeq_epi8(c, d));
+    }
+    static Hits Quad(const Vec (&a)[4], const Vec (&b)[4]) {
+        return _mm_and_si128(Pair(a[0], b[0], a[1], b[1]), Pair(a[2], b[2], a[3], b[3]));
+    }
     static Hits Or(Hits a, Hits b) { return _mm_or_si128(a, b); }
     static Hits None() { return _mm_setzero_si128(); }
     static bool Any(Hits hits) { return _mm_movemask_epi8(hits) != 0; }
