@@ -73,6 +73,7 @@ OSTREVANE_TARGET inline Hits PairHits(Vec anchors, const uint8_t* at, const Need
 }
 
 OSTREVANE_TARGET inline void LoadShifted(const uint8_t* at, Vec (&shifted)[4]) {
+#pragma GCC unroll 4
     for (size_t b = 0; b < 4; ++b)
         shifted[b] = VectorOps::Load(at + b);
 }
@@ -82,11 +83,13 @@ OSTREVANE_TARGET inline void LoadShifted(const uint8_t* at, Vec (&shifted)[4]) {
 template <size_t N>
 OSTREVANE_TARGET inline bool PairAny(const uint8_t* at, const Needles<N>& needles) {
     Vec anchors[kVectors];
+#pragma GCC unroll 4
     for (size_t v = 0; v < kVectors; ++v)
         anchors[v] = VectorOps::Load(at + v * kWidth);
     Hits any = VectorOps::None();
 #pragma GCC unroll 4
     for (size_t n = 0; n < N; ++n) {
+#pragma GCC unroll 4
         for (size_t v = 0; v < kVectors; ++v)
             any = VectorOps::Or(any, PairHits(anchors[v], at + v * kWidth, needles, n));
     }
@@ -101,6 +104,7 @@ OSTREVANE_TARGET __attribute__((noinline)) uint64_t PairCandidates(const uint8_t
     uint64_t windows = 0;
     for (size_t n = 0; n < N; ++n) {
         uint64_t flags = 0;
+#pragma GCC unroll 4
         for (size_t v = 0; v < kVectors; ++v) {
             const uint8_t* part = at + v * kWidth;
             flags |= VectorOps::Bits(PairHits(VectorOps::Load(part), part, needles, n))
@@ -115,6 +119,7 @@ OSTREVANE_TARGET __attribute__((noinline)) uint64_t PairCandidates(const uint8_t
 template <size_t N>
 OSTREVANE_TARGET inline bool ExactAny(const uint8_t* at, const Needles<N>& needles) {
     Hits any = VectorOps::None();
+#pragma GCC unroll 4
     for (size_t v = 0; v < kVectors; ++v) {
         Vec shifted[4];
         LoadShifted(at + v * kWidth, shifted);
@@ -130,6 +135,7 @@ template <size_t N>
 OSTREVANE_TARGET __attribute__((noinline)) uint64_t ExactCandidates(const uint8_t* at,
                                                                     const Needles<N>& needles) {
     uint64_t windows = 0;
+#pragma GCC unroll 4
     for (size_t v = 0; v < kVectors; ++v) {
         Vec shifted[4];
         LoadShifted(at + v * kWidth, shifted);
