@@ -14,6 +14,7 @@
 #include <xmmintrin.h>
 
 #include <algorithm>
+#include <bit>
 
 namespace {
 

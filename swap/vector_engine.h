@@ -5,7 +5,6 @@
 
 #include "swap/swap.h"
 
-#include <bit>
 #include <cstring>
 
 // How far ahead of the filter the engines ask for memory: a page on. Without the software

@@ -109,7 +109,9 @@ class MedianKeeper : public benchmark::ConsoleReporter {
         for (const Run& run : runs) {
             const std::string name = run.run_name.function_name;
             if (run.error_occurred) failed.push_back(name + ": " + run.error_message);
-            if (run.aggregate_name == "median") {
+            // A single repetition has no aggregates: its one time is the median.
+            if (run.aggregate_name == "median" ||
+                (run.repetitions <= 1 && run.run_type == Run::RT_Iteration)) {
                 seconds[name] =
                     run.GetAdjustedRealTime() / benchmark::GetTimeUnitMultiplier(run.time_unit);
             }
