@@ -23,6 +23,7 @@ set boxwidth 0.9
 set key below horizontal autotitle columnhead
 set ylabel "GB/s"
 set yrange [0:*]
+set offsets 0, 0, graph 0.08, 0 # room for the figures above the tallest bars
 stats "$csv" using 2 nooutput
 set xrange [-0.6:STATS_records - 0.4]
 # One bar a column after the first: read pass, reference, then each engine the CPU ran.
