@@ -144,72 +144,83 @@ bool ParseOptions(int& argc, char** argv, Options& options) {
     return options.mib > 0 && options.repeats > 0;
 }
 
-// Prints the table of medians and ratios; in check mode, whether the engines are far
-// enough ahead of the byte loop. Returns false when a check fails.
-bool Report(const std::vector<Case>& cases, const std::vector<Method>& methods,
-            const MedianKeeper& medians, const Options& options) {
-    FILE* csv = options.csv.empty() ? nullptr : std::fopen(options.csv.c_str(), "w");
-    std::string header = "| memory |", rule = "|---|", csvHeader = "memory";
-    for (const Method& m : methods) {
-        header += std::string(" ") + m.name + " |";
-        rule += "---|";
-        csvHeader += std::string(",") + m.name;
-    }
-    for (size_t m = 2; m < methods.size(); ++m) {
-        header += std::string(" ") + methods[m].name + "/read |";
-        rule += "---|";
-    }
-    std::printf("\n%zu MiB per case, median of %d runs, GB/s (10^9 bytes per second)\n\n%s\n%s\n",
-                options.mib, options.repeats, header.c_str(), rule.c_str());
-    if (csv != nullptr) std::fprintf(csv, "%s\n", csvHeader.c_str());
-
-    bool ok = true;
-    std::string targets = "\nTargets, as ratios to the read pass (printed, not enforced):";
+// GB/s by case, then by method, from the medians.
+std::vector<std::vector<double>> Speeds(const std::vector<Case>& cases,
+                                        const std::vector<Method>& methods,
+                                        const MedianKeeper& medians) {
+    std::vector<std::vector<double>> gbps;
     for (const Case& c : cases) {
-        const bool dense = c.data.name == "dense candidates";
-        std::vector<double> gbps;
+        gbps.emplace_back();
         for (const Method& m : methods) {
             const auto found = medians.seconds.find(c.data.name + "/" + m.name);
             const double seconds = found == medians.seconds.end() ? 0 : found->second;
-            gbps.push_back(seconds > 0 ? double(c.data.memory.size()) / seconds / 1e9 : 0);
+            gbps.back().push_back(seconds > 0 ? double(c.data.memory.size()) / seconds / 1e9 : 0);
         }
-        std::printf("| %s |", c.data.name.c_str());
-        for (double g : gbps)
+    }
+    return gbps;
+}
+
+// The figures the chart draws: one row per case, one column per method.
+void WriteCsv(const std::string& path, const std::vector<Case>& cases,
+              const std::vector<Method>& methods, const std::vector<std::vector<double>>& gbps) {
+    FILE* csv = std::fopen(path.c_str(), "w");
+    if (csv == nullptr) return;
+    std::fprintf(csv, "memory");
+    for (const Method& m : methods)
+        std::fprintf(csv, ",%s", m.name);
+    for (size_t c = 0; c < cases.size(); ++c) {
+        std::fprintf(csv, "\n%s", cases[c].data.name.c_str());
+        for (double g : gbps[c])
+            std::fprintf(csv, ",%.3f", g);
+    }
+    std::fprintf(csv, "\n");
+    std::fclose(csv);
+}
+
+// Prints the table of medians and ratios and the targets; in check mode, whether the
+// engines are far enough ahead of the byte loop. Returns false when a check fails.
+bool Report(const std::vector<Case>& cases, const std::vector<Method>& methods,
+            const std::vector<std::vector<double>>& gbps, const Options& options) {
+    std::printf("\n%zu MiB per case, median of %d runs, GB/s (10^9 bytes per second)\n\n| memory |",
+                options.mib, options.repeats);
+    for (const Method& m : methods)
+        std::printf(" %s |", m.name);
+    for (size_t m = 2; m < methods.size(); ++m)
+        std::printf(" %s/read |", methods[m].name);
+    std::printf("\n|---|");
+    for (size_t m = 2; m < 2 * methods.size(); ++m)
+        std::printf("---|");
+
+    bool ok = true;
+    std::string targets = "\nTargets, as ratios to the read pass (printed, not enforced):";
+    for (size_t c = 0; c < cases.size(); ++c) {
+        const std::vector<double>& speed = gbps[c];
+        const std::string& name = cases[c].data.name;
+        std::printf("\n| %s |", name.c_str());
+        for (double g : speed)
             std::printf(g < 1 ? " %.2f |" : " %.1f |", g);
         for (size_t m = 2; m < methods.size(); ++m) {
-            const double ratio = gbps[m] / gbps[0];
-            const double target = dense ? methods[m].denseTarget : methods[m].realisticTarget;
+            const double ratio = speed[m] / speed[0];
+            const double target =
+                name == "dense candidates" ? methods[m].denseTarget : methods[m].realisticTarget;
             std::printf(" %.2f |", ratio);
             char line[160];
             std::snprintf(line, sizeof line, "\n- %s on %s: %.2f, target %.2f%s", methods[m].name,
-                          c.data.name.c_str(), ratio, target, ratio >= target ? "" : " (short)");
+                          name.c_str(), ratio, target, ratio >= target ? "" : " (short)");
             targets += line;
-            const double times = gbps[m] / gbps[1];
-            const double least = m == 2 ? 3 : 5;
-            if (options.check && times < least) {
-                std::printf("\n%s is only %.1f times the reference", methods[m].name, times);
+            if (options.check && speed[m] < (m == 2 ? 3 : 5) * speed[1]) {
+                std::printf("\n%s is only %.1f times the reference", methods[m].name,
+                            speed[m] / speed[1]);
                 ok = false;
             }
         }
-        std::printf("\n");
-        if (csv != nullptr) {
-            std::fprintf(csv, "%s", c.data.name.c_str());
-            for (double g : gbps)
-                std::fprintf(csv, ",%.3f", g);
-            std::fprintf(csv, "\n");
-        }
     }
-    if (csv != nullptr) std::fclose(csv);
-    std::printf("%s\n", targets.c_str());
+    std::printf("\n%s\n", targets.c_str());
     for (const Case& c : cases)
         std::printf("\n- %s: %s", c.data.name.c_str(), c.data.description.c_str());
     std::printf("\n");
     if (!CpuHasAvx512()) std::printf("\nThis CPU, or its system, has no AVX-512: no column.\n");
     if (!CpuHasAvx2()) std::printf("\nThis CPU has no AVX2: no column.\n");
-    for (const std::string& failure : medians.failed) {
-        std::printf("FAILED: %s\n", failure.c_str());
-        ok = false;
-    }
     return ok;
 }
 
@@ -259,7 +270,13 @@ int main(int argc, char** argv) {
     MedianKeeper medians;
     benchmark::RunSpecifiedBenchmarks(&medians);
     benchmark::Shutdown();
-    const bool ok = Report(cases, methods, medians, options);
+    const std::vector<std::vector<double>> gbps = Speeds(cases, methods, medians);
+    if (!options.csv.empty()) WriteCsv(options.csv, cases, methods, gbps);
+    bool ok = Report(cases, methods, gbps, options);
+    for (const std::string& failure : medians.failed) {
+        std::printf("FAILED: %s\n", failure.c_str());
+        ok = false;
+    }
     if (!ok) std::printf("\nFAILED: an engine disagreed with the reference or fell behind\n");
     return ok ? 0 : 1;
 }
