@@ -58,13 +58,19 @@ size_t SubstituteReference(uint8_t* begin, size_t size, const SubstitutionChain&
 size_t SubstituteSse2(uint8_t* begin, size_t size, const SubstitutionChain& chain);
 // Only on a CPU where CpuHasAvx2() holds.
 size_t SubstituteAvx2(uint8_t* begin, size_t size, const SubstitutionChain& chain);
+// Only on a CPU where CpuHasAvx512() holds.
+size_t SubstituteAvx512(uint8_t* begin, size_t size, const SubstitutionChain& chain);
 
 // Whether this CPU, and the operating system, can run AVX2 code.
 bool CpuHasAvx2();
+// Whether this CPU has AVX-512F and AVX-512BW and the operating system saves the mask and
+// 512-bit registers across thread switches.
+bool CpuHasAvx512();
 
-// The engine the walk uses: AVX2 where the CPU has it, SSE2 otherwise; chosen once.
+// The engine the walk uses: AVX-512 where the CPU and the operating system support it, else
+// AVX2, else SSE2; chosen once.
 size_t SubstituteRange(uint8_t* begin, size_t size, const SubstitutionChain& chain);
-// "AVX2" or "SSE2": the engine SubstituteRange runs.
+// "AVX-512", "AVX2" or "SSE2": the engine SubstituteRange runs.
 const char* SubstituteEngineName();
 
 // The regions the walk rewrites: committed private memory that is exactly read-write or

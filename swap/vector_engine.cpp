@@ -29,9 +29,13 @@ ChainCopy CopyChain(const SubstitutionChain& chain) {
     return copy;
 }
 
-FilterBytes ChooseFilterBytes(uint32_t needle) {
-    FilterBytes best{0, 3};
-    unsigned bestScore = 0;
+FilterBytes ChooseFilterBytes(uint32_t needle, unsigned rank) {
+    struct Scored {
+        FilterBytes bytes;
+        unsigned score;
+    };
+    Scored pairs[6];
+    size_t count = 0;
     for (unsigned first = 0; first < 4; ++first) {
         for (unsigned second = first + 1; second < 4; ++second) {
             const auto a = static_cast<uint8_t>(needle >> (8 * first));
@@ -40,12 +44,10 @@ FilterBytes ChooseFilterBytes(uint32_t needle) {
             const unsigned rb = Rarity(b);
             // The commoner byte decides; then the pair as a whole; a repeated byte
             // matches inside runs of it, so two different bytes win a tie.
-            const unsigned score = 100 * std::min(ra, rb) + 10 * (ra + rb) + (a != b);
-            if (score > bestScore) {
-                bestScore = score;
-                best = {first, second};
-            }
+            pairs[count++] = {{first, second}, 100 * std::min(ra, rb) + 10 * (ra + rb) + (a != b)};
         }
     }
-    return best;
+    std::stable_sort(pairs, pairs + count,
+                     [](const Scored& x, const Scored& y) { return x.score > y.score; });
+    return pairs[rank % count].bytes;
 }

@@ -1,16 +1,16 @@
 #pragma once
-// What the SSE2 and AVX2 engines share: the pairs held in the engine's own frame, the
-// exact chain on one window, and the choice of the two needle bytes the vector filter
-// looks for. Included by the vector engines and their tests.
+// What the vector engines share besides their scan loop (swap/scan_loop.h): the pairs held
+// in the engine's own frame, the exact chain on one window, and the choice of the two
+// needle bytes the vector filter looks for. Included by the vector engines and their tests.
 
 #include "swap/swap.h"
 
-#include <bit>
 #include <cstring>
 
-// How far ahead of the filter the engines ask for memory. Without the software prefetch
-// they ran about a fifth slower over memory that is not in cache.
-constexpr size_t kPrefetchDistance = 2048;
+// How far ahead of the filter the engines ask for memory: a page on. Without the software
+// prefetch they ran at half the read speed over memory that is not in cache, with it 2 KiB
+// ahead at 0.85 of it; a page ahead brought AVX2 and AVX-512 to about 0.9.
+constexpr size_t kPrefetchDistance = 4096;
 
 // One filter step reads 64 + 3 bytes. Exact compares decide the 64 windows starting in it.
 // The byte-pair filter looks for each needle's first filter byte at 64 offsets; that byte
@@ -25,6 +25,9 @@ constexpr size_t kPairWindows = 62;
 constexpr unsigned kDenseMisses = 8;        // misses within one probe stretch that trigger
 constexpr size_t kProbeStretch = 4096;      // bytes the byte-pair filter gets per try
 constexpr size_t kExactStretch = 64 * 1024; // bytes of exact compares before the next try
+// Before that, the needle that raised most of the misses moves to its next byte pair, as
+// many times in a row as this.
+constexpr unsigned kDenseRepicks = 8;
 
 // The pairs copied into the engine's frame before the first store, since the caller's
 // chain may itself lie in the memory being rewritten.
@@ -37,13 +40,14 @@ struct ChainCopy {
 // Copies at most four pairs of `chain`.
 ChainCopy CopyChain(const SubstitutionChain& chain);
 
-// The two byte positions (0..3, first < second) of `needle` that are least likely to turn
-// up together in game memory: zero, 0xFF and small values are avoided where possible.
+// Two byte positions (0..3, first < second) of `needle`. Rank 0 is the pair least likely to
+// turn up together in game memory (zero, 0xFF and small values are avoided where possible);
+// each higher rank, modulo the six pairs, the next likeliest.
 struct FilterBytes {
     unsigned first;
     unsigned second;
 };
-FilterBytes ChooseFilterBytes(uint32_t needle);
+FilterBytes ChooseFilterBytes(uint32_t needle, unsigned rank = 0);
 
 // Runs the chain on the window at `at`, exactly as the reference engine does. Returns
 // whether it stored.
@@ -67,25 +71,6 @@ inline bool RewriteWindow(uint8_t* at, const ChainCopy& chain) {
 // Where a stretch of `length` bytes from `i` ends, clipped to `end`; `end` once i is past it.
 inline size_t StretchEnd(size_t i, size_t length, size_t end) {
     return i < end && end - i > length ? i + length : end;
-}
-
-// Confirms the filter's candidates (bit k: the window at `block` + k) in order. Returns the
-// offset from `block` where scanning resumes: just past the first window rewritten, because
-// that store changed what the next three windows read and the filter's verdict on them is
-// stale; otherwise `windows`, the number the filter decided. Counts stores in `rewritten`,
-// false alarms in `misses`.
-inline size_t RewriteCandidates(uint8_t* block, uint64_t candidates, size_t windows,
-                                const ChainCopy& chain, size_t& rewritten, unsigned& misses) {
-    while (candidates != 0) {
-        const size_t k = static_cast<size_t>(std::countr_zero(candidates));
-        if (RewriteWindow(block + k, chain)) {
-            ++rewritten;
-            return k + 1;
-        }
-        ++misses;
-        candidates &= candidates - 1;
-    }
-    return windows;
 }
 
 // The windows from `i` on that no full filter block reaches, one at a time; the last

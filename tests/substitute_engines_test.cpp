@@ -12,6 +12,7 @@
 #include <cstring>
 #include <new>
 #include <random>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -22,7 +23,12 @@ using Bytes = std::vector<uint8_t>;
 struct Engine {
     const char* name;
     SubstituteFunction substitute;
+    bool (*supported)();
 };
+
+bool Always() {
+    return true;
+}
 
 std::string EngineName(const testing::TestParamInfo<Engine>& info) {
     return info.param.name;
@@ -165,16 +171,18 @@ Bytes RandomMemory(std::mt19937& random, const SubstitutionChain& chain, size_t 
 class SubstituteEngine : public testing::TestWithParam<Engine> {
   protected:
     void SetUp() override {
-        if (GetParam().substitute == SubstituteAvx2 && !CpuHasAvx2()) {
-            GTEST_SKIP() << "this CPU has no AVX2";
+        if (!GetParam().supported()) {
+            GTEST_SKIP() << "this CPU, or its operating system, has no " << GetParam().name
+                         << ": the " << GetParam().name << " engine is not tested here";
         }
     }
     const Engine& engine() const { return GetParam(); }
 };
 
 INSTANTIATE_TEST_SUITE_P(Engines, SubstituteEngine,
-                         testing::Values(Engine{"SSE2", SubstituteSse2},
-                                         Engine{"AVX2", SubstituteAvx2}),
+                         testing::Values(Engine{"SSE2", SubstituteSse2, Always},
+                                         Engine{"AVX2", SubstituteAvx2, CpuHasAvx2},
+                                         Engine{"AVX512", SubstituteAvx512, CpuHasAvx512}),
                          EngineName);
 
 } // namespace
@@ -230,20 +238,29 @@ TEST_P(SubstituteEngine, RestartsAfterEveryStoreWhenMatchesAreBackToBack) {
     ExpectSameAsReference(engine(), cascade, Chain({{0x44332211, 0x33221100}}), 37);
 }
 
-TEST_P(SubstituteEngine, SwitchesToExactComparesWhereCandidatesAreDenseAndBack) {
-    // Every 1.0f has the two bytes the filter picks for a needle one unit above it. Dense
-    // stretches alternate with quiet ones, and real hits lie in both.
-    const SubstitutionChain chain = Chain({{0x3F800001, 0x3F800000}, {0x7DC36678, 0x3F800001}});
-    std::mt19937 random(11);
-    Bytes memory(48 * 1024 + 1234);
-    for (size_t i = 0; i + 4 <= memory.size(); i += 4) {
-        const bool dense = (i / 9000) % 2 == 0;
-        Put(memory.data() + i, dense ? 0x3F800000u : static_cast<uint32_t>(random()));
+TEST_P(SubstituteEngine, ChangesFilterPairsOrComparesExactlyWhereCandidatesAreDense) {
+    // Dense stretches alternate with quiet ones, and real hits of both needles lie in both.
+    const uint32_t needle = 0x3F800001;
+    const SubstitutionChain chain = Chain({{needle, 0x3F800000}, {0x7DC36678, needle}});
+    // Every 1.0f holds the filter's first pair for a needle one unit above it: the needle
+    // moves to another pair. Near misses with each byte wrong in turn hold every pair of it:
+    // only exact compares get through those.
+    const std::vector<uint32_t> fills[] = {
+        {0x3F800000}, {needle ^ 0xFF, needle ^ 0xFF00, needle ^ 0xFF0000, needle ^ 0xFF000000}};
+    for (const std::vector<uint32_t>& dense : fills) {
+        std::mt19937 random(11);
+        Bytes memory(48 * 1024 + 1234);
+        for (size_t i = 0; i + 4 <= memory.size(); i += 4) {
+            const bool inDense = (i / 9000) % 2 == 0;
+            Put(memory.data() + i,
+                inDense ? dense[(i / 4) % dense.size()] : static_cast<uint32_t>(random()));
+        }
+        for (int hit = 0; hit < 300; ++hit) {
+            Put(memory.data() + random() % (memory.size() - 3), hit % 2 ? needle : 0x7DC36678);
+        }
+        SCOPED_TRACE(dense.size() == 1 ? "1.0f" : "near misses");
+        ExpectSameAsReference(engine(), memory, chain, 3);
     }
-    for (int hit = 0; hit < 300; ++hit) {
-        Put(memory.data() + random() % (memory.size() - 3), hit % 2 ? 0x3F800001 : 0x7DC36678);
-    }
-    ExpectSameAsReference(engine(), memory, chain, 3);
 }
 
 TEST_P(SubstituteEngine, ReadsThePairsOnceBeforeItsFirstStore) {
@@ -290,7 +307,14 @@ TEST_P(SubstituteEngine, NeverReadsOutsideTheRange) {
 }
 
 TEST(SubstituteRange, RunsTheEngineTheCpuSupports) {
-    EXPECT_STREQ(SubstituteEngineName(), CpuHasAvx2() ? "AVX2" : "SSE2");
+    // The explicit checks of CPU and system agree with the runtime's own detection.
+    __builtin_cpu_init();
+    EXPECT_EQ(CpuHasAvx2(), __builtin_cpu_supports("avx2") != 0);
+    EXPECT_EQ(CpuHasAvx512(),
+              __builtin_cpu_supports("avx512f") != 0 && __builtin_cpu_supports("avx512bw") != 0);
+    EXPECT_STREQ(SubstituteEngineName(), CpuHasAvx512() ? "AVX-512"
+                                         : CpuHasAvx2() ? "AVX2"
+                                                        : "SSE2");
     Bytes memory(500, 0);
     Put(memory.data() + 496, 0x7DC36678);
     EXPECT_EQ(SubstituteRange(memory.data(), memory.size(), Chain({{0x7DC36678, 1}})), 1u);
@@ -313,4 +337,16 @@ TEST(ChooseFilterBytes, AvoidsTheBytesCommonInGameMemory) {
         EXPECT_EQ(bytes.first, c.first) << std::hex << c.needle;
         EXPECT_EQ(bytes.second, c.second) << std::hex << c.needle;
     }
+    // Moving on when memory is full of one pair visits all six pairs before the first again.
+    std::set<std::pair<unsigned, unsigned>> seen;
+    for (unsigned rank = 0; rank < 6; ++rank) {
+        const FilterBytes bytes = ChooseFilterBytes(0x3F800001, rank);
+        EXPECT_LT(bytes.first, bytes.second);
+        EXPECT_LE(bytes.second, 3u);
+        seen.insert({bytes.first, bytes.second});
+    }
+    EXPECT_EQ(seen.size(), 6u);
+    const FilterBytes again = ChooseFilterBytes(0x3F800001, 6);
+    const FilterBytes best = ChooseFilterBytes(0x3F800001);
+    EXPECT_TRUE(again.first == best.first && again.second == best.second);
 }

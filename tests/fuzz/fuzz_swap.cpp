@@ -3,6 +3,7 @@
 #include "swap/swap.h"
 
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <vector>
@@ -33,6 +34,7 @@ SubstitutionChain Reversed(const SubstitutionChain& chain) {
 std::vector<SubstituteFunction> Engines() {
     std::vector<SubstituteFunction> engines = {&SubstituteSse2};
     if (CpuHasAvx2()) engines.push_back(&SubstituteAvx2);
+    if (CpuHasAvx512()) engines.push_back(&SubstituteAvx512);
     return engines;
 }
 
@@ -90,6 +92,14 @@ void CheckRestoreUndoesApply(const SubstitutionChain& chain, const uint8_t* data
 }
 
 } // namespace
+
+// Says which engines this run covers: a CPU without AVX2 or AVX-512 leaves them out.
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+    std::fprintf(stderr, "fuzz_swap: engines SSE2%s%s%s\n", CpuHasAvx2() ? ", AVX2" : "",
+                 CpuHasAvx512() ? ", AVX-512" : "",
+                 CpuHasAvx512() ? "" : " (no AVX-512 on this CPU or system: not fuzzed)");
+    return 0;
+}
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     SubstitutionChain chain;

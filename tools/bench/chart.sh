@@ -23,13 +23,17 @@ set boxwidth 0.9
 set key below horizontal autotitle columnhead
 set ylabel "GB/s"
 set yrange [0:*]
+set offsets 0, 0, graph 0.08, 0 # room for the figures above the tallest bars
 stats "$csv" using 2 nooutput
 set xrange [-0.6:STATS_records - 0.4]
+# One bar a column after the first: read pass, reference, then each engine the CPU ran.
+columns = system("head -1 '$csv' | tr ',' '\\n' | wc -l") + 0
+bars = columns - 1
 set grid ytics
 figure(v) = sprintf(v < 1 ? "%.2f" : "%.1f", v)
 # Bars, then each bar's figure above it.
-plot for [c=2:5] "$csv" using c:xtic(1), \
-     for [c=2:5] "$csv" using (\$0 + (c - 3.5) * 0.9 / 5):c:(figure(column(c))) \
+plot for [c=2:columns] "$csv" using c:xtic(1), \
+     for [c=2:columns] "$csv" using (\$0 + (c - 2 - (bars - 1) / 2.0) * 0.9 / (bars + 1)):c:(figure(column(c))) \
          with labels offset 0,0.7 font ",9" notitle
 PLOT
 echo "wrote $png"
