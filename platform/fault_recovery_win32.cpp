@@ -1,7 +1,9 @@
 // Fault recovery on Windows. GCC has no structured exception handling, so a vectored
 // handler, first in line while the walk runs, takes the walk's own faults: it moves the
 // faulting thread to a landing function that jumps back into GuardedScan. The jump restores
-// only the frame and stack pointers and the resume address; nothing is unwound.
+// only the frame and stack pointers and the resume address, and nothing is unwound; the
+// walk's registers survive it because GCC saves every callee-saved register in a function
+// that calls __builtin_setjmp.
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
 
@@ -45,11 +47,10 @@ LONG CALLBACK OnException(EXCEPTION_POINTERS* exception) {
     scanning = false;
     faultAddress = exception->ExceptionRecord->ExceptionInformation[1];
     faultCode = exception->ExceptionRecord->ExceptionCode;
-    // Enter the landing function as if the faulting instruction had called it, below
-    // whatever the interrupted frame kept near its stack pointer, so that an unwinder walking
-    // the stack from there sees a sound chain of frames.
+    // Enter the landing function as if the faulting instruction had called it, so that a
+    // stack walk from there finds the interrupted frame where it was.
     CONTEXT& context = *exception->ContextRecord;
-    const DWORD64 stack = ((context.Rsp - 128) & ~DWORD64{15}) - 8;
+    const DWORD64 stack = context.Rsp - 8;
     *reinterpret_cast<DWORD64*>(stack) = context.Rip;
     context.Rsp = stack;
     context.Rip = reinterpret_cast<DWORD64>(&LandAfterFault);

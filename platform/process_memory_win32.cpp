@@ -18,7 +18,9 @@ HANDLE HandleOf(const ProcessReader& reader) {
 } // namespace
 
 ProcessOpening OpenProcessForReading(uint32_t pid, ProcessReader& reader) {
-    HANDLE process = ::OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, pid);
+    // Waiting on it is how its end is told apart from a game that returns 259 (STILL_ACTIVE).
+    HANDLE process =
+        ::OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ | SYNCHRONIZE, FALSE, pid);
     if (process == nullptr) {
         const DWORD error = ::GetLastError();
         if (error == ERROR_INVALID_PARAMETER) return ProcessOpening::kNoSuchProcess;
@@ -81,8 +83,7 @@ bool ReadProcessBytes(const ProcessReader& reader, uintptr_t address, void* buff
 }
 
 bool ProcessIsRunning(const ProcessReader& reader) {
-    DWORD code = 0;
-    return ::GetExitCodeProcess(HandleOf(reader), &code) && code == STILL_ACTIVE;
+    return ::WaitForSingleObject(HandleOf(reader), 0) == WAIT_TIMEOUT;
 }
 
 } // namespace platform

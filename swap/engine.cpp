@@ -2,6 +2,8 @@
 
 #include <cpuid.h>
 
+volatile RewriteProgress Rewrites = {};
+
 namespace {
 
 struct Engine {

@@ -2,8 +2,6 @@
 
 #include <cstring>
 
-volatile RewriteProgress Rewrites = {};
-
 size_t SubstituteReference(uint8_t* begin, size_t size, const SubstitutionChain& chain) {
     if (size < 4) return 0;
     // A copy the stores below cannot alias, so it stays in registers.

@@ -79,7 +79,7 @@ bool IsWalkedRegion(const platform::Region& region);
 
 struct WalkResult {
     size_t regionsScanned = 0;
-    size_t bytesScanned = 0;
+    size_t bytesScanned = 0; // of the regions taken, faulted pages included
     size_t windowsRewritten = 0;
     size_t faultsRecovered = 0;
 };

@@ -5,7 +5,6 @@
 
 namespace {
 
-constexpr size_t kPage = 4096;
 constexpr size_t kCarry = 3; // the bytes a window can reach past the end of a chunk
 
 // One run of windows: the copy's last bytes as read, for counting, and as the engine left
@@ -65,11 +64,12 @@ ScanResult ScanProcess(const platform::ProcessReader& process, const WindowCount
             } else {
                 // Part of the region was freed or protected since it was listed: keep the
                 // pages that still read, and let no window span the ones that do not.
-                for (uintptr_t page = chunk; page < chunk + size; page += kPage) {
-                    if (platform::ReadProcessBytes(process, page, into, kPage)) {
-                        Take(run, kPage, counter, chain, result);
+                const size_t pageSize = platform::PageSize();
+                for (uintptr_t page = chunk; page < chunk + size; page += pageSize) {
+                    if (platform::ReadProcessBytes(process, page, into, pageSize)) {
+                        Take(run, pageSize, counter, chain, result);
                     } else {
-                        result.bytesSkipped += kPage;
+                        result.bytesSkipped += pageSize;
                         run.carried = 0;
                     }
                 }

@@ -8,21 +8,16 @@
 
 namespace {
 
-struct PairKeys {
-    const char* name;
-    SettingKey before;
-    SettingKey after;
-    uint32_t SwapSettingsRecord::*beforeHash;
-    uint32_t SwapSettingsRecord::*afterHash;
-};
-constexpr std::array<PairKeys, 4> kPairs = {{
-    {"shake", kOldShake, kNewShake, &SwapSettingsRecord::oldShake, &SwapSettingsRecord::newShake},
-    {"shakeLoop", kOldShakeLoop, kNewShakeLoop, &SwapSettingsRecord::oldShakeLoop,
-     &SwapSettingsRecord::newShakeLoop},
-    {"dof", kOldDof, kNewDof, &SwapSettingsRecord::oldDof, &SwapSettingsRecord::newDof},
-    {"camera", kOldCamera, kNewCamera, &SwapSettingsRecord::oldCamera,
-     &SwapSettingsRecord::newCamera},
-}};
+// Pair i is settings 2i (old) and 2i + 1 (new), in the order the walk tests them.
+constexpr std::array<const char*, 4> kPairNames = {"shake", "shakeLoop", "dof", "camera"};
+
+SettingKey OldKey(size_t pair) {
+    return SettingKey(2 * pair);
+}
+
+SettingKey NewKey(size_t pair) {
+    return SettingKey(2 * pair + 1);
+}
 
 ScannedItem Item(const std::string& name, uint32_t hash, const WindowCounter& counter,
                  const ScanResult& result) {
@@ -34,12 +29,13 @@ std::string Places(uint64_t count) {
     return std::to_string(count) + (count == 1 ? " place" : " places");
 }
 
-void Judge(ScannedPair& pair, const PairKeys& keys) {
+void Judge(ScannedPair& pair, size_t index) {
     if (pair.before.hash == 0 || pair.after.hash == 0) {
         pair.verdict = "skipped";
-        pair.text = std::string("not swapped: ") +
-                    std::string(SettingKeyNames[pair.before.hash == 0 ? keys.before : keys.after]) +
-                    " names no item in the dictionary (`ostrevane check` tells why)";
+        pair.text =
+            std::string("not swapped: ") +
+            std::string(SettingKeyNames[pair.before.hash == 0 ? OldKey(index) : NewKey(index)]) +
+            " names no item in the dictionary (`ostrevane check` tells why)";
     } else if (pair.before.count > 0) {
         pair.verdict = "wouldSwap";
         pair.text = "would swap " + Places(pair.before.count);
@@ -73,10 +69,8 @@ void PrintItemJson(const ScannedItem& item, std::ostream& out) {
 
 WindowCounter ScanCounter(const ParsedSettings& settings, bool all) {
     std::vector<uint32_t> hashes;
-    for (const PairKeys& keys : kPairs) {
-        hashes.push_back(settings.swap.*keys.beforeHash);
-        hashes.push_back(settings.swap.*keys.afterHash);
-    }
+    for (size_t key = 0; key < 2 * kPairNames.size(); ++key)
+        hashes.push_back(settings.swap.*ResolvedHashFields[key]);
     if (all) {
         for (const auto& entry : settings.dictionary)
             hashes.push_back(entry.second);
@@ -89,17 +83,17 @@ WindowCounter ScanCounter(const ParsedSettings& settings, bool all) {
 ScanReport MakeScanReport(const ParsedSettings& settings, const WindowCounter& counter,
                           const ScanResult& result, bool all) {
     ScanReport report;
-    for (size_t i = 0; i < kPairs.size(); ++i) {
-        const PairKeys& keys = kPairs[i];
+    for (size_t i = 0; i < kPairNames.size(); ++i) {
         ScannedPair& pair = report.pairs[i];
-        pair.pair = keys.name;
-        pair.before =
-            Item(settings.values[keys.before], settings.swap.*keys.beforeHash, counter, result);
-        pair.after =
-            Item(settings.values[keys.after], settings.swap.*keys.afterHash, counter, result);
-        Judge(pair, keys);
+        pair.pair = kPairNames[i];
+        pair.before = Item(settings.values[OldKey(i)], settings.swap.*ResolvedHashFields[OldKey(i)],
+                           counter, result);
+        pair.after = Item(settings.values[NewKey(i)], settings.swap.*ResolvedHashFields[NewKey(i)],
+                          counter, result);
+        Judge(pair, i);
         if (pair.verdict == std::string_view("skipped")) {
-            report.warnings.push_back("the " + std::string(keys.name) + " pair is " + pair.text);
+            report.warnings.push_back("the " + std::string(kPairNames[i]) + " pair is " +
+                                      pair.text);
         }
     }
     if (all) {
@@ -145,7 +139,8 @@ void PrintScanText(uint32_t pid, const std::string& settingsPath, const ScanRepo
         }
         out << "  " << Padded("", 11) << pair.text << "\n";
     }
-    out << "F8 would rewrite " << result.wouldRewrite
+    // F8 restores instead while the swap is on, and only the game knows which it is.
+    out << "Turning the swap on would rewrite " << result.wouldRewrite
         << (result.wouldRewrite == 1 ? " window" : " windows")
         << " now (the plug-in's own engine, all pairs in order).\n";
     if (!report.dictionary.empty()) {
