@@ -2,9 +2,10 @@
 // The one seam between the portable core and the world outside it: the script hook's
 // exports and the few Windows calls the plug-in makes. Each function has one body per
 // platform, all in this folder: on Windows, script_hook_win32.cpp (the hook, for the
-// plug-in alone) and platform_win32.cpp (everything else); off Windows, platform_posix.cpp
-// (key names and files, for the ostrevane command); in the native tests, the stand-in
-// (standin.cpp) with platform_posix.cpp. Nothing here includes another folder.
+// plug-in alone), platform_win32.cpp and fault_recovery_win32.cpp; off Windows,
+// platform_posix.cpp (key names, files and pages, for the ostrevane command) and
+// fault_recovery_posix.cpp; in the native tests, the stand-in (standin.cpp) with those two.
+// Nothing here includes another folder.
 // Everything here is called on the hook's script thread, except scriptRegister and
 // scriptUnregister, which the module entry calls on the loader thread.
 
