@@ -272,9 +272,11 @@ bool StartTouching(uintptr_t address) {
 } // namespace
 
 TEST_F(MemoryFaultsWineTest, TheGamesOwnFaultsStillReachItsOwnHandler) {
-    constexpr size_t kBig = 16 << 20;
+    // Big enough, and the trap far enough in, that the second thread faults many times
+    // inside the range while the walk is still scanning it.
+    constexpr size_t kBig = 256 << 20;
     big = Commit(kBig);
-    trapInside = big + kBig / 2;
+    trapInside = big + kBig - 2 * kPage;
     trapOutside = Commit(kPage, PAGE_NOACCESS);
     Put(big + 8, kOld);
     Put(trapInside - 4, kOld);
