@@ -73,8 +73,8 @@ bool CpuHasAvx512();
 // kEngineTrialBytes goes to the next engine this CPU can run, in turn, and after
 // kEngineTrials rounds the one that was clearly fastest round by round runs from then on,
 // for the module's lifetime. Every engine gives the same bytes, so the choice changes only
-// the time. The trials take the first 200 MiB or so of the first walk and cost at most a
-// millisecond or two, once.
+// the time. The trials take the first 200 MiB or so of the first walk; where the widest
+// engine is the slow one, they cost that walk about 10 ms, once.
 constexpr size_t kEngineTrialBytes = size_t{1} << 20;
 constexpr size_t kEngineTrialSpacing = size_t{8} << 20;
 constexpr unsigned kEngineTrials = 7;
