@@ -87,15 +87,18 @@ bool Open(uint32_t pid, platform::ProcessReader& reader, std::ostream& err) {
         } else {
             err << (scope == 1 ? ", so a program may read only the processes it started"
                                : ", so only a program with the right to trace may read another")
-                << "; run this one scan with that right: sudo ostrevane scan --pid " << pid << "\n";
+                << "; run this one scan with the right to trace the game: sudo ostrevane scan "
+                   "--pid "
+                << pid << "\n";
         }
         return false;
     }
     case platform::ProcessOpening::kRunByWine:
         err << "ostrevane scan: process " << pid
-            << " is a Windows program run by Wine or Proton; this ostrevane sees only Wine's own"
-               " memory, not the game's. Run ostrevane.exe scan in the game's Wine prefix"
-               " instead (see \"Linux and Proton\" in the README)\n";
+            << " is a Windows program run by Wine or Proton: this ostrevane cannot tell its"
+               " memory apart as the plug-in's walk does, and would count wrong. Run"
+               " ostrevane.exe scan in the game's Wine prefix instead (see \"Linux and Proton\""
+               " in the README)\n";
         return false;
     case platform::ProcessOpening::kFailed:
         break;
