@@ -81,6 +81,9 @@ AddressRange ApplicationAddressRange();
 bool QueryRegion(uintptr_t address, Region& region);
 // The size of a page: the smallest unit whose protection can change on its own.
 size_t PageSize();
+// The calling thread's stack (a fiber's own, on a fiber): from its lowest committed address
+// up to its top.
+AddressRange ThreadStack();
 
 // --- Faults in the walk -------------------------------------------------------------
 // The game's other threads free, decommit and re-protect memory while the walk runs, so a

@@ -6,6 +6,8 @@
 
 #include "platform/platform.h"
 
+#include <cstddef>
+
 namespace platform {
 
 int16_t AsyncKeyState(int virtualKey) {
@@ -31,6 +33,17 @@ size_t PageSize() {
     SYSTEM_INFO info;
     ::GetSystemInfo(&info);
     return info.dwPageSize;
+}
+
+AddressRange ThreadStack() {
+    // The system keeps the limit at the lowest committed page as the stack grows, and
+    // switches both bounds with the fiber.
+    // Read straight from the thread's information block (GS on x64): NtCurrentTeb's own
+    // read draws a false bounds warning from GCC.
+    uintptr_t limit, base;
+    asm volatile("movq %%gs:%c1, %0" : "=r"(limit) : "i"(offsetof(NT_TIB, StackLimit)));
+    asm volatile("movq %%gs:%c1, %0" : "=r"(base) : "i"(offsetof(NT_TIB, StackBase)));
+    return {limit, base};
 }
 
 bool QueryRegion(uintptr_t address, Region& region) {

@@ -18,7 +18,17 @@ struct ProcessReader {
     intptr_t handle = -1;
 };
 
-enum class ProcessOpening { kOpened, kNoSuchProcess, kAccessRefused, kFailed };
+// kRunByWine: a Windows program that Wine (or Proton) runs, whose Windows memory only a
+// Windows program in the same Wine prefix sees as the game does. kKernelRestricts: the
+// kernel lets no program read another it did not start (see TraceRestriction).
+enum class ProcessOpening {
+    kOpened,
+    kNoSuchProcess,
+    kAccessRefused,
+    kKernelRestricts,
+    kRunByWine,
+    kFailed
+};
 
 // Opens process `pid` for querying and reading only; `reader` is set when kOpened.
 ProcessOpening OpenProcessForReading(uint32_t pid, ProcessReader& reader);
@@ -29,9 +39,17 @@ void CloseProcessReader(ProcessReader& reader);
 // case-insensitive on Windows).
 std::vector<uint32_t> FindProcesses(const std::string& name);
 
-// Every region of the process's address space, lowest first, as the process sees it now;
-// false when the process cannot be queried (it has exited).
-bool ProcessRegions(const ProcessReader& reader, std::vector<Region>& regions);
+// The kernel's limit on reading other processes of the same user: 0 none; 1 only a
+// program's own descendants; 2 only with the right to trace (root); 3 none at all.
+int TraceRestriction();
+
+enum class RegionListing {
+    kComplete,
+    kExited,      // the process ended: `regions` is empty
+    kQueryFailed, // it runs, but a query failed: `regions` holds those listed before it
+};
+// Every region of the process's address space, lowest first, as the process sees it now.
+RegionListing ProcessRegions(const ProcessReader& reader, std::vector<Region>& regions);
 
 // Copies `size` bytes from `address` in the process; false unless every byte was read.
 bool ReadProcessBytes(const ProcessReader& reader, uintptr_t address, void* buffer, size_t size);

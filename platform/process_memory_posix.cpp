@@ -10,6 +10,8 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <fstream>
+#include <string_view>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace platform {
@@ -46,22 +48,58 @@ bool RegionsFromMaps(const std::string& mapsPath, std::vector<Region>& regions) 
         regions.push_back(
             {uintptr_t(begin), size_t(end - begin), kMemCommit, ProtectOf(perms), type});
     }
-    return true;
+    return !maps.bad();
+}
+
+// Whether the process maps Wine's loader or the Unix half of its ntdll: then the game is a
+// Windows program, whose heaps and images Wine lays out in ways the maps cannot tell apart
+// (sections loaded into anonymous memory, neighbouring allocations merged in one mapping).
+bool RunByWine(uint32_t pid) {
+    std::ifstream maps(ProcFile(pid, "maps"));
+    std::string line;
+    while (std::getline(maps, line)) {
+        const size_t slash = line.rfind('/');
+        if (slash == std::string::npos) continue;
+        const std::string_view file = std::string_view(line).substr(slash + 1);
+        if (file == "ntdll.so" || (file.starts_with("wine") && file.ends_with("-preloader"))) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// Whether the process belongs to the user running this one.
+bool OwnProcess(uint32_t pid) {
+    struct stat info;
+    return ::stat(ProcFile(pid, "").c_str(), &info) == 0 && info.st_uid == ::getuid();
 }
 
 } // namespace
+
+int TraceRestriction() {
+    int scope = 0;
+    std::ifstream("/proc/sys/kernel/yama/ptrace_scope") >> scope;
+    return scope;
+}
 
 ProcessOpening OpenProcessForReading(uint32_t pid, ProcessReader& reader) {
     const int fd = open(ProcFile(pid, "mem").c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) {
         if (errno == ENOENT || errno == ESRCH) return ProcessOpening::kNoSuchProcess;
-        if (errno == EACCES || errno == EPERM) return ProcessOpening::kAccessRefused;
+        if (errno == EACCES || errno == EPERM) {
+            return OwnProcess(pid) && TraceRestriction() > 0 ? ProcessOpening::kKernelRestricts
+                                                             : ProcessOpening::kAccessRefused;
+        }
         return ProcessOpening::kFailed;
     }
     reader = {pid, fd};
     if (!ProcessIsRunning(reader)) {
         CloseProcessReader(reader);
         return ProcessOpening::kNoSuchProcess;
+    }
+    if (RunByWine(pid)) {
+        CloseProcessReader(reader);
+        return ProcessOpening::kRunByWine;
     }
     return ProcessOpening::kOpened;
 }
@@ -90,8 +128,13 @@ std::vector<uint32_t> FindProcesses(const std::string& name) {
     return found;
 }
 
-bool ProcessRegions(const ProcessReader& reader, std::vector<Region>& regions) {
-    return RegionsFromMaps(ProcFile(reader.pid, "maps"), regions) && ProcessIsRunning(reader);
+RegionListing ProcessRegions(const ProcessReader& reader, std::vector<Region>& regions) {
+    const bool listed = RegionsFromMaps(ProcFile(reader.pid, "maps"), regions);
+    if (!ProcessIsRunning(reader)) {
+        regions.clear();
+        return RegionListing::kExited;
+    }
+    return listed ? RegionListing::kComplete : RegionListing::kQueryFailed;
 }
 
 bool ReadProcessBytes(const ProcessReader& reader, uintptr_t address, void* buffer, size_t size) {

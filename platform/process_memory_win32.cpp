@@ -55,7 +55,11 @@ std::vector<uint32_t> FindProcesses(const std::string& name) {
     return found;
 }
 
-bool ProcessRegions(const ProcessReader& reader, std::vector<Region>& regions) {
+int TraceRestriction() {
+    return 0;
+}
+
+RegionListing ProcessRegions(const ProcessReader& reader, std::vector<Region>& regions) {
     SYSTEM_INFO system;
     ::GetSystemInfo(&system);
     const auto highest = reinterpret_cast<uintptr_t>(system.lpMaximumApplicationAddress);
@@ -66,13 +70,18 @@ bool ProcessRegions(const ProcessReader& reader, std::vector<Region>& regions) {
         if (::VirtualQueryEx(HandleOf(reader), reinterpret_cast<LPCVOID>(address), &info,
                              sizeof info) == 0 ||
             info.RegionSize == 0) {
-            break;
+            // Below the highest address every query has an answer, free memory included: a
+            // failure here is a refused or broken query, not the end of the list.
+            if (!ProcessIsRunning(reader)) break;
+            return RegionListing::kQueryFailed;
         }
         regions.push_back({reinterpret_cast<uintptr_t>(info.BaseAddress), info.RegionSize,
                            info.State, info.Protect, info.Type});
         address = reinterpret_cast<uintptr_t>(info.BaseAddress) + info.RegionSize;
     }
-    return ProcessIsRunning(reader);
+    if (ProcessIsRunning(reader)) return RegionListing::kComplete;
+    regions.clear();
+    return RegionListing::kExited;
 }
 
 bool ReadProcessBytes(const ProcessReader& reader, uintptr_t address, void* buffer, size_t size) {

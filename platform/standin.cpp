@@ -17,6 +17,7 @@ struct State {
     std::function<void(uintptr_t)> queryHook;
     bool rangeSet = false;
     platform::AddressRange range{};
+    platform::AddressRange stack{};
 
     standin::KeyScript keyScript;
     std::vector<int> polledKeys;
@@ -51,6 +52,10 @@ void ClearRecords() {
     s.subtitles.clear();
     s.waits.clear();
     s.polledKeys.clear();
+}
+
+void SetStack(uintptr_t lowest, uintptr_t highest) {
+    S().stack = {lowest, highest};
 }
 
 void AddRegion(void* base, size_t size, uint32_t protect, uint32_t type, uint32_t state) {
@@ -204,6 +209,10 @@ static bool DescribeRegion(uintptr_t address, Region& region) {
     }
     region = {address, nextBase > address ? nextBase - address : 1, kMemFree, 0, 0};
     return true;
+}
+
+AddressRange ThreadStack() {
+    return S().stack;
 }
 
 bool QueryRegion(uintptr_t address, Region& region) {

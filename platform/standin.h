@@ -27,6 +27,8 @@ void FailQueriesFrom(uintptr_t address);
 // Called after each query has been answered, with the queried address: another thread of
 // the game changing memory between the walk's query and its scan.
 void SetQueryHook(std::function<void(uintptr_t address)> hook);
+// The script thread's stack, as ThreadStack reports it; none by default.
+void SetStack(uintptr_t lowest, uintptr_t highest);
 // By default the application range runs from the lowest region to the end of the highest.
 void SetApplicationRange(uintptr_t lowest, uintptr_t highest);
 

@@ -102,7 +102,9 @@ struct WalkResult {
 // from the lowest application address; a failed query ends the walk there. A page that
 // another thread frees or re-protects under the scan is skipped: the windows before it get
 // exactly the result of an uncut scan, and the walk asks again from the page after it. The
-// walk's own stack frames are not scanned. Script thread only.
+// walk's own stack frames are not scanned; when it ends, the committed stack below its
+// callers' frames and the vector registers are cleared, so no copy of a hash it replaced
+// outlives it there. Script thread only.
 WalkResult WalkPrivateWritableMemory(const SubstitutionChain& chain);
 
 // Old hashes to new, from SwapSettings.

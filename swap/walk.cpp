@@ -49,10 +49,41 @@ uintptr_t ScanRegion(uintptr_t begin, uintptr_t end, const SubstitutionChain& ch
     return next;
 }
 
-} // namespace
+// Zeroes the vector registers the caller may not count on keeping. The engines leave their
+// needles there, and the next fiber switch, exception or system call would store them in
+// the game's memory.
+__attribute__((noinline)) void ClearVectorRegisters() {
+    if (CpuHasAvx2()) {
+        asm volatile("vzeroall" ::
+                         : "xmm0", "xmm1", "xmm2", "xmm3", "xmm4", "xmm5", "xmm6", "xmm7", "xmm8",
+                           "xmm9", "xmm10", "xmm11", "xmm12", "xmm13", "xmm14", "xmm15");
+    } else {
+        asm volatile("pxor %%xmm0, %%xmm0\n\tpxor %%xmm1, %%xmm1\n\tpxor %%xmm2, %%xmm2\n\t"
+                     "pxor %%xmm3, %%xmm3\n\tpxor %%xmm4, %%xmm4\n\tpxor %%xmm5, %%xmm5\n\t"
+                     "pxor %%xmm6, %%xmm6\n\tpxor %%xmm7, %%xmm7\n\tpxor %%xmm8, %%xmm8\n\t"
+                     "pxor %%xmm9, %%xmm9\n\tpxor %%xmm10, %%xmm10\n\tpxor %%xmm11, %%xmm11\n\t"
+                     "pxor %%xmm12, %%xmm12\n\tpxor %%xmm13, %%xmm13\n\t"
+                     "pxor %%xmm14, %%xmm14\n\tpxor %%xmm15, %%xmm15" ::
+                         : "xmm0", "xmm1", "xmm2", "xmm3", "xmm4", "xmm5", "xmm6", "xmm7", "xmm8",
+                           "xmm9", "xmm10", "xmm11", "xmm12", "xmm13", "xmm14", "xmm15");
+    }
+    // The AVX-512 engine's upper sixteen; this code never uses them, so no clobber is due.
+    if (CpuHasAvx512()) {
+        asm volatile("vpxord %zmm16, %zmm16, %zmm16\n\tvmovdqa64 %zmm16, %zmm17\n\t"
+                     "vmovdqa64 %zmm16, %zmm18\n\tvmovdqa64 %zmm16, %zmm19\n\t"
+                     "vmovdqa64 %zmm16, %zmm20\n\tvmovdqa64 %zmm16, %zmm21\n\t"
+                     "vmovdqa64 %zmm16, %zmm22\n\tvmovdqa64 %zmm16, %zmm23\n\t"
+                     "vmovdqa64 %zmm16, %zmm24\n\tvmovdqa64 %zmm16, %zmm25\n\t"
+                     "vmovdqa64 %zmm16, %zmm26\n\tvmovdqa64 %zmm16, %zmm27\n\t"
+                     "vmovdqa64 %zmm16, %zmm28\n\tvmovdqa64 %zmm16, %zmm29\n\t"
+                     "vmovdqa64 %zmm16, %zmm30\n\tvmovdqa64 %zmm16, %zmm31");
+    }
+}
 
-// Never inlined, so that its frame, and every frame below it, belongs to the walk alone.
-__attribute__((noinline)) WalkResult WalkPrivateWritableMemory(const SubstitutionChain& chain) {
+// The walk proper. Never inlined, so that its frame, and every frame below it, belongs to
+// the walk alone; `skippedEnd` is where that part of the stack ends.
+__attribute__((noinline)) WalkResult WalkBelowCaller(const SubstitutionChain& chain,
+                                                     uintptr_t& skippedEnd) {
     // The stack is private read-write memory too. From the walk's frames down, it holds the
     // walk's own state (the copy of the pairs, whatever the compiler spills): scanning it
     // would rewrite the pairs mid-walk, so it is skipped. It ends at the caller's stack
@@ -60,6 +91,7 @@ __attribute__((noinline)) WalkResult WalkPrivateWritableMemory(const Substitutio
     // the callers' frames above are scanned like any other memory.
     const uintptr_t ownFramesEnd =
         reinterpret_cast<uintptr_t>(__builtin_dwarf_cfa()) + kCalleeHomeSpace;
+    skippedEnd = ownFramesEnd;
     const SubstitutionChain pairs = chain; // the caller's copy may be rewritten under us
     const uintptr_t ownFrame = reinterpret_cast<uintptr_t>(&pairs);
 
@@ -81,5 +113,49 @@ __attribute__((noinline)) WalkResult WalkPrivateWritableMemory(const Substitutio
         address = next;
     }
     platform::EndFaultRecovery();
+    return result;
+}
+
+// Zeroes every nonzero 8-byte word of [begin, end), both 8-aligned, without a stack frame
+// of its own: the words may lie just below the stack pointer. Pages nobody wrote stay as
+// they were, unwritten.
+inline __attribute__((always_inline)) void ZeroWords(uintptr_t begin, uintptr_t end) {
+    if (begin >= end) return;
+    asm volatile("1:\n\t"
+                 "cmpq $0, (%0)\n\t"
+                 "je 2f\n\t"
+                 "movq $0, (%0)\n"
+                 "2:\n\t"
+                 "addq $8, %0\n\t"
+                 "cmpq %1, %0\n\t"
+                 "jb 1b"
+                 : "+r"(begin)
+                 : "r"(end)
+                 : "memory", "cc");
+}
+
+} // namespace
+
+// Never inlined: the stack below its own stack pointer is dead once the walk returns.
+__attribute__((noinline)) WalkResult WalkPrivateWritableMemory(const SubstitutionChain& chain) {
+    uintptr_t skippedEnd = 0;
+    const WalkResult result = WalkBelowCaller(chain, skippedEnd);
+    // The stack the walk skipped still holds copies of the old hashes: the walk's copy of
+    // the pairs, the engines' needles, and whatever deeper calls left there before (the
+    // settings load, the formatting of the messages). Clear it, from the stack's committed
+    // low end up to the callers' frames, but only pages that are committed read-write. The
+    // clearing runs in this function's body, whose frame lies above the part it clears.
+    ClearVectorRegisters();
+    const platform::AddressRange stack = platform::ThreadStack();
+    if (stack.lowest < skippedEnd && skippedEnd <= stack.highest) {
+        for (uintptr_t address = (stack.lowest + 7) & ~uintptr_t(7); address < skippedEnd;) {
+            platform::Region region;
+            if (!platform::QueryRegion(address, region) || region.RegionSize == 0) break;
+            const uintptr_t next = region.BaseAddress + region.RegionSize;
+            if (IsWalkedRegion(region))
+                ZeroWords(address, std::min(next, skippedEnd) & ~uintptr_t(7));
+            address = std::max(next, address + 8);
+        }
+    }
     return result;
 }

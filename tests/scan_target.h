@@ -51,8 +51,10 @@ inline void FillDense(uint8_t* at) {
         state = state * 1103515245u + 12345u;
         at[i] = (state >> 16) & 1 ? 0x11 : 0x22;
     }
-    // And a across both chunk edges, at two of the three offsets a window can cross at.
-    for (const size_t crossing : {(size_t(1) << 20) - 2, (size_t(2) << 20) - 1}) {
+    // And a across both chunk edges, at two of the three offsets a window can cross at; in
+    // the last window before the first edge, and in the last window of the region.
+    for (const size_t crossing :
+         {(size_t(1) << 20) - 2, (size_t(2) << 20) - 1, (size_t(1) << 20) - 4, kDenseSize - 4}) {
         at[crossing] = at[crossing + 2] = 0x22;
         at[crossing + 1] = at[crossing + 3] = 0x11;
     }

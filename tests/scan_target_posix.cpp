@@ -1,6 +1,7 @@
 // The stand-in game for the native scan tests: plants scan_target.h's hashes, says "ready"
 // on stdout, then waits. A "u" on stdin unmaps the dense region's last two chunks, as a game
-// frees memory mid-scan, and answers "k"; end of stdin ends it.
+// frees memory mid-scan, and answers "k"; end of stdin ends it. Given a file, it maps that
+// file too, as Wine's loader maps its libraries.
 #include "tests/scan_target.h"
 
 #include <sys/mman.h>
@@ -31,7 +32,13 @@ void PlantLone(uint8_t* at) {
 
 } // namespace
 
-int main() {
+int main(int argc, char** argv) {
+    if (argc > 1) {
+        FILE* library = std::fopen(argv[1], "rb");
+        if (!library ||
+            mmap(nullptr, kPage, PROT_READ, MAP_PRIVATE, fileno(library), 0) == MAP_FAILED)
+            return 1;
+    }
     uint8_t* dense = Mapping(scan_target::kDenseSize, MAP_PRIVATE | MAP_ANONYMOUS);
     scan_target::FillDense(dense);
     PlantLone(Mapping(kSmall, MAP_PRIVATE | MAP_ANONYMOUS));

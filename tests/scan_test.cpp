@@ -18,6 +18,7 @@
 #include <sys/wait.h>
 
 #include <cstring>
+#include <fstream>
 #include <sstream>
 #include <vector>
 
@@ -30,6 +31,12 @@ class ScanTest : public GameFolderTest {
     void SetUp() override {
         GameFolderTest::SetUp();
         WriteSettings(scan_target::kSettings);
+        Start(nullptr);
+        settings_ = ParseSettings(scan_target::kSettings);
+        ASSERT_EQ(settings_.swap, scan_target::kSwap);
+    }
+    // Starts the stand-in game, mapping `library` when given.
+    void Start(const char* library) {
         int in[2], out[2];
         ASSERT_EQ(pipe2(in, O_CLOEXEC), 0);
         ASSERT_EQ(pipe2(out, O_CLOEXEC), 0);
@@ -37,7 +44,7 @@ class ScanTest : public GameFolderTest {
         posix_spawn_file_actions_init(&actions);
         posix_spawn_file_actions_adddup2(&actions, in[0], 0);
         posix_spawn_file_actions_adddup2(&actions, out[1], 1);
-        char* argv[] = {const_cast<char*>(SCAN_TARGET), nullptr};
+        char* argv[] = {const_cast<char*>(SCAN_TARGET), const_cast<char*>(library), nullptr};
         ASSERT_EQ(posix_spawn(&pid_, SCAN_TARGET, &actions, nullptr, argv, environ), 0);
         posix_spawn_file_actions_destroy(&actions);
         close(in[0]);
@@ -47,8 +54,6 @@ class ScanTest : public GameFolderTest {
         char ready[6] = {};
         ASSERT_EQ(read(fromTarget_, ready, 6), 6);
         ASSERT_EQ(std::string(ready, 6), "ready\n");
-        settings_ = ParseSettings(scan_target::kSettings);
-        ASSERT_EQ(settings_.swap, scan_target::kSwap);
     }
     void TearDown() override {
         close(toTarget_);
@@ -153,4 +158,16 @@ TEST_F(ScanTest, AGameThatExitsMidScanOrIsNotRunningIsAFailure) {
     const Outcome unnamed = RunCommand({0, "no-such-game.exe"});
     EXPECT_EQ(unnamed.status, 2);
     EXPECT_NE(unnamed.err.find("no process named no-such-game.exe"), std::string::npos);
+
+    // A game Wine runs maps the Unix half of Wine's ntdll: its anonymous memory is not the
+    // memory the walk sees, so the native scan refuses it rather than count it.
+    close(toTarget_);
+    close(fromTarget_);
+    const std::string library = (std::filesystem::current_path() / "ntdll.so").string();
+    std::ofstream(library) << std::string(4096, '\0');
+    Start(library.c_str());
+    const Outcome wine = RunCommand({uint32_t(pid_), ""});
+    EXPECT_EQ(wine.status, 2);
+    EXPECT_NE(wine.err.find("run by Wine or Proton"), std::string::npos) << wine.err;
+    EXPECT_EQ(wine.out, "");
 }

@@ -126,6 +126,17 @@ StackBounds CurrentStack() {
     return {reinterpret_cast<uintptr_t>(base), reinterpret_cast<uintptr_t>(base) + size};
 }
 
+// The windows of [low, high) that hold the hash `masked` ^ kMask. Given only the masked
+// hash, the search leaves no copy of the hash on the stack it searches.
+constexpr uint32_t kMask = 0x5A5A5A5A;
+size_t Occurrences(uintptr_t low, uintptr_t high, uint32_t masked) {
+    size_t found = 0;
+    for (auto* at = reinterpret_cast<const uint8_t*>(low);
+         at + 4 <= reinterpret_cast<const uint8_t*>(high); ++at)
+        found += (Get(at) ^ kMask) == masked;
+    return found;
+}
+
 } // namespace
 
 // Holds the pairs in a frame below the test's own, so that the planted hashes in the
@@ -155,6 +166,7 @@ TEST_F(WalkTest, RewritesItsCallersFramesButNeverItsOwnPairs) {
     const uintptr_t low = std::max(stack.low, here - 256 * 1024);
     standin::AddRegion(reinterpret_cast<void*>(low), stack.high - low);
     standin::AddRegion(heap.data(), heap.size());
+    standin::SetStack(stack.low, stack.high);
 
     uint32_t pairAfterWalk = 0;
     const WalkResult result = WalkWithPairsOnTheStack(pairAfterWalk);
@@ -164,6 +176,9 @@ TEST_F(WalkTest, RewritesItsCallersFramesButNeverItsOwnPairs) {
     EXPECT_EQ(settingsCopy.oldShake, kNew);
     EXPECT_EQ(Get(heap.data() + 9), kNew);
     EXPECT_GE(result.windowsRewritten, 5u);
+    // Nor does any copy survive in the stack it skipped: its pairs, its needles, the
+    // settings' copies left by the calls before it.
+    EXPECT_EQ(Occurrences(low, stack.high, kOld ^ kMask), 0u);
 }
 
 namespace {

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds the Windows plug-in and shows what a player would see: the real Ostrevane.asi
-# runs in a stand-in game under Wine, from an empty game folder, headless.
+# runs in a stand-in game under Wine, from an empty game folder, headless, and the game is
+# checked with ostrevane.exe scan before F8 and after the swap.
 # Usage: tools/demo.sh
 set -euo pipefail
 
@@ -29,6 +30,7 @@ mkdir -p "$game"
 cd "$game"
 echo
 WINEPREFIX="$build/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" \
-    wine "$build/tests/win32/standin_host.exe" --demo
+    wine "$build/tests/win32/standin_host.exe" --demo "$build/ostrevane.exe"
 echo
 echo "The settings file the plug-in wrote is in $game"
+echo "To scan the stand-in game by hand: see \"Demonstration\" in the README."

@@ -8,10 +8,17 @@
 #include "settings/settings.h"
 #include "swap/swap.h"
 
+#define WIN32_LEAN_AND_MEAN
+#include <windows.h>
+
+#include <algorithm>
+#include <atomic>
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <sstream>
 #include <string>
+#include <thread>
 
 // The swap rewrites these values wherever they sit in heap or stack memory, so the
 // demonstration keeps them in its own image, where the walk never looks; and with
@@ -149,7 +156,104 @@ void ExplainSettings(const ParsedSettings& settings) {
     More("Toggle key: " + settings.values[kModActivateKey] + ".");
 }
 
-int RunDemo() {
+// Runs `ostrevane.exe scan` on this process, the game, as a player would from another
+// window while the game runs, and prints its report from the counts on. False when the
+// scan could not be run or made no report.
+bool ShowScan(std::string ostrevane) {
+    if (!ostrevane.empty() && ostrevane[0] == '/') ostrevane = "Z:" + ostrevane;
+    std::replace(ostrevane.begin(), ostrevane.end(), '/', '\\');
+    std::string line = "\"" + ostrevane + "\" scan --pid " + std::to_string(GetCurrentProcessId()) +
+                       " --settings Ostrevane.ini";
+    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+    HANDLE out = CreateFileA("ostrevane-scan.txt", GENERIC_WRITE, FILE_SHARE_READ, &inherit,
+                             CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdOutput = startup.hStdError = out;
+    PROCESS_INFORMATION process{};
+    DWORD status = 2;
+    if (CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup,
+                       &process)) {
+        WaitForSingleObject(process.hProcess, INFINITE);
+        GetExitCodeProcess(process.hProcess, &status);
+        CloseHandle(process.hThread);
+        CloseHandle(process.hProcess);
+    }
+    CloseHandle(out);
+    std::istringstream report(host::ReadBytes("ostrevane-scan.txt"));
+    DeleteFileA("ostrevane-scan.txt");
+    bool counts = false;
+    for (std::string text; std::getline(report, text);) {
+        if (!text.empty() && text.back() == '\r') text.pop_back();
+        counts = counts || text.starts_with("Scanned");
+        if (counts || status > 1) More("  " + text);
+    }
+    return status <= 1 && counts;
+}
+
+// Loads the plug-in, lets it read (or write) its settings, and fills the game's memory
+// with references to the four old items. Null when the plug-in did not load.
+void* StartGame(ParsedSettings& settings, std::unique_ptr<uint8_t[]>& block) {
+    void* plugin = host::LoadPlugin();
+    if (!plugin) return nullptr;
+    host::RunFrames(1);
+    settings = ParseSettings(host::ReadBytes("Ostrevane.ini"));
+    const SwapSettingsRecord& swap = settings.swap;
+    const uint32_t olds[4] = {swap.oldShake, swap.oldShakeLoop, swap.oldDof, swap.oldCamera};
+    const uint32_t news[4] = {swap.newShake, swap.newShakeLoop, swap.newDof, swap.newCamera};
+    std::memcpy(demoOld, olds, sizeof olds);
+    std::memcpy(demoNew, news, sizeof news);
+    block = MakeGameMemory();
+    return plugin;
+}
+
+// `standin_host.exe --game`: the stand-in game on a real clock, for trying `ostrevane.exe
+// scan` by hand from another window. Enter presses the toggle key; q and Enter quit.
+int RunGame() {
+    host::Start();
+    ParsedSettings settings;
+    std::unique_ptr<uint8_t[]> block;
+    void* plugin = StartGame(settings, block);
+    if (!plugin) return 1;
+    const int key = settings.swap.activationKey;
+    std::printf("The stand-in game runs as process %lu in %s, with the real plug-in and\n"
+                "%s references to its four old items. From another window, with the same\n"
+                "WINEPREFIX: wine ostrevane.exe scan --pid %lu --settings Ostrevane.ini\n"
+                "Press Enter here to press %s; type q and Enter to quit.\n",
+                GetCurrentProcessId(), std::filesystem::current_path().string().c_str(),
+                Grouped(kReferences).c_str(), GetCurrentProcessId(),
+                settings.values[kModActivateKey].c_str());
+    std::fflush(stdout);
+    settings = {}; // its hashes would be swapped along with the game's
+    std::atomic<int> presses = 0;
+    std::atomic<bool> quit = false;
+    std::thread input([&] {
+        for (int c; (c = std::getchar()) != EOF;) {
+            if (c == 'q') break;
+            if (c == '\n') ++presses;
+        }
+        quit = true;
+    });
+    size_t shown = 0;
+    while (!quit) {
+        if (presses > 0) {
+            --presses;
+            host::KeyDown(key);
+            host::RunFrames(1);
+            host::KeyUp(key);
+            Say("Key pressed.");
+        }
+        host::RunFrames(1);
+        ShowNewSubtitles(shown);
+        std::fflush(stdout);
+        Sleep(host::kFrameMs);
+    }
+    input.join();
+    return host::UnloadPlugin(plugin) ? 0 : 1;
+}
+
+int RunDemo(const std::string& ostrevane) {
     host::Start();
     std::printf("Ostrevane demonstration\n"
                 "=======================\n"
@@ -200,6 +304,13 @@ int RunDemo() {
     std::printf("\n");
 
     host::RunFor(1000);
+    bool scans = true;
+    if (!ostrevane.empty()) {
+        Say("The player checks the game with ostrevane.exe scan before pressing the key:");
+        scans = ShowScan(ostrevane);
+        More("(\"would swap N places\": F8 would rewrite N references to that item now.)");
+        std::printf("\n");
+    }
     size_t shown = 0;
     const uint64_t pressedAt = host::NowMs() + host::kFrameMs;
     host::KeyDown(key);
@@ -230,6 +341,11 @@ int RunDemo() {
                   walkedBytes / 1e6 / applySeconds);
     More(line);
     More("From now on the game uses the new items.");
+    if (!ostrevane.empty()) {
+        Say("The player scans again:");
+        scans = ShowScan(ostrevane) && scans;
+        More("(\"only the new item occurs\": not one old reference is left. The swap works.)");
+    }
     std::printf("\n");
 
     host::RunFor(3000);
@@ -257,8 +373,8 @@ int RunDemo() {
                                  : "The plug-in did not unload cleanly.");
     if (unloaded && unregistered) More("Memory stays as the last press left it.");
 
-    const bool worked = unloaded && unregistered && Sum(nowNew) == planted && Sum(stillOld) == 0 &&
-                        Sum(backToOld) == planted && Sum(leftNew) == 0;
+    const bool worked = unloaded && unregistered && scans && Sum(nowNew) == planted &&
+                        Sum(stillOld) == 0 && Sum(backToOld) == planted && Sum(leftNew) == 0;
     if (!worked) std::printf("\nThe demonstration did not go as it should: see above.\n");
     return worked ? 0 : 1;
 }
@@ -266,10 +382,15 @@ int RunDemo() {
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc == 2 && std::strcmp(argv[1], "--demo") == 0) return RunDemo();
+    if (argc >= 2 && argc <= 3 && std::strcmp(argv[1], "--demo") == 0)
+        return RunDemo(argc == 3 ? argv[2] : "");
+    if (argc == 2 && std::strcmp(argv[1], "--game") == 0) return RunGame();
     std::fprintf(stderr,
-                 "usage: standin_host.exe --demo\n"
+                 "usage: standin_host.exe --demo [OSTREVANE_EXE]\n"
+                 "       standin_host.exe --game\n"
                  "Runs Ostrevane.asi, from this program's folder, in a stand-in game whose\n"
-                 "folder is the current folder, and shows what a player would see.\n");
+                 "folder is the current folder. --demo shows what a player would see, with\n"
+                 "ostrevane.exe scan before and after the swap when OSTREVANE_EXE is given;\n"
+                 "--game keeps the game running for scanning it by hand.\n");
     return 2;
 }

@@ -39,9 +39,17 @@ ScanResult ScanProcess(const platform::ProcessReader& process, const WindowCount
     ScanResult result;
     result.counts.assign(counter.hashes.size(), 0);
     std::vector<platform::Region> regions;
-    if (!platform::ProcessRegions(process, regions)) {
+    switch (platform::ProcessRegions(process, regions)) {
+    case platform::RegionListing::kComplete:
+        break;
+    case platform::RegionListing::kExited:
         result.processExited = true;
         return result;
+    case platform::RegionListing::kQueryFailed:
+        result.listingFailed = true;
+        if (!regions.empty())
+            result.listedUpTo = regions.back().BaseAddress + regions.back().RegionSize;
+        break;
     }
     std::erase_if(regions, [](const platform::Region& r) { return !IsWalkedRegion(r); });
     result.regions = regions.size();
@@ -68,6 +76,9 @@ ScanResult ScanProcess(const platform::ProcessReader& process, const WindowCount
                 for (uintptr_t page = chunk; page < chunk + size; page += pageSize) {
                     if (platform::ReadProcessBytes(process, page, into, pageSize)) {
                         Take(run, pageSize, counter, chain, result);
+                    } else if (!platform::ProcessIsRunning(process)) {
+                        result.processExited = true;
+                        return result;
                     } else {
                         result.bytesSkipped += pageSize;
                         run.carried = 0;

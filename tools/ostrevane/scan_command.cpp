@@ -78,6 +78,28 @@ bool Open(uint32_t pid, platform::ProcessReader& reader, std::ostream& err) {
             << ": access refused; run ostrevane as the same user as the game (or as "
                "administrator)\n";
         return false;
+    case platform::ProcessOpening::kKernelRestricts: {
+        const int scope = platform::TraceRestriction();
+        err << "ostrevane scan: process " << pid
+            << ": access refused by the kernel: /proc/sys/kernel/yama/ptrace_scope is " << scope;
+        if (scope >= 3) {
+            err << ", so no program may read another until the next restart\n";
+        } else {
+            err << (scope == 1 ? ", so a program may read only the processes it started"
+                               : ", so only a program with the right to trace may read another")
+                << "; run this one scan with the right to trace the game: sudo ostrevane scan "
+                   "--pid "
+                << pid << "\n";
+        }
+        return false;
+    }
+    case platform::ProcessOpening::kRunByWine:
+        err << "ostrevane scan: process " << pid
+            << " is a Windows program run by Wine or Proton: this ostrevane cannot tell its"
+               " memory apart as the plug-in's walk does, and would count wrong. Run"
+               " ostrevane.exe scan in the game's Wine prefix instead (see \"Linux and Proton\""
+               " in the README)\n";
+        return false;
     case platform::ProcessOpening::kFailed:
         break;
     }
@@ -109,6 +131,13 @@ int RunScan(const ScanTarget& target, const std::string& settingsPath, bool all,
     if (result.processExited) {
         err << "ostrevane scan: process " << pid
             << " exited during the scan; start the game again and scan it while it runs\n";
+        return kExitFailed;
+    }
+    if (result.regions == 0) {
+        err << "ostrevane scan: process " << pid << ": "
+            << (result.listingFailed ? "the system refused to describe its memory"
+                                     : "none of its memory is memory the swap would walk")
+            << "; nothing was scanned\n";
         return kExitFailed;
     }
 

@@ -106,6 +106,15 @@ ScanReport MakeScanReport(const ParsedSettings& settings, const WindowCounter& c
                       return a.count != b.count ? a.count > b.count : a.name < b.name;
                   });
     }
+    if (result.listingFailed) {
+        char upTo[24];
+        std::snprintf(upTo, sizeof upTo, "0x%llX",
+                      static_cast<unsigned long long>(result.listedUpTo));
+        report.warnings.push_back("the system refused to describe the game's memory above " +
+                                  std::string(upTo) + "; only the " +
+                                  std::to_string(result.regions) +
+                                  " regions below it were scanned, and the counts cover those");
+    }
     if (result.bytesSkipped > 0) {
         report.warnings.push_back(std::to_string(result.bytesSkipped) +
                                   " bytes were freed or protected while the scan ran and were "
