@@ -96,7 +96,7 @@ struct Checker {
         size_t line;
     };
     std::unordered_map<std::string, Definition> definitions;
-    size_t section = 0; // of the last dictionary header
+    size_t currentSection = 0; // of the last dictionary header
     std::array<size_t, kSettingKeyCount> settingLines{};
     // Settings that a Ctrl-Z byte hides from the plug-in: told about at the Ctrl-Z.
     std::array<bool, kSettingKeyCount> lostToCtrlZ{};
@@ -151,7 +151,7 @@ struct Checker {
         inDictionary = line.opensDictionary;
         inMissedSection = false;
         if (line.opensDictionary) {
-            section = SectionOf(line.text);
+            currentSection = SectionOf(line.text);
             return;
         }
         const auto similar = std::find_if(
@@ -266,7 +266,7 @@ struct Checker {
                           : "this later " + HexHash(line.hash) + " replaces " + HexHash(before)));
         }
         dictionaryValues[key] = line.hash;
-        definitions[key] = {section, line.number};
+        definitions[key] = {currentSection, line.number};
     }
 };
 
