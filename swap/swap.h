@@ -67,11 +67,25 @@ bool CpuHasAvx2();
 // 512-bit registers across thread switches.
 bool CpuHasAvx512();
 
-// The engine the walk uses: AVX-512 where the CPU and the operating system support it, else
-// AVX2, else SSE2; chosen once.
+// The engine the walk uses. The widest engine is not always the fastest from memory (on
+// some CPUs AVX-512 streams at a third of AVX2's speed while it leads in cache), so the
+// walks decide: until the choice is made, every kEngineTrialSpacing bytes a stretch of
+// kEngineTrialBytes goes to the next engine this CPU can run, in turn, and after
+// kEngineTrials rounds the one that was clearly fastest round by round runs from then on,
+// for the module's lifetime. Every engine gives the same bytes, so the choice changes only
+// the time. The trials take the first 200 MiB or so of the first walk; where the widest
+// engine is the slow one, they cost that walk about 10 ms, once.
+constexpr size_t kEngineTrialBytes = size_t{1} << 20;
+constexpr size_t kEngineTrialSpacing = size_t{8} << 20;
+constexpr unsigned kEngineTrials = 7;
 size_t SubstituteRange(uint8_t* begin, size_t size, const SubstitutionChain& chain);
-// "AVX-512", "AVX2" or "SSE2": the engine SubstituteRange runs.
+// "AVX-512", "AVX2" or "SSE2": the engine SubstituteRange runs; before the choice is made,
+// the widest this CPU can run.
 const char* SubstituteEngineName();
+// Makes the choice now, unless a walk has, by the same trials over scratch memory larger
+// than the caches (128 MiB, a tenth of a second); returns SubstituteEngineName(). For the
+// tools that report the choice without walking a game.
+const char* ChooseEngineNow();
 
 // The regions the walk rewrites: committed private memory that is exactly read-write or
 // write-copy. Guard pages, executable and shared memory are never touched.

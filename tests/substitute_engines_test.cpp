@@ -306,18 +306,31 @@ TEST_P(SubstituteEngine, NeverReadsOutsideTheRange) {
     munmap(pages, 3 * page);
 }
 
-TEST(SubstituteRange, RunsTheEngineTheCpuSupports) {
+TEST(SubstituteRange, ChoosesAnEngineTheCpuRunsAndKeepsTheExactResultAcrossItsTrials) {
     // The explicit checks of CPU and system agree with the runtime's own detection.
     __builtin_cpu_init();
     EXPECT_EQ(CpuHasAvx2(), __builtin_cpu_supports("avx2") != 0);
     EXPECT_EQ(CpuHasAvx512(),
               __builtin_cpu_supports("avx512f") != 0 && __builtin_cpu_supports("avx512bw") != 0);
-    EXPECT_STREQ(SubstituteEngineName(), CpuHasAvx512() ? "AVX-512"
-                                         : CpuHasAvx2() ? "AVX2"
-                                                        : "SSE2");
-    Bytes memory(500, 0);
-    Put(memory.data() + 496, 0x7DC36678);
-    EXPECT_EQ(SubstituteRange(memory.data(), memory.size(), Chain({{0x7DC36678, 1}})), 1u);
+    // The trials hand the range from engine to engine: chains planted across every edge
+    // between two stretches must come out as one uncut scan leaves them.
+    const size_t trialsEnd = 3 * (kEngineTrialBytes + kEngineTrialSpacing);
+    Bytes memory(trialsEnd + 4096, 0x5A);
+    const SubstitutionChain chain = Chain({{0x7DC36678, 0x11223344}, {0x44112233, 0x7DC36678}});
+    for (size_t edge = kEngineTrialBytes; edge < trialsEnd; edge += kEngineTrialBytes) {
+        const size_t at = edge - 3 + edge / kEngineTrialBytes % 4;
+        Put(memory.data() + at, 0x7DC36678);
+        memory[at + 4] = 0x44;
+    }
+    Put(memory.data() + memory.size() - 4, 0x7DC36678);
+    Bytes expected = memory;
+    const size_t count = SubstituteReference(expected.data(), expected.size(), chain);
+    EXPECT_EQ(SubstituteRange(memory.data(), memory.size(), chain), count);
+    EXPECT_TRUE(memory == expected);
+    const std::set<std::string> runnable = {CpuHasAvx512() ? "AVX-512" : "SSE2",
+                                            CpuHasAvx2() ? "AVX2" : "SSE2", "SSE2"};
+    EXPECT_EQ(runnable.count(SubstituteEngineName()), 1u) << SubstituteEngineName();
+    EXPECT_STREQ(ChooseEngineNow(), SubstituteEngineName());
 }
 
 TEST(ChooseFilterBytes, AvoidsTheBytesCommonInGameMemory) {

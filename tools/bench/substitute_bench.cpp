@@ -2,7 +2,8 @@
 // of any engine, with Google Benchmark: repetitions in random interleaving, so every
 // engine sees the same noise on a shared machine; medians; JSON with
 // --benchmark_out=FILE.json. Its report is the table of medians from that one run, in GB/s
-// and as ratios to the read pass, beside the targets.
+// and as ratios to the read pass, beside the targets, with the engine the plug-in chooses on
+// this CPU as a column of its own.
 //
 //   substitute_bench [--mib N] [--repeats N] [--csv FILE] [--benchmark_... flags]
 //   substitute_bench --check   exits non-zero unless every vector engine agrees with the
@@ -10,6 +11,7 @@
 #include "bench_data.h"
 
 #include <benchmark/benchmark.h>
+#include <cpuid.h>
 #include <immintrin.h>
 
 #include <cstdio>
@@ -59,6 +61,8 @@ std::vector<Method> Methods() {
                                    {"SSE2", SubstituteSse2, 0.6, 0.45}};
     if (CpuHasAvx2()) methods.push_back({"AVX2", SubstituteAvx2, 0.85, 0.75});
     if (CpuHasAvx512()) methods.push_back({"AVX-512", SubstituteAvx512, 0.9, 0.75});
+    // What the plug-in runs here, by its own choice and through its own entry point.
+    methods.push_back({"chosen", SubstituteRange, 0.9, 0.85});
     return methods;
 }
 
@@ -177,11 +181,27 @@ void WriteCsv(const std::string& path, const std::vector<Case>& cases,
     std::fclose(csv);
 }
 
+// The CPU's brand string, as CPUID gives it ("AMD EPYC", "Intel(R) Xeon(R) ...").
+std::string CpuModel() {
+    unsigned words[12] = {};
+    for (unsigned leaf = 0; leaf < 3; ++leaf) {
+        if (!__get_cpuid(0x80000002 + leaf, &words[4 * leaf], &words[4 * leaf + 1],
+                         &words[4 * leaf + 2], &words[4 * leaf + 3]))
+            return "unknown CPU";
+    }
+    std::string model(reinterpret_cast<const char*>(words), sizeof words);
+    model = model.substr(0, model.find('\0'));
+    const size_t first = model.find_first_not_of(' ');
+    return first == std::string::npos ? "unknown CPU" : model.substr(first);
+}
+
 // Prints the table of medians and ratios and the targets; in check mode, whether the
 // engines are far enough ahead of the byte loop. Returns false when a check fails.
 bool Report(const std::vector<Case>& cases, const std::vector<Method>& methods,
             const std::vector<std::vector<double>>& gbps, const Options& options) {
-    std::printf("\n%zu MiB per case, median of %d runs, GB/s (10^9 bytes per second)\n\n| memory |",
+    std::printf("\nCPU: %s; the plug-in chooses %s here\n", CpuModel().c_str(),
+                SubstituteEngineName());
+    std::printf("%zu MiB per case, median of %d runs, GB/s (10^9 bytes per second)\n\n| memory |",
                 options.mib, options.repeats);
     for (const Method& m : methods)
         std::printf(" %s |", m.name);
@@ -255,6 +275,7 @@ int main(int argc, char** argv) {
         const size_t rewritten = SubstituteReference(expected.data(), bytes, data.chain);
         cases.push_back({std::move(data), Fingerprint(expected, rewritten)});
     }
+    ChooseEngineNow();
     const std::vector<Method> methods = Methods();
     for (const Case& c : cases) {
         for (const Method& m : methods) {
