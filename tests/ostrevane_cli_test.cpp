@@ -1,5 +1,6 @@
 #include "settings/default_settings.h"
 #include "settings/settings.h"
+#include "swap/byte_rarity.h"
 #include "swap/swap.h"
 #include "tools/ostrevane/check.h"
 #include "tools/ostrevane/ostrevane.h"
@@ -9,6 +10,12 @@
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
+
+#include <csignal>
+#include <spawn.h>
+#include <stdio_ext.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cctype>
@@ -24,6 +31,8 @@
 #include <vector>
 
 namespace fs = std::filesystem;
+
+extern char** environ;
 
 namespace {
 
@@ -225,7 +234,25 @@ TEST(CheckSettings, FindsEachTrapAtItsLine) {
         {"Ctrl-Z before the end",
          CleanWithLine(26, "\x1A"
                            "Camera15=0x2F0AACD0"),
-         26, "a Ctrl-Z byte (0x1A) ends the file for the plug-in", 2}, // and Camera15 is gone
+         26,
+         "a Ctrl-Z byte (0x1A) ends the file for the plug-in: nothing after it is read, so "
+         "newcamera resolves to 0",
+         1},
+        {"Ctrl-Z before the settings", "\x1A" + Clean(), 1,
+         "so oldshake, newshake, oldshakeloop, newshakeloop, olddof, newdof, oldcamera and "
+         "newcamera resolve to 0 and the toggle key is F5",
+         1},
+        {"empty file", "\r\n \n", 0, "the file is empty, so the plug-in swaps nothing", 1},
+        {"camera in a shake slot", CleanWithLine(4, "newshake=Camera15"), 4,
+         "newshake \"Camera15\" is a camera (under [Camera], line 26) but oldshake "
+         "\"sky_diving_shake\" is a camera shake (under [Shake], line 13), so the shake pair "
+         "would put a camera where the game expects a camera shake and corrupt its data",
+         1},
+        {"loop in the shake pair, set first", CleanWithLine(3, "oldshake=sky_diving_shake_loop"), 3,
+         "oldshake \"sky_diving_shake_loop\" is a shake-loop envelope", 1},
+        {"hash ordinary memory is full of", CleanWithLine(22, "DOF10=0x3F800000"), 8,
+         "newdof \"DOF10\" resolves to 0x3F800000 (line 22), a value ordinary memory is full of",
+         1},
     };
     for (const Case& c : cases) {
         const std::vector<CheckWarning> warnings = CheckSettings(c.file).warnings;
@@ -438,6 +465,7 @@ TEST_F(OstrevaneCommand, CheckExitStatusTellsCleanWarningsAndUnreadable) {
     const Outcome folder = Ostrevane({"check", "folder.ini"});
     EXPECT_EQ(folder.status, 2);
     EXPECT_NE(folder.err.find("is a folder"), std::string::npos);
+    EXPECT_NE(folder.err.find("remove or rename the folder"), std::string::npos) << folder.err;
     EXPECT_EQ(Ostrevane({"check", "--json", "folder.ini"}).out, "");
 }
 
@@ -523,6 +551,12 @@ TEST_F(OstrevaneCommand, DefaultNeverOverwritesWithoutForceAndLeavesNoTemporaryF
     EXPECT_EQ(Read("mine.ini"), DefaultFile("\r\n"));
 
     EXPECT_EQ(Ostrevane({"default", "-o", "no/such/folder/x.ini"}).status, 2);
+    fs::create_directory("folder");
+    const Outcome folder = Ostrevane({"default", "-o", "folder"});
+    EXPECT_NE(folder.err.find("is a folder, not a file: name a file in it, such as -o "),
+              std::string::npos)
+        << folder.err;
+    fs::remove("folder");
     EXPECT_EQ(Ostrevane({"default", "--force"}).status, 2); // --force needs -o
     std::vector<std::string> left;
     for (const auto& entry : fs::directory_iterator("."))
@@ -548,8 +582,29 @@ TEST(OstrevaneHash, PrintsDictionaryLinesTheLoaderReadsBack) {
     for (size_t line = 14; line < 14 + 38; ++line) {
         const std::string_view entry = DefaultSettingsLines[line];
         const std::string name(entry.substr(0, entry.find('=')));
-        EXPECT_EQ(Ostrevane({"hash", name}).out, std::string(entry) + "\n");
+        const Outcome own = Ostrevane({"hash", name});
+        EXPECT_EQ(own.out, std::string(entry) + "\n");
+        EXPECT_EQ(own.err, "");
     }
+    // The other names are labels, and a label's hash is not the hash of its text.
+    const Outcome label = Ostrevane({"hash", "Camera15"});
+    EXPECT_EQ(label.status, 0);
+    EXPECT_EQ(label.out, "Camera15=0x23522B8B\n");
+    EXPECT_NE(label.err.find("\"Camera15\" is a label: the default file's [Camera] line gives "
+                             "it 0x2F0AACD0, the hash of its item, and the dictionary uses that"),
+              std::string::npos)
+        << label.err;
+}
+
+TEST(CheckSettings, HashesOrdinaryMemoryIsFullOfAreNoneOfTheDefaultFiles) {
+    for (const uint32_t common :
+         {0x1u, 0xFFFFu, 0xFFFFF000u, 0x3F800000u, 0xBF000000u, 0x42C80000u, 0x00FF00FFu}) {
+        EXPECT_TRUE(IsCommonInMemory(common)) << HexHashOf(common);
+    }
+    for (const auto& [name, hash] : ParseSettings(DefaultFile()).dictionary)
+        EXPECT_FALSE(IsCommonInMemory(hash)) << name << " " << HexHashOf(hash);
+    EXPECT_FALSE(IsCommonInMemory(0xFFFFEDCCu)); // -4,660
+    EXPECT_FALSE(IsCommonInMemory(0x3F8CCCCDu)); // 1.1f: floats near 1.0 are common, not full
 }
 
 TEST(OstrevaneHash, RefusesNamesNoDictionaryLineCanHold) {
@@ -578,7 +633,8 @@ TEST_F(OstrevaneCommand, SwapRewritesTheFileAsTheWalkRewritesMemory) {
     const Outcome chained =
         Ostrevane({"swap", "--apply", "--settings", "chain.ini", "in.bin", "out.bin"});
     EXPECT_EQ(chained.status, 0) << chained.err;
-    EXPECT_EQ(chained.out, "2 windows rewritten\n");
+    EXPECT_EQ(chained.out, "Settings file: " + (fs::current_path() / "chain.ini").string() +
+                               "\n2 windows rewritten\n");
     EXPECT_NE(chained.err.find("skipping 2 of the four pairs"), std::string::npos);
     EXPECT_EQ(Read("out.bin"), std::string("\x02\x0D\x0C\x0B\x0A\x06", 6));
 
@@ -591,15 +647,19 @@ TEST_F(OstrevaneCommand, SwapRewritesTheFileAsTheWalkRewritesMemory) {
         std::memcpy(dump.data() + 1 + 1000 * i, &olds[i], 4);
     Write("dump.bin", dump);
     Write("swapped.bin", std::string(10000, 'x')); // replaced whole, not overwritten in place
-    const Outcome applied = Ostrevane({"swap", "--apply", "dump.bin", "swapped.bin"});
-    EXPECT_EQ(applied.out, "4 windows rewritten\n");
+    const Outcome applied = Ostrevane({"swap", "--apply", "--force", "dump.bin", "swapped.bin"});
+    EXPECT_NE(applied.out.find("\n4 windows rewritten\n"), std::string::npos);
     std::string expected = dump;
     SubstituteReference(reinterpret_cast<uint8_t*>(expected.data()), expected.size(),
                         ApplyChain(swap));
     EXPECT_EQ(Read("swapped.bin"), expected);
     EXPECT_NE(expected, dump);
 
-    EXPECT_EQ(Ostrevane({"swap", "--restore", "swapped.bin", "swapped.bin"}).status, 0);
+    const Outcome inPlace = Ostrevane({"swap", "--restore", "swapped.bin", "./swapped.bin"});
+    EXPECT_EQ(inPlace.status, 2);
+    EXPECT_NE(inPlace.err.find("IN and OUT are the same file"), std::string::npos);
+    EXPECT_EQ(Read("swapped.bin"), expected);
+    EXPECT_EQ(Ostrevane({"swap", "--restore", "--force", "swapped.bin", "swapped.bin"}).status, 0);
     EXPECT_EQ(Read("swapped.bin"), dump);
 }
 
@@ -618,6 +678,7 @@ TEST_F(OstrevaneCommand, SwapFailsCleanlyAndWritesNothing) {
          "none.ini: no such file"},
         {{"swap", "--apply", "in.bin", "no/such/folder/out.bin"}, "cannot be written"},
         {{"swap", "--apply", "in.bin", "folder"}, "is a folder"},
+        {{"swap", "--apply", "in.bin", "Ostrevane.ini"}, "already exists (add --force"},
         {{"swap", "--apply", "--restore", "in.bin", "out.bin"}, ""},
         {{"swap", "in.bin", "out.bin"}, ""},
         {{"swap", "--apply", "in.bin"}, "OUT"},
@@ -633,7 +694,68 @@ TEST_F(OstrevaneCommand, SwapFailsCleanlyAndWritesNothing) {
     EXPECT_EQ(left, (std::set<std::string>{"Ostrevane.ini", "in.bin", "folder"}));
 }
 
+// --- scan -------------------------------------------------------------------------------
+
+// The game is a copy of sleep named like a Windows program, started in a folder of its own:
+// the settings file is the one in the game's folder, never the one where the command runs.
+TEST_F(OstrevaneCommand, ScanReadsTheSettingsInTheGamesFolderAndFindsTheGameByAnyName) {
+    const std::string name = "Game-" + std::to_string(getpid());
+    const fs::path program = fs::current_path() / "game" / (name + ".exe");
+    fs::create_directory("game");
+    fs::copy_file("/bin/sleep", program);
+    Write("game/Ostrevane.ini", CleanWithLine(4, "newshake=Camera15"));
+    Write("Ostrevane.ini", Clean());
+    pid_t pid = 0;
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addchdir_np(&actions, "game");
+    char* argv[] = {const_cast<char*>(program.c_str()), const_cast<char*>("60"), nullptr};
+    ASSERT_EQ(posix_spawn(&pid, program.c_str(), &actions, nullptr, argv, environ), 0);
+    posix_spawn_file_actions_destroy(&actions);
+
+    const Outcome byPath = Ostrevane({"scan", "--process", program.string()});
+    fs::remove("game/Ostrevane.ini");
+    const Outcome withoutExe = Ostrevane({"scan", "--process", name});
+    kill(pid, SIGKILL);
+    waitpid(pid, nullptr, 0);
+    EXPECT_EQ(byPath.status, 1) << byPath.err;
+    EXPECT_NE(
+        byPath.out.find("Settings file: " + (fs::current_path() / "game/Ostrevane.ini").string() +
+                        " (the game's current folder)\n"),
+        std::string::npos)
+        << byPath.out;
+    EXPECT_NE(byPath.out.find("  line 4: newshake \"Camera15\" is a camera"), std::string::npos);
+    EXPECT_EQ(withoutExe.status, 2);
+    EXPECT_NE(withoutExe.err.find("game/Ostrevane.ini: no such file\nThe plug-in writes it there "
+                                  "when the game starts with the plug-in installed; run the game "
+                                  "once with it, or name the settings file with --settings"),
+              std::string::npos)
+        << withoutExe.err;
+}
+
 // --- the command line -------------------------------------------------------------------
+
+// A reader that stops early, as `more` does when quit, ends the command without a word.
+TEST(OstrevaneCommandLine, AClosedPipeEndsTheCommandQuietly) {
+    int ends[2];
+    ASSERT_EQ(pipe(ends), 0);
+    close(ends[0]);
+    std::fflush(stdout);
+    const int saved = dup(1);
+    dup2(ends[1], 1);
+    close(ends[1]);
+    const auto previous = signal(SIGPIPE, SIG_IGN);
+    std::ostringstream err;
+    const int status = RunTo({"default"}, std::cout, err);
+    __fpurge(stdout);
+    dup2(saved, 1);
+    close(saved);
+    signal(SIGPIPE, previous);
+    std::clearerr(stdout);
+    std::cout.clear();
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(err.str(), "");
+}
 
 TEST_F(OstrevaneCommand, EveryCommandFailsWhenItsOutputCannotBeWritten) {
     Write("clean.ini", Clean());
@@ -666,6 +788,12 @@ TEST(OstrevaneCommandLine, HelpSucceedsAndMistakesFailWithAMessage) {
         EXPECT_NE(outcome.out.find("Usage:"), std::string::npos) << help[0];
     }
     EXPECT_NE(Ostrevane({"--help"}).out.find("check"), std::string::npos);
+    EXPECT_NE(Ostrevane({"help"}).out.find("Usage:"), std::string::npos);
+    EXPECT_NE(Ostrevane({"help", "swap"}).out.find("--force"), std::string::npos);
+    EXPECT_NE(Ostrevane({"chek"}).err.find("\"chek\" is not a command; did you mean \"check\"?\n"
+                                           "Commands: check, default, hash, swap, scan."),
+              std::string::npos);
+    EXPECT_NE(Ostrevane({}).err.find("Commands: check,"), std::string::npos);
 
     for (const std::vector<std::string>& wrong : {std::vector<std::string>{},
                                                   {"chek"},

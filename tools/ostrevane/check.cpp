@@ -1,5 +1,6 @@
 #include "tools/ostrevane/check.h"
 
+#include "swap/byte_rarity.h"
 #include "tools/ostrevane/bytes_text.h"
 #include "tools/ostrevane/suggest.h"
 
@@ -13,6 +14,19 @@ constexpr std::string_view kUtf8ByteOrderMark = "\xEF\xBB\xBF";
 constexpr std::string_view kBlanks = " \t\n\v\f\r";
 constexpr std::array<std::string_view, 4> kPairNames = {"shake", "shake-loop", "depth-of-field",
                                                         "camera"};
+// What the entries of each dictionary section are, in the order of DictionaryHeaders, which
+// is also the order of the pairs.
+constexpr std::array<std::string_view, 4> kSectionItems = {
+    "a camera shake", "a shake-loop envelope", "a depth-of-field setting", "a camera"};
+
+// The dictionary section a header opens: the first of DictionaryHeaders it holds, searched
+// in that order, as the loader searches.
+size_t SectionOf(std::string_view header) {
+    for (size_t section = 0; section < DictionaryHeaders.size(); ++section) {
+        if (header.find(DictionaryHeaders[section]) != std::string_view::npos) return section;
+    }
+    return 0;
+}
 
 std::string Quoted(std::string_view bytes) {
     std::string quoted;
@@ -76,7 +90,17 @@ struct Checker {
     std::unordered_map<std::string, size_t> missedKeys;
     std::unordered_map<std::string, size_t> dictionaryLines;
     std::unordered_map<std::string, uint32_t> dictionaryValues;
+    // The section and line of each name's last definition, the one the plug-in keeps.
+    struct Definition {
+        size_t section;
+        size_t line;
+    };
+    std::unordered_map<std::string, Definition> definitions;
+    size_t currentSection = 0; // of the last dictionary header
     std::array<size_t, kSettingKeyCount> settingLines{};
+    // Settings that a Ctrl-Z byte hides from the plug-in: told about at the Ctrl-Z.
+    std::array<bool, kSettingKeyCount> lostToCtrlZ{};
+    std::vector<std::string_view> settingsLostToCtrlZ;
 
     void Warn(size_t line, std::string message) { warnings.push_back({line, std::move(message)}); }
 
@@ -126,7 +150,10 @@ struct Checker {
     void ObserveHeader(const SettingsLine& line) {
         inDictionary = line.opensDictionary;
         inMissedSection = false;
-        if (line.opensDictionary) return;
+        if (line.opensDictionary) {
+            currentSection = SectionOf(line.text);
+            return;
+        }
         const auto similar = std::find_if(
             DictionaryHeaders.begin(), DictionaryHeaders.end(),
             [&](std::string_view header) { return ContainsIgnoringCase(line.text, header); });
@@ -239,6 +266,7 @@ struct Checker {
                           : "this later " + HexHash(line.hash) + " replaces " + HexHash(before)));
         }
         dictionaryValues[key] = line.hash;
+        definitions[key] = {currentSection, line.number};
     }
 };
 
@@ -273,6 +301,10 @@ bool SameReading(const ParsedSettings& a, const ParsedSettings& b) {
 void CheckName(Checker& checker, const ParsedSettings& parsed,
                const std::vector<std::string_view>& names, size_t key) {
     if (ResolvedHash(parsed.swap, key) != 0) return;
+    if (checker.lostToCtrlZ[key]) {
+        checker.settingsLostToCtrlZ.push_back(SettingKeyNames[key]);
+        return;
+    }
     const std::string& name = parsed.values[key];
     const std::string setting(SettingKeyNames[key]);
     const std::string skipped = "the " + std::string(kPairNames[key / 2]) + " pair is skipped";
@@ -323,9 +355,78 @@ void CheckPairs(Checker& checker, const ParsedSettings& parsed) {
     }
 }
 
+// A pair whose two items come from different dictionary sections, such as a camera in the
+// shake pair, makes the game read one kind of item where it expects another.
+void CheckCrossedPairs(Checker& checker, const ParsedSettings& parsed) {
+    for (size_t pair = 0; pair < 4; ++pair) {
+        const size_t oldKey = 2 * pair, newKey = 2 * pair + 1;
+        const auto oldName = checker.definitions.find(parsed.values[oldKey]);
+        const auto newName = checker.definitions.find(parsed.values[newKey]);
+        if (ResolvedHash(parsed.swap, oldKey) == 0 || ResolvedHash(parsed.swap, newKey) == 0 ||
+            oldName == checker.definitions.end() || newName == checker.definitions.end() ||
+            oldName->second.section == newName->second.section) {
+            continue;
+        }
+        // The setting whose item is not of the pair's own kind is the slip.
+        const bool newIsOdd = newName->second.section != pair;
+        const bool oldIsOdd = oldName->second.section != pair;
+        const size_t slip =
+            newIsOdd && (!oldIsOdd || checker.settingLines[newKey] > checker.settingLines[oldKey])
+                ? newKey
+                : oldKey;
+        const auto describe = [&](size_t key, const Checker::Definition& definition) {
+            return std::string(SettingKeyNames[key]) + " " + Quoted(parsed.values[key]) + " is " +
+                   std::string(kSectionItems[definition.section]) + " (under " +
+                   std::string(DictionaryHeaders[definition.section]) + ", line " +
+                   std::to_string(definition.line) + ")";
+        };
+        Checker::Definition odd = slip == newKey ? newName->second : oldName->second;
+        Checker::Definition other = slip == newKey ? oldName->second : newName->second;
+        CheckWarning warning{
+            checker.settingLines[slip],
+            describe(slip, odd) + " but " + describe(slip ^ 1, other) + ", so the " +
+                std::string(kPairNames[pair]) + " pair would put " +
+                std::string(kSectionItems[odd.section]) + " where the game expects " +
+                std::string(kSectionItems[other.section]) +
+                " and corrupt its data; take both names of a pair from one section (" +
+                std::string(DictionaryHeaders[pair]) + " for this pair)",
+            true};
+        checker.warnings.push_back(std::move(warning));
+    }
+}
+
+// A hash that ordinary memory is full of is found in countless places that are not the
+// item: applying rewrites every old one, restoring every new one.
+void CheckCommonHashes(Checker& checker, const ParsedSettings& parsed) {
+    for (size_t key = 0; key < kModActivateKey; ++key) {
+        const uint32_t hash = ResolvedHash(parsed.swap, key);
+        if (hash == 0 || !IsCommonInMemory(hash) || hash == ResolvedHash(parsed.swap, key ^ 1)) {
+            continue;
+        }
+        const std::string& name = parsed.values[key];
+        const auto definition = checker.definitions.find(name);
+        std::string where;
+        if (definition != checker.definitions.end()) {
+            where = " (line " + std::to_string(definition->second.line) + ")";
+        }
+        checker.warnings.push_back(
+            {checker.settingLines[key],
+             std::string(SettingKeyNames[key]) + " " + Quoted(name) + " resolves to " +
+                 HexHash(hash) + where +
+                 ", a value ordinary memory is full of (mostly 0x00 and 0xFF bytes: small "
+                 "numbers, floats such as 1.0), so the swap would rewrite it in countless places "
+                 "that are not the item and corrupt the game's data; give the item's own hash",
+             true});
+    }
+}
+
 void CheckActivationKey(Checker& checker, const ParsedSettings& parsed) {
     const std::string& name = parsed.values[kModActivateKey];
     if (KnownKeyCode(name)) return;
+    if (checker.lostToCtrlZ[kModActivateKey]) {
+        checker.settingsLostToCtrlZ.push_back(SettingKeyNames[kModActivateKey]);
+        return;
+    }
     const size_t line = checker.settingLines[kModActivateKey];
     MissedSection* const lost =
         line == 0 ? checker.MissedWith(std::string(SettingKeyNames[kModActivateKey]), false)
@@ -373,8 +474,40 @@ void ReportMissedSections(Checker& checker) {
 void CheckEndOfData(Checker& checker, std::string_view bytes, size_t stop) {
     if (bytes.find_first_not_of(" \t\r\n\x1A", stop) == std::string_view::npos) return;
     const size_t line = size_t(std::count(bytes.begin(), bytes.begin() + long(stop), '\n')) + 1;
-    checker.Warn(line, "a Ctrl-Z byte (0x1A) ends the file for the plug-in: nothing after it "
-                       "is read");
+    std::string message = "a Ctrl-Z byte (0x1A) ends the file for the plug-in: nothing after it "
+                          "is read";
+    std::vector<std::string_view> names = checker.settingsLostToCtrlZ;
+    const bool keyLost = std::erase(names, SettingKeyNames[kModActivateKey]) != 0;
+    for (size_t i = 0; i < names.size(); ++i) {
+        message += i == 0 ? ", so " : i + 1 == names.size() ? " and " : ", ";
+        message += names[i];
+    }
+    if (!names.empty()) message += names.size() == 1 ? " resolves to 0" : " resolve to 0";
+    if (keyLost)
+        message += names.empty() ? ", so the toggle key is F5" : " and the toggle key is F5";
+    checker.Warn(line, message + "; remove the Ctrl-Z");
+}
+
+// The settings that the part after a Ctrl-Z byte would give, and the part before does not.
+void FindSettingsLostToCtrlZ(Checker& checker, const ParsedSettings& parsed,
+                             std::string_view bytes) {
+    if (parsed.bytesRead == bytes.size()) return;
+    std::string whole(bytes);
+    std::erase(whole, '\x1A');
+    std::array<bool, kSettingKeyCount> meantSet{};
+    const ParsedSettings meant = ParseSettings(whole, [&](const SettingsLine& line) {
+        for (size_t key = 0; key < kSettingKeyCount && line.kind == LineKind::Setting; ++key)
+            meantSet[key] = meantSet[key] || line.key == SettingKeyNames[key];
+    });
+    for (size_t key = 0; key < kSettingKeyCount; ++key) {
+        const bool unsetHere = checker.settingLines[key] == 0 && meantSet[key];
+        checker.lostToCtrlZ[key] =
+            key == kModActivateKey
+                ? unsetHere ||
+                      (!KnownKeyCode(parsed.values[key]) && KnownKeyCode(meant.values[key]))
+                : unsetHere ||
+                      (ResolvedHash(parsed.swap, key) == 0 && ResolvedHash(meant.swap, key) != 0);
+    }
 }
 
 } // namespace
@@ -388,9 +521,12 @@ CheckReport CheckSettings(std::string_view fileBytes) {
     const ParsedSettings& parsed = report.parsed;
 
     const std::vector<std::string_view> names = SortedNames(parsed.dictionary);
+    FindSettingsLostToCtrlZ(checker, parsed, fileBytes);
     for (size_t key = 0; key < kModActivateKey; ++key)
         CheckName(checker, parsed, names, key);
     CheckPairs(checker, parsed);
+    CheckCrossedPairs(checker, parsed);
+    CheckCommonHashes(checker, parsed);
     CheckActivationKey(checker, parsed);
     ReportMissedSections(checker);
     CheckEndOfData(checker, fileBytes, parsed.bytesRead);
@@ -405,7 +541,11 @@ CheckReport CheckSettings(std::string_view fileBytes) {
     const bool readNothing = parsed.dictionary.empty() &&
                              std::all_of(checker.settingLines.begin(), checker.settingLines.end(),
                                          [](size_t line) { return line == 0; });
-    if (readNothing && LooksLikeUtf16(fileBytes)) {
+    if (fileBytes.find_first_not_of(" \t\r\n\v\f\x1A") == std::string_view::npos) {
+        checker.warnings = {{0, "the file is empty, so the plug-in swaps nothing and the toggle "
+                                "key is F5; the plug-in writes a fresh default file only where "
+                                "none exists: delete this one and start the game"}};
+    } else if (readNothing && LooksLikeUtf16(fileBytes)) {
         checker.warnings = {{1, "the file is saved as UTF-16 (what some editors call "
                                 "\"Unicode\"): the plug-in reads nothing usable from it; save "
                                 "it as ANSI or UTF-8"}};

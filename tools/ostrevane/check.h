@@ -11,8 +11,9 @@
 #include <vector>
 
 struct CheckWarning {
-    size_t line;         // 1-based, as the plug-in counts lines; 0 for the file as a whole
-    std::string message; // one line; names appear as their raw bytes
+    size_t line;           // 1-based, as the plug-in counts lines; 0 for the file as a whole
+    std::string message;   // one line; names appear as their raw bytes
+    bool corrupts = false; // the swap would rewrite what is not the item: scan repeats it
 };
 
 struct CheckReport {

@@ -15,6 +15,13 @@ constexpr int kExitFailed = 2;
 // The file the plug-in reads, when no other is named: the game's folder is the current one.
 inline const std::string kDefaultSettingsFile = "Ostrevane.ini";
 
+// The plug-in writes its default file in text mode: CR LF line ends on Windows only.
+#ifdef _WIN32
+constexpr bool kPlugInWritesCrLf = true;
+#else
+constexpr bool kPlugInWritesCrLf = false;
+#endif
+
 // Prints what the plug-in reads from `path` and every trap found, as text or as JSON.
 int RunCheck(const std::string& path, bool json, std::ostream& out, std::ostream& err);
 
@@ -26,9 +33,9 @@ int RunDefault(bool crlf, const std::string& path, bool force, std::ostream& out
 int RunHash(const std::vector<std::string>& names, std::ostream& out, std::ostream& err);
 
 // Runs the apply (or restore) substitution over the bytes of `in`, as one memory region,
-// and writes the result to `outPath`.
+// and writes the result to `outPath`, which must not exist, or be `in`, unless `replace`.
 int RunSwap(bool restore, const std::string& settingsPath, const std::string& in,
-            const std::string& outPath, std::ostream& out, std::ostream& err);
+            const std::string& outPath, bool replace, std::ostream& out, std::ostream& err);
 
 // The game to scan: by process id, or by program file name when `process` is not empty.
 struct ScanTarget {
@@ -38,5 +45,6 @@ struct ScanTarget {
 
 // Counts the settings' items in the memory of a running game that F8 would rewrite, and
 // what F8 would do there, reading that memory only; with `all`, every dictionary name too.
+// An empty `settingsPath` means the settings file in the game's current folder.
 int RunScan(const ScanTarget& target, const std::string& settingsPath, bool all, bool json,
             std::ostream& out, std::ostream& err);

@@ -2,7 +2,10 @@
 #include "tools/ostrevane/commands.h"
 #include "tools/ostrevane/files.h"
 
+#include <filesystem>
 #include <ostream>
+
+namespace fs = std::filesystem;
 
 int RunDefault(bool crlf, const std::string& path, bool force, std::ostream& out,
                std::ostream& err) {
@@ -20,10 +23,15 @@ int RunDefault(bool crlf, const std::string& path, bool force, std::ostream& out
     }
     std::string problem;
     if (!WriteWholeFile(path, text, force, problem)) {
-        err << "ostrevane default: " << FullPath(path) << ": " << problem << "\n";
+        err << "ostrevane default: " << FullPath(path) << ": " << problem;
+        if (problem.starts_with("is a folder")) {
+            err << ", such as -o " << FullPath((fs::path(path) / kDefaultSettingsFile).string());
+        }
+        err << "\n";
         return kExitFailed;
     }
     out << "Wrote the default settings file to " << FullPath(path) << " (" << text.size()
-        << " bytes).\n";
+        << " bytes, lines ending in " << (crlf ? "CR LF" : "LF") << ", as the plug-in writes it on "
+        << (crlf ? "Windows" : "Linux") << ").\n";
     return kExitOk;
 }

@@ -46,12 +46,13 @@ bool WriteWholeFile(const std::string& path, std::string_view bytes, bool replac
                     std::string& problem) {
     const fs::path target(path);
     std::error_code error;
-    if (!replace && fs::exists(fs::symlink_status(target, error))) {
-        problem = "already exists (add --force to replace it)";
+    // A folder is never replaced, so asking for --force first would only lead nowhere.
+    if (fs::is_directory(target, error)) {
+        problem = "is a folder, not a file: name a file in it";
         return false;
     }
-    if (fs::is_directory(target, error)) {
-        problem = "is a folder, not a file";
+    if (!replace && fs::exists(fs::symlink_status(target, error))) {
+        problem = "already exists (add --force to replace it)";
         return false;
     }
     const fs::path temporary = TemporaryBeside(target);
@@ -85,14 +86,22 @@ bool WriteWholeFile(const std::string& path, std::string_view bytes, bool replac
 }
 
 bool ReadSettingsFile(const std::string& context, const std::string& path, std::string& bytes,
-                      std::ostream& err) {
+                      std::ostream& err, std::string_view missingHint) {
     std::string problem;
     if (ReadWholeFile(path, bytes, problem)) return true;
     err << context << FullPath(path) << ": " << problem << "\n";
     if (problem == "no such file") {
-        err << "The plug-in writes a default settings file in the game's folder when the "
-               "game starts; `ostrevane default -o "
-            << kDefaultSettingsFile << "` writes one now.\n";
+        if (missingHint.empty()) {
+            err << "The plug-in writes a default settings file in the game's folder when the "
+                   "game starts; `ostrevane default -o "
+                << kDefaultSettingsFile << "` writes one now.\n";
+        } else {
+            err << missingHint;
+        }
+    } else if (problem.starts_with("is a folder")) {
+        err << "The plug-in reads nothing from a folder and never replaces it: remove or "
+               "rename the folder, and the game writes a default settings file there at its "
+               "next start.\n";
     }
     return false;
 }

@@ -10,10 +10,10 @@
 bool ReadWholeFile(const std::string& path, std::string& bytes, std::string& problem);
 
 // Reads the settings file at `path` whole. On failure says why on `err` after `context`
-// (such as "ostrevane check: "), with how to get a default file when there is none, and
-// returns false.
+// (such as "ostrevane check: ") and what to do next: `missingHint`, when given, or how to
+// get a default file when there is none; then returns false.
 bool ReadSettingsFile(const std::string& context, const std::string& path, std::string& bytes,
-                      std::ostream& err);
+                      std::ostream& err, std::string_view missingHint = {});
 
 // Writes `bytes` to a temporary file beside `path` and renames it over `path`, so `path`
 // is either untouched or complete. Unless `replace`, an existing `path` is kept and the

@@ -1,9 +1,11 @@
+#include "settings/default_settings.h"
 #include "settings/settings.h"
 #include "tools/name_hash.h"
 #include "tools/ostrevane/bytes_text.h"
 #include "tools/ostrevane/commands.h"
 
 #include <ostream>
+#include <unordered_map>
 
 namespace {
 
@@ -28,10 +30,30 @@ std::string KeyTrap(const std::string& name, uint32_t hash) {
     return why + ": no dictionary line can name it";
 }
 
+// The default file's dictionary entries, with the header of each one's section.
+struct DefaultEntry {
+    uint32_t hash;
+    std::string header;
+};
+std::unordered_map<std::string, DefaultEntry> DefaultDictionary() {
+    std::string text;
+    for (std::string_view line : DefaultSettingsLines)
+        (text += line) += '\n';
+    std::unordered_map<std::string, DefaultEntry> entries;
+    std::string_view header;
+    ParseSettings(text, [&](const SettingsLine& line) {
+        if (line.kind == LineKind::Header) header = line.text;
+        if (line.kind == LineKind::DictionaryEntry)
+            entries[std::string(line.key)] = {line.hash, std::string(header)};
+    });
+    return entries;
+}
+
 } // namespace
 
 int RunHash(const std::vector<std::string>& names, std::ostream& out, std::ostream& err) {
     int status = kExitOk;
+    const auto defaults = DefaultDictionary();
     for (const std::string& name : names) {
         const uint32_t hash = NameHash(name);
         const std::string trap = KeyTrap(name, hash);
@@ -41,6 +63,14 @@ int RunHash(const std::vector<std::string>& names, std::ostream& out, std::ostre
             continue;
         }
         out << name << "=" << HexHash(hash) << "\n";
+        // Most names in the default file are labels for items whose names are unknown.
+        const auto label = defaults.find(name);
+        if (label != defaults.end() && label->second.hash != hash) {
+            err << "ostrevane hash: \"" << Printable(name) << "\" is a label: the default file's "
+                << label->second.header << " line gives it " << HexHash(label->second.hash)
+                << ", the hash of its item, and the dictionary uses that; " << HexHash(hash)
+                << " is only the hash of the text \"" << Printable(name) << "\"\n";
+        }
     }
     return status;
 }

@@ -1,14 +1,41 @@
 #include "tools/ostrevane/ostrevane.h"
 
+#include "platform/process_memory.h"
 #include "tools/ostrevane/commands.h"
+#include "tools/ostrevane/suggest.h"
 
 #include <CLI/CLI.hpp>
 
 #include <algorithm>
 #include <exception>
+#include <iostream>
 #include <ostream>
 
 namespace {
+
+constexpr std::string_view kCommandList =
+    "Commands: check, default, hash, swap, scan. `ostrevane --help` tells what each does, "
+    "`ostrevane COMMAND --help` how to run it.\n";
+
+// A first word that names no command: the parser would only say that a command is
+// required, never which word it did not know.
+bool IsCommandSlip(int argc, const char* const* argv, std::ostream& err) {
+    const std::vector<std::string_view> commands = {"check", "default", "hash", "swap", "scan"};
+    if (argc < 2) {
+        err << "ostrevane: name a command.\n" << kCommandList;
+        return true;
+    }
+    const std::string_view first = argv[1];
+    if (first.starts_with("-") ||
+        std::find(commands.begin(), commands.end(), first) != commands.end()) {
+        return false;
+    }
+    err << "ostrevane: \"" << first << "\" is not a command";
+    const std::string_view closest = ClosestName(first, commands);
+    if (!closest.empty()) err << "; did you mean \"" << closest << "\"?";
+    err << "\n" << kCommandList;
+    return true;
+}
 
 int RunCommand(int argc, const char* const* argv, std::ostream& out, std::ostream& err) {
     try {
@@ -30,25 +57,27 @@ int RunCommand(int argc, const char* const* argv, std::ostream& out, std::ostrea
 
         CLI::App* makeDefault =
             app.add_subcommand("default", "Write the default settings file, as the plug-in "
-                                          "writes it when it finds none.");
-        bool crlf = false, force = false;
+                                          "writes it on this system when it finds none.");
+        bool crlf = false, lf = false, force = false;
         std::string defaultFile;
-        makeDefault->add_flag("--crlf", crlf,
-                              "End lines with CR LF, as the plug-in does on Windows");
+        CLI::Option* crlfFlag = makeDefault->add_flag(
+            "--crlf", crlf, "End lines with CR LF, as the plug-in does on Windows");
+        makeDefault->add_flag("--lf", lf, "End lines with LF alone, as on Linux")
+            ->excludes(crlfFlag);
         CLI::Option* output =
             makeDefault->add_option("-o,--output", defaultFile, "Write to FILE, not the screen");
         makeDefault->add_flag("--force", force, "Replace FILE if it exists")->needs(output);
 
         CLI::App* hash = app.add_subcommand(
-            "hash", "Print a dictionary line NAME=0xXXXXXXXX for each name, with the hash the "
-                    "game gives that name.");
+            "hash", "Print a dictionary line NAME=0xXXXXXXXX for each name, with the game's hash "
+                    "of the text NAME.");
         std::vector<std::string> names;
         hash->add_option("NAME", names, "Item names, as the game spells them")->required();
 
         CLI::App* swap = app.add_subcommand(
             "swap", "Run the plug-in's substitution over the bytes of IN as one memory region "
                     "and write the result to OUT, as for a memory dump.");
-        bool apply = false, restore = false;
+        bool apply = false, restore = false, replace = false;
         std::string settingsFile = kDefaultSettingsFile, in, outPath;
         CLI::Option_group* direction = swap->add_option_group("direction");
         direction->add_flag("--apply", apply, "Old hashes to new, as on enabling the mod");
@@ -56,22 +85,37 @@ int RunCommand(int argc, const char* const* argv, std::ostream& out, std::ostrea
         direction->require_option(1);
         swap->add_option("--settings", settingsFile, "The settings file (default: Ostrevane.ini)");
         swap->add_option("IN", in, "The bytes to scan")->required();
-        swap->add_option("OUT", outPath, "Where to write them, replaced whole")->required();
+        swap->add_option("OUT", outPath, "Where to write them")->required();
+        swap->add_flag("--force", replace, "Replace OUT if it exists, even when it is IN");
 
         CLI::App* scan = app.add_subcommand(
             "scan", "Count the settings' items in a running game's memory and say what F8 would "
                     "do there now, reading that memory only.");
         ScanTarget target;
-        std::string scanSettings = kDefaultSettingsFile;
+        std::string scanSettings;
         bool all = false;
         CLI::Option_group* game = scan->add_option_group("game");
         game->add_option("--pid", target.pid, "The game's process id");
-        game->add_option("--process", target.process, "The game's program file, e.g. Game.exe");
+        game->add_option("--process", target.process,
+                         "The game's program file, e.g. Game.exe, Game or its full path");
         game->require_option(1);
-        scan->add_option("--settings", scanSettings, "The settings file (default: Ostrevane.ini)");
+        scan->add_option("--settings", scanSettings,
+                         "The settings file (default: Ostrevane.ini in the game's current "
+                         "folder, where the plug-in reads it)");
         scan->add_flag("--all", all, "Also count every dictionary name, most frequent first");
         scan->add_flag("--json", json, "Print one JSON object instead of text");
 
+        if (argc >= 2 && argv[1] == std::string_view("help")) {
+            CLI::App* command = nullptr;
+            if (argc == 3) {
+                const auto named =
+                    app.get_subcommands([&](CLI::App* sub) { return sub->get_name() == argv[2]; });
+                if (!named.empty()) command = named[0];
+            }
+            out << (command ? command->help() : app.help());
+            return kExitOk;
+        }
+        if (IsCommandSlip(argc, argv, err)) return kExitFailed;
         try {
             app.parse(argc, argv);
         } catch (const CLI::ParseError& error) {
@@ -80,7 +124,9 @@ int RunCommand(int argc, const char* const* argv, std::ostream& out, std::ostrea
 
         if (*check) return RunCheck(checkFile, json, out, err);
         if (*scan) return RunScan(target, scanSettings, all, json, out, err);
-        if (*makeDefault) return RunDefault(crlf, defaultFile, force, out, err);
+        if (*makeDefault) {
+            return RunDefault(crlf || (!lf && kPlugInWritesCrLf), defaultFile, force, out, err);
+        }
         if (*hash) {
             // The parser would read "[a,b]" as a list of two; a name is taken as typed. Only
             // names can follow "hash", since nothing else takes options before it.
@@ -91,7 +137,7 @@ int RunCommand(int argc, const char* const* argv, std::ostream& out, std::ostrea
             }
             return RunHash(typed, out, err);
         }
-        return RunSwap(restore, settingsFile, in, outPath, out, err);
+        return RunSwap(restore, settingsFile, in, outPath, replace, out, err);
     } catch (const std::exception& error) {
         err << "ostrevane: " << error.what() << "\n";
         return kExitFailed;
@@ -104,6 +150,8 @@ int RunOstrevane(int argc, const char* const* argv, std::ostream& out, std::ostr
     const int status = RunCommand(argc, argv, out, err);
     // A report that never reached its reader must not pass for a clean one.
     if (!out.flush()) {
+        // A reader that stops early, as `more` does when quit, wants nothing more from us.
+        if (&out == &std::cout && platform::OutputReaderGone()) return status;
         err << "ostrevane: the output could not be written (is the disk full?)\n";
         return kExitFailed;
     }

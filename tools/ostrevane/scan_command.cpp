@@ -1,12 +1,15 @@
 #include "platform/process_memory.h"
 #include "settings/settings.h"
+#include "tools/ostrevane/check.h"
 #include "tools/ostrevane/commands.h"
 #include "tools/ostrevane/files.h"
 #include "tools/ostrevane/scan.h"
 #include "tools/ostrevane/scan_report.h"
+#include "tools/ostrevane/suggest.h"
 
 #include <chrono>
 #include <cstdio>
+#include <filesystem>
 #include <iostream>
 #include <ostream>
 
@@ -49,17 +52,27 @@ bool FindTarget(const ScanTarget& target, uint32_t& pid, std::ostream& err) {
         pid = target.pid;
         return true;
     }
-    const std::vector<uint32_t> found = platform::FindProcesses(target.process);
+    // The system lists a program by its file name: a full path is cut to that, and the
+    // ".exe" a player leaves out is tried too.
+    std::string name = target.process.substr(target.process.find_last_of("/\\") + 1);
+    std::vector<uint32_t> found = platform::FindProcesses(name);
+    const bool hasExe =
+        name.size() > 4 && ContainsIgnoringCase(name.substr(name.size() - 4), ".exe");
+    if (found.empty() && !hasExe && !platform::FindProcesses(name + ".exe").empty()) {
+        name += ".exe";
+        found = platform::FindProcesses(name);
+    }
     if (found.size() == 1) {
         pid = found[0];
         return true;
     }
     err << "ostrevane scan: ";
     if (found.empty()) {
-        err << "no process named " << target.process << " is running\n";
+        err << "no process named " << name << " is running; start the game, or give its "
+            << "process id with --pid\n";
         return false;
     }
-    err << found.size() << " processes are named " << target.process << " (ids";
+    err << found.size() << " processes are named " << name << " (ids";
     for (const uint32_t id : found)
         err << " " << id;
     err << "): choose one with --pid\n";
@@ -107,17 +120,43 @@ bool Open(uint32_t pid, platform::ProcessReader& reader, std::ostream& err) {
     return false;
 }
 
+// Reads the settings file the plug-in in the game reads, unless the player named one: the
+// game's current folder, not this command's, holds it.
+bool ReadGameSettings(const platform::ProcessReader& reader, std::string& path, std::string& source,
+                      std::string& bytes, std::ostream& err) {
+    std::string hint = "Without --settings, scan reads the settings file in the game's current "
+                       "folder, as the plug-in does.\n";
+    if (path.empty()) {
+        std::string folder;
+        platform::FolderSource from;
+        if (!platform::ProcessFolder(reader, folder, from)) {
+            err << "ostrevane scan: process " << reader.pid
+                << ": its folders cannot be read, so the settings file the plug-in reads there "
+                   "is unknown; name it with --settings\n";
+            return false;
+        }
+        path = (std::filesystem::path(folder) / kDefaultSettingsFile).string();
+        source = from == platform::FolderSource::kCurrentFolder
+                     ? "the game's current folder"
+                     : "the game's program folder: its current folder could not be read";
+        hint = "The plug-in writes it there when the game starts with the plug-in installed; "
+               "run the game once with it, or name the settings file with --settings.\n";
+    }
+    return ReadSettingsFile("ostrevane scan: settings file ", path, bytes, err, hint);
+}
+
 } // namespace
 
 int RunScan(const ScanTarget& target, const std::string& settingsPath, bool all, bool json,
             std::ostream& out, std::ostream& err) {
-    std::string settingsBytes;
-    if (!ReadSettingsFile("ostrevane scan: settings file ", settingsPath, settingsBytes, err)) {
-        return kExitFailed;
-    }
     uint32_t pid = 0;
     platform::ProcessReader reader;
     if (!FindTarget(target, pid, err) || !Open(pid, reader, err)) return kExitFailed;
+    std::string settingsBytes, path = settingsPath, source;
+    if (!ReadGameSettings(reader, path, source, settingsBytes, err)) {
+        platform::CloseProcessReader(reader);
+        return kExitFailed;
+    }
 
     const ParsedSettings settings = ParseSettings(settingsBytes);
     const WindowCounter counter = ScanCounter(settings, all);
@@ -141,11 +180,20 @@ int RunScan(const ScanTarget& target, const std::string& settingsPath, bool all,
         return kExitFailed;
     }
 
-    const ScanReport report = MakeScanReport(settings, counter, result, all);
+    ScanReport report = MakeScanReport(settings, counter, result, all);
+    // The check's rules on pairs that would corrupt the game hold in the game too.
+    auto next = report.warnings.begin();
+    for (const CheckWarning& warning : CheckSettings(settingsBytes).warnings) {
+        if (!warning.corrupts) continue;
+        next = report.warnings.insert(next, "line " + std::to_string(warning.line) + ": " +
+                                                warning.message) +
+               1;
+    }
     if (json) {
-        PrintScanJson(pid, FullPath(settingsPath), report, result, out);
+        PrintScanJson(pid, FullPath(path), report, result, out);
     } else {
-        PrintScanText(pid, FullPath(settingsPath), report, result, seconds, out);
+        PrintScanText(pid, FullPath(path) + (source.empty() ? "" : " (" + source + ")"), report,
+                      result, seconds, out);
     }
     return report.warnings.empty() ? kExitOk : kExitWarnings;
 }

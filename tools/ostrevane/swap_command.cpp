@@ -3,10 +3,11 @@
 #include "tools/ostrevane/commands.h"
 #include "tools/ostrevane/files.h"
 
+#include <filesystem>
 #include <ostream>
 
 int RunSwap(bool restore, const std::string& settingsPath, const std::string& in,
-            const std::string& outPath, std::ostream& out, std::ostream& err) {
+            const std::string& outPath, bool replace, std::ostream& out, std::ostream& err) {
     std::string settings, bytes, problem;
     if (!ReadWholeFile(settingsPath, settings, problem)) {
         err << "ostrevane swap: settings file " << FullPath(settingsPath) << ": " << problem
@@ -17,6 +18,15 @@ int RunSwap(bool restore, const std::string& settingsPath, const std::string& in
         err << "ostrevane swap: " << FullPath(in) << ": " << problem << "\n";
         return kExitFailed;
     }
+    // A dump is often the only copy of what it holds: rewriting it takes a word from the user.
+    std::error_code error;
+    if (!replace && std::filesystem::equivalent(in, outPath, error)) {
+        err << "ostrevane swap: IN and OUT are the same file, " << FullPath(in)
+            << ", which the swap would rewrite in place; name another OUT, or add --force to "
+               "rewrite it\n";
+        return kExitFailed;
+    }
+    out << "Settings file: " << FullPath(settingsPath) << "\n";
     const SwapSettingsRecord swap = ParseSettings(settings).swap;
     const SubstitutionChain chain = restore ? RestoreChain(swap) : ApplyChain(swap);
     if (chain.count < 4) {
@@ -25,7 +35,7 @@ int RunSwap(bool restore, const std::string& settingsPath, const std::string& in
     }
     const size_t rewritten =
         SubstituteRange(reinterpret_cast<uint8_t*>(bytes.data()), bytes.size(), chain);
-    if (!WriteWholeFile(outPath, bytes, true, problem)) {
+    if (!WriteWholeFile(outPath, bytes, replace, problem)) {
         err << "ostrevane swap: " << FullPath(outPath) << ": " << problem << "\n";
         return kExitFailed;
     }

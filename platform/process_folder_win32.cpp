@@ -1,0 +1,108 @@
+// Another process's folders on Windows, for `ostrevane scan`. The current folder lives in
+// the process's own parameters, which its environment block points to: read it there, as
+// no system call hands out another process's current folder. The program file's folder,
+// from the system, is the fallback.
+#include "platform/process_memory.h"
+
+#define WIN32_LEAN_AND_MEAN
+#include <windows.h>
+
+namespace platform {
+
+namespace {
+
+// The 64-bit layouts: the basic information the system returns, where the environment
+// block keeps the parameters, and where the parameters keep the current folder's path.
+struct BasicInformation {
+    LONG exitStatus;
+    PVOID environmentBlock;
+    ULONG_PTR affinityMask;
+    LONG basePriority;
+    ULONG_PTR processId;
+    ULONG_PTR parentProcessId;
+};
+constexpr uintptr_t kParametersInEnvironmentBlock = 0x20;
+constexpr uintptr_t kCurrentFolderInParameters = 0x38;
+struct CountedPath { // a counted wide string: length in bytes, no terminating zero
+    USHORT length;
+    USHORT maximumLength;
+    ULONG padding;
+    uintptr_t buffer;
+};
+
+using QueryInformation = LONG(WINAPI*)(HANDLE, ULONG, PVOID, ULONG, PULONG);
+
+template <typename T> bool ReadValue(HANDLE process, uintptr_t address, T& value) {
+    SIZE_T read = 0;
+    return ::ReadProcessMemory(process, reinterpret_cast<LPCVOID>(address), &value, sizeof value,
+                               &read) &&
+           read == sizeof value;
+}
+
+// The narrow form every other path of the command takes; false when a character has none.
+bool Narrow(const std::wstring& wide, std::string& narrow) {
+    if (wide.empty()) return false;
+    BOOL lossy = FALSE;
+    const int size = ::WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(),
+                                           int(wide.size()), nullptr, 0, nullptr, &lossy);
+    if (size <= 0 || lossy) return false;
+    narrow.assign(size_t(size), '\0');
+    ::WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(), int(wide.size()),
+                          narrow.data(), size, nullptr, &lossy);
+    return !lossy;
+}
+
+bool CurrentFolder(HANDLE process, std::wstring& folder) {
+    const auto query = reinterpret_cast<QueryInformation>(reinterpret_cast<void*>(
+        ::GetProcAddress(::GetModuleHandleW(L"ntdll.dll"), "NtQueryInformationProcess")));
+    BasicInformation basic{};
+    ULONG size = 0;
+    if (query == nullptr || query(process, 0, &basic, sizeof basic, &size) < 0 ||
+        basic.environmentBlock == nullptr) {
+        return false;
+    }
+    uintptr_t parameters = 0;
+    CountedPath path{};
+    if (!ReadValue(process,
+                   reinterpret_cast<uintptr_t>(basic.environmentBlock) +
+                       kParametersInEnvironmentBlock,
+                   parameters) ||
+        parameters == 0 || !ReadValue(process, parameters + kCurrentFolderInParameters, path) ||
+        path.length == 0 || path.length % 2 != 0 || path.buffer == 0) {
+        return false;
+    }
+    folder.assign(path.length / 2, L'\0');
+    SIZE_T read = 0;
+    return ::ReadProcessMemory(process, reinterpret_cast<LPCVOID>(path.buffer), folder.data(),
+                               path.length, &read) &&
+           read == path.length;
+}
+
+bool ProgramFolder(HANDLE process, std::wstring& folder) {
+    std::wstring program(32768, L'\0');
+    DWORD size = DWORD(program.size());
+    if (!::QueryFullProcessImageNameW(process, 0, program.data(), &size)) return false;
+    program.resize(size);
+    const size_t slash = program.find_last_of(L"\\/");
+    if (slash == std::wstring::npos) return false;
+    folder = program.substr(0, slash + 1);
+    return true;
+}
+
+} // namespace
+
+bool ProcessFolder(const ProcessReader& reader, std::string& folder, FolderSource& source) {
+    const auto process = reinterpret_cast<HANDLE>(reader.handle);
+    std::wstring wide;
+    if (CurrentFolder(process, wide) && Narrow(wide, folder)) {
+        source = FolderSource::kCurrentFolder;
+        return true;
+    }
+    if (ProgramFolder(process, wide) && Narrow(wide, folder)) {
+        source = FolderSource::kProgramFolder;
+        return true;
+    }
+    return false;
+}
+
+} // namespace platform
