@@ -10,7 +10,7 @@ if(NOT CMAKE_MATCH_1 STREQUAL VERSION)
     message(FATAL_ERROR "CHANGELOG.md's newest entry is \"${CMAKE_MATCH_1}\", but the project's "
                         "version is ${VERSION}: add an entry for ${VERSION} (or fix project())")
 endif()
-# The zip's files carry the release date of that entry, so packing again gives the same bytes.
+# The zip's files carry that entry's date, the release date, not the time of packing.
 string(REGEX MATCH "\n## [^\n]* ([0-9][0-9][0-9][0-9]-[0-9][0-9]-[0-9][0-9])" dated "${changelog}")
 set(date "${CMAKE_MATCH_1}")
 if(NOT date)
