@@ -40,9 +40,9 @@ file(MAKE_DIRECTORY ${stage} ${debug})
 foreach(binary ${ASI} ${EXE})
     get_filename_component(file ${binary} NAME)
     run(${OBJCOPY} --only-keep-debug ${binary} ${debug}/${file}.debug)
-    # The link lets a debugger find the symbols file beside the stripped program.
     # The symbol table goes too: it alone is a megabyte, and the symbols file keeps it.
     run(${STRIP} --strip-all ${binary} -o ${stage}/${file})
+    # The link lets a debugger find the symbols file beside the stripped program.
     run(${OBJCOPY} --add-gnu-debuglink=${debug}/${file}.debug ${stage}/${file})
 endforeach()
 
