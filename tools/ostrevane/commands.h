@@ -29,6 +29,10 @@ int RunCheck(const std::string& path, bool json, std::ostream& out, std::ostream
 int RunDefault(bool crlf, const std::string& path, bool force, std::ostream& out,
                std::ostream& err);
 
+// The line `--version` prints: this build's version and the engine the plug-in would
+// choose on this CPU.
+std::string VersionText();
+
 // Prints a dictionary line for each name.
 int RunHash(const std::vector<std::string>& names, std::ostream& out, std::ostream& err);
 

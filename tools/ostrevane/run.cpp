@@ -45,6 +45,7 @@ int RunCommand(int argc, const char* const* argv, std::ostream& out, std::ostrea
         app.require_subcommand(1);
         // On Windows the parser would take "/folder/file.ini" for an option named "folder".
         app.allow_windows_style_options(false);
+        app.set_version_flag("--version", VersionText, "Print the version and exit");
         app.footer("Exit status: 0 done, 1 check or scan found warnings, 2 failed.");
 
         CLI::App* check = app.add_subcommand(

@@ -1,0 +1,44 @@
+# Extracts the release ZIP into an empty game folder and checks that it holds exactly what a
+# player needs, without debug sections and with a readme of this VERSION; then runs TEST
+# there under WINE: the stand-in game loads the plug-in from that folder, and runs
+# ostrevane.exe there.
+# cmake -DZIP=... -DVERSION=... -DFOLDER=... -DOBJDUMP=... -DWINE=... -DTEST=...
+#       -P release_zip.cmake
+file(REMOVE_RECURSE ${FOLDER})
+file(MAKE_DIRECTORY ${FOLDER})
+execute_process(COMMAND ${CMAKE_COMMAND} -E tar xf ${ZIP} WORKING_DIRECTORY ${FOLDER}
+                RESULT_VARIABLE failed)
+if(failed)
+    message(FATAL_ERROR "${ZIP} does not extract")
+endif()
+file(GLOB_RECURSE files RELATIVE ${FOLDER} LIST_DIRECTORIES true ${FOLDER}/*)
+list(SORT files)
+set(expected LICENSE.txt Ostrevane.asi README.txt ostrevane.exe)
+if(NOT files STREQUAL expected)
+    message(FATAL_ERROR "The zip holds:\n  ${files}\nexpected:\n  ${expected}")
+endif()
+
+foreach(binary Ostrevane.asi ostrevane.exe)
+    execute_process(COMMAND ${OBJDUMP} -h ${FOLDER}/${binary} OUTPUT_VARIABLE sections)
+    if(sections MATCHES "\\.debug_")
+        message(FATAL_ERROR "${binary} in the zip still carries debug sections")
+    endif()
+endforeach()
+file(STRINGS ${FOLDER}/README.txt title LIMIT_COUNT 1)
+if(NOT title STREQUAL "Ostrevane ${VERSION}")
+    message(FATAL_ERROR "README.txt opens with \"${title}\", not with the version")
+endif()
+foreach(text README.txt LICENSE.txt)
+    # As hexadecimal bytes, each after a space: CMake drops CR from text it reads.
+    file(READ ${FOLDER}/${text} bytes HEX)
+    string(REGEX REPLACE "(..)" " \\1" bytes "${bytes}")
+    string(REPLACE " 0d 0a" "" bytes "${bytes}")
+    if(bytes MATCHES " 0a")
+        message(FATAL_ERROR "${text} has a line that does not end in CR LF")
+    endif()
+endforeach()
+
+execute_process(COMMAND ${WINE} ${TEST} WORKING_DIRECTORY ${FOLDER} RESULT_VARIABLE failed)
+if(failed)
+    message(FATAL_ERROR "The release did not run from the game folder")
+endif()
