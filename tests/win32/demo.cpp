@@ -177,30 +177,12 @@ void ExplainSettings(const ParsedSettings& settings) {
 // Runs `ostrevane.exe scan` on this process, the game, as a player would from another
 // window while the game runs, and prints its report from the counts on. False when the
 // scan could not be run or made no report.
-bool ShowScan(std::string ostrevane) {
-    if (!ostrevane.empty() && ostrevane[0] == '/') ostrevane = "Z:" + ostrevane;
-    std::replace(ostrevane.begin(), ostrevane.end(), '/', '\\');
-    std::string line = "\"" + ostrevane + "\" scan --pid " + std::to_string(GetCurrentProcessId()) +
-                       " --settings Ostrevane.ini";
-    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-    HANDLE out = CreateFileA("ostrevane-scan.txt", GENERIC_WRITE, FILE_SHARE_READ, &inherit,
-                             CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdOutput = startup.hStdError = out;
-    PROCESS_INFORMATION process{};
-    DWORD status = 2;
-    if (CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup,
-                       &process)) {
-        WaitForSingleObject(process.hProcess, INFINITE);
-        GetExitCodeProcess(process.hProcess, &status);
-        CloseHandle(process.hThread);
-        CloseHandle(process.hProcess);
-    }
-    CloseHandle(out);
-    std::istringstream report(host::ReadBytes("ostrevane-scan.txt"));
-    DeleteFileA("ostrevane-scan.txt");
+bool ShowScan(const std::string& ostrevane) {
+    const host::Ran ran =
+        host::RunProgram(ostrevane, "scan --pid " + std::to_string(GetCurrentProcessId()) +
+                                        " --settings Ostrevane.ini");
+    const DWORD status = ran.status;
+    std::istringstream report(ran.output);
     bool counts = false;
     for (std::string text; std::getline(report, text);) {
         if (!text.empty() && text.back() == '\r') text.pop_back();

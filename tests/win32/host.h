@@ -73,4 +73,12 @@ std::string ReadBytes(const std::filesystem::path& path);
 // Replaces the file with exactly these bytes.
 void WriteBytes(const std::filesystem::path& path, const std::string& bytes);
 
+struct Ran {
+    uint32_t status;    // the exit code; 0xDEAD when the program did not start or end in time
+    std::string output; // its output and errors together
+};
+// Runs `program` (a Windows path, or a Unix one that Wine's Z: drive reaches) with
+// `arguments`, as a player would from a command prompt, and waits up to a minute for it.
+Ran RunProgram(std::string program, const std::string& arguments);
+
 } // namespace host

@@ -17,34 +17,11 @@
 
 namespace {
 
-struct Ran {
-    DWORD status;
-    std::string output; // stdout and stderr together
-};
+using host::Ran;
 
-// Runs ostrevane.exe with `arguments`, its output into a file, and waits for it.
+// Runs ostrevane.exe with `arguments`.
 Ran Ostrevane(const std::string& arguments) {
-    std::string program = "Z:" OSTREVANE_EXE;
-    std::replace(program.begin(), program.end(), '/', '\\');
-    std::string line = "\"" + program + "\" " + arguments;
-    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-    HANDLE out = CreateFileA("ostrevane-output.txt", GENERIC_WRITE, FILE_SHARE_READ, &inherit,
-                             CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdOutput = startup.hStdError = out;
-    PROCESS_INFORMATION process{};
-    DWORD status = 0xDEAD;
-    if (CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup,
-                       &process)) {
-        WaitForSingleObject(process.hProcess, 60000);
-        GetExitCodeProcess(process.hProcess, &status);
-        CloseHandle(process.hThread);
-        CloseHandle(process.hProcess);
-    }
-    CloseHandle(out);
-    return {status, host::ReadBytes("ostrevane-output.txt")};
+    return host::RunProgram(OSTREVANE_EXE, arguments);
 }
 
 // The number after the `occurrence`th `"key": ` from `from` on in ostrevane's JSON report.
