@@ -4,7 +4,7 @@
 // platform, all in this folder: on Windows, script_hook_win32.cpp (the hook, for the
 // plug-in alone), platform_win32.cpp and fault_recovery_win32.cpp; off Windows,
 // platform_posix.cpp (key names, files and pages, for the ostrevane command) and
-// fault_recovery_posix.cpp; in the native tests, the stand-in (standin.cpp) with those two.
+// fault_recovery_posix.cpp; in the native tests, the stand-in (tests/standin.cpp) with those two.
 // Nothing here includes another folder.
 // Everything here is called on the hook's script thread, except scriptRegister and
 // scriptUnregister, which the module entry calls on the loader thread.

@@ -1,8 +1,8 @@
 // Settings files that people break, and places the file cannot be read from or written to:
 // the plug-in must keep running, and nothing it had is lost or half-replaced.
-#include "platform/standin.h"
 #include "plugin/script.h"
 #include "settings/settings.h"
+#include "tests/standin.h"
 
 #include "tests/game_folder.h"
 

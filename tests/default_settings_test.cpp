@@ -1,6 +1,6 @@
-#include "platform/standin.h"
 #include "settings/default_settings.h"
 #include "settings/settings.h"
+#include "tests/standin.h"
 
 #include "tests/game_folder.h"
 #include "tools/name_hash.h"

@@ -2,8 +2,8 @@
 // Runs each test in an empty folder of its own, as the game runs in its folder, so that
 // the settings file the plug-in reads and writes belongs to that test alone.
 
-#include "platform/standin.h"
 #include "settings/settings.h"
+#include "tests/standin.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
-#include "platform/standin.h"
 #include "settings/settings.h"
+#include "tests/standin.h"
 
 #include "tests/game_folder.h"
 

@@ -1,10 +1,10 @@
+#include "cli/check.h"
+#include "cli/ostrevane.h"
+#include "cli/suggest.h"
 #include "settings/default_settings.h"
 #include "settings/settings.h"
 #include "swap/byte_rarity.h"
 #include "swap/swap.h"
-#include "tools/ostrevane/check.h"
-#include "tools/ostrevane/ostrevane.h"
-#include "tools/ostrevane/suggest.h"
 
 #include "tests/game_folder.h"
 

@@ -2,10 +2,10 @@
 // so that reading another process, and the counting, run under the sanitizers.
 #include "tests/scan_target.h"
 
+#include "cli/commands.h"
+#include "cli/scan.h"
+#include "cli/scan_report.h"
 #include "settings/settings.h"
-#include "tools/ostrevane/commands.h"
-#include "tools/ostrevane/scan.h"
-#include "tools/ostrevane/scan_report.h"
 
 #include "tests/game_folder.h"
 

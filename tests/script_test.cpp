@@ -1,7 +1,7 @@
-#include "platform/standin.h"
 #include "plugin/script.h"
 #include "settings/settings.h"
 #include "swap/swap.h"
+#include "tests/standin.h"
 
 #include "tests/game_folder.h"
 

@@ -1,9 +1,9 @@
 // A thousand presses on and off, with the settings file edited now and then: memory must
 // always hold what the reference model predicts, and the plug-in must not grow.
-#include "platform/standin.h"
 #include "plugin/script.h"
 #include "settings/settings.h"
 #include "swap/swap.h"
+#include "tests/standin.h"
 
 #include "tests/game_folder.h"
 

@@ -1,6 +1,6 @@
-#include "platform/standin.h"
 #include "settings/settings.h"
 #include "swap/swap.h"
+#include "tests/standin.h"
 
 #include <gtest/gtest.h>
 

@@ -4,8 +4,8 @@
 #include "tests/scan_target.h"
 #include "tests/win32/game_test.h"
 
+#include "cli/scan.h"
 #include "swap/swap.h"
-#include "tools/ostrevane/scan.h"
 
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>

@@ -4,8 +4,8 @@
 //
 //   scan_bench [--mib N] [--repeats N]
 #include "bench_data.h"
+#include "cli/window_counter.h"
 #include "settings/default_settings.h"
-#include "tools/ostrevane/window_counter.h"
 
 #include <algorithm>
 #include <chrono>

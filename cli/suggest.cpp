@@ -1,4 +1,4 @@
-#include "tools/ostrevane/suggest.h"
+#include "cli/suggest.h"
 
 #include <algorithm>
 #include <cctype>

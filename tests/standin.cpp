@@ -1,4 +1,4 @@
-#include "platform/standin.h"
+#include "tests/standin.h"
 
 #include "platform/subtitle_natives.h"
 

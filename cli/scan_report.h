@@ -2,8 +2,8 @@
 // What `ostrevane scan` tells a player about a running game: for each of the four pairs,
 // how often each item occurs in the memory the walk rewrites, and what F8 would do there.
 
+#include "cli/scan.h"
 #include "settings/settings.h"
-#include "tools/ostrevane/scan.h"
 
 #include <array>
 #include <iosfwd>

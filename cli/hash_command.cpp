@@ -1,8 +1,8 @@
+#include "cli/bytes_text.h"
+#include "cli/commands.h"
 #include "settings/default_settings.h"
 #include "settings/settings.h"
 #include "tools/name_hash.h"
-#include "tools/ostrevane/bytes_text.h"
-#include "tools/ostrevane/commands.h"
 
 #include <ostream>
 #include <unordered_map>

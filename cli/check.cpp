@@ -1,8 +1,8 @@
-#include "tools/ostrevane/check.h"
+#include "cli/check.h"
 
+#include "cli/bytes_text.h"
+#include "cli/suggest.h"
 #include "swap/byte_rarity.h"
-#include "tools/ostrevane/bytes_text.h"
-#include "tools/ostrevane/suggest.h"
 
 #include <algorithm>
 #include <cctype>

@@ -1,7 +1,7 @@
-#include "tools/ostrevane/bytes_text.h"
-#include "tools/ostrevane/check.h"
-#include "tools/ostrevane/commands.h"
-#include "tools/ostrevane/files.h"
+#include "cli/bytes_text.h"
+#include "cli/check.h"
+#include "cli/commands.h"
+#include "cli/files.h"
 
 #include <algorithm>
 #include <cstdio>

@@ -1,7 +1,7 @@
-#include "tools/ostrevane/files.h"
+#include "cli/files.h"
 
+#include "cli/commands.h"
 #include "settings/settings.h"
-#include "tools/ostrevane/commands.h"
 
 #include <cstdio>
 #include <filesystem>

@@ -1,4 +1,4 @@
-#include "tools/ostrevane/bytes_text.h"
+#include "cli/bytes_text.h"
 
 #include <cstdint>
 #include <cstdio>

@@ -1,4 +1,4 @@
-#include "tools/ostrevane/scan.h"
+#include "cli/scan.h"
 
 #include <algorithm>
 #include <cstring>

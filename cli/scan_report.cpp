@@ -1,6 +1,6 @@
-#include "tools/ostrevane/scan_report.h"
+#include "cli/scan_report.h"
 
-#include "tools/ostrevane/bytes_text.h"
+#include "cli/bytes_text.h"
 
 #include <algorithm>
 #include <cstdio>

@@ -1,7 +1,7 @@
+#include "cli/commands.h"
+#include "cli/files.h"
 #include "settings/settings.h"
 #include "swap/swap.h"
-#include "tools/ostrevane/commands.h"
-#include "tools/ostrevane/files.h"
 
 #include <filesystem>
 #include <ostream>

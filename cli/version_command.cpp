@@ -1,4 +1,4 @@
-#include "tools/ostrevane/commands.h"
+#include "cli/commands.h"
 
 #include "swap/swap.h"
 

@@ -1,4 +1,4 @@
-#include "tools/ostrevane/ostrevane.h"
+#include "cli/ostrevane.h"
 
 #include <iostream>
 

@@ -1,6 +1,6 @@
+#include "cli/commands.h"
+#include "cli/files.h"
 #include "settings/default_settings.h"
-#include "tools/ostrevane/commands.h"
-#include "tools/ostrevane/files.h"
 
 #include <filesystem>
 #include <ostream>

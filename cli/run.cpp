@@ -1,8 +1,8 @@
-#include "tools/ostrevane/ostrevane.h"
+#include "cli/ostrevane.h"
 
+#include "cli/commands.h"
+#include "cli/suggest.h"
 #include "platform/process_memory.h"
-#include "tools/ostrevane/commands.h"
-#include "tools/ostrevane/suggest.h"
 
 #include <CLI/CLI.hpp>
 

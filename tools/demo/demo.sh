@@ -2,10 +2,10 @@
 # Builds the Windows plug-in and shows what a player would see: the real Ostrevane.asi
 # runs in a stand-in game under Wine, from an empty game folder, headless, and the game is
 # checked with ostrevane.exe scan before F8 and after the swap.
-# Usage: tools/demo.sh
+# Usage: tools/demo/demo.sh
 set -euo pipefail
 
-root=$(cd "$(dirname "$0")/.." && pwd)
+root=$(cd "$(dirname "$0")/../.." && pwd)
 cd "$root"
 
 tools/install-deps.sh

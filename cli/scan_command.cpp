@@ -1,11 +1,11 @@
+#include "cli/check.h"
+#include "cli/commands.h"
+#include "cli/files.h"
+#include "cli/scan.h"
+#include "cli/scan_report.h"
+#include "cli/suggest.h"
 #include "platform/process_memory.h"
 #include "settings/settings.h"
-#include "tools/ostrevane/check.h"
-#include "tools/ostrevane/commands.h"
-#include "tools/ostrevane/files.h"
-#include "tools/ostrevane/scan.h"
-#include "tools/ostrevane/scan_report.h"
-#include "tools/ostrevane/suggest.h"
 
 #include <chrono>
 #include <cstdio>

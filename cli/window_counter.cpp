@@ -1,4 +1,4 @@
-#include "tools/ostrevane/window_counter.h"
+#include "cli/window_counter.h"
 
 #include <algorithm>
 #include <cstring>
