@@ -1,7 +1,10 @@
 #include "cli/check.h"
 
 #include "cli/bytes_text.h"
+#include "cli/report_text.h"
 #include "cli/suggest.h"
+#include "settings/key_names.h"
+#include "settings/swap_pairs.h"
 #include "swap/byte_rarity.h"
 
 #include <algorithm>
@@ -12,8 +15,6 @@ namespace {
 
 constexpr std::string_view kUtf8ByteOrderMark = "\xEF\xBB\xBF";
 constexpr std::string_view kBlanks = " \t\n\v\f\r";
-constexpr std::array<std::string_view, 4> kPairNames = {"shake", "shake-loop", "depth-of-field",
-                                                        "camera"};
 // What the entries of each dictionary section are, in the order of DictionaryHeaders, which
 // is also the order of the pairs.
 constexpr std::array<std::string_view, 4> kSectionItems = {
@@ -35,8 +36,9 @@ std::string Quoted(std::string_view bytes) {
     return quoted;
 }
 
-std::string CountOf(size_t count, std::string_view one, std::string_view many) {
-    return std::to_string(count) + " " + std::string(count == 1 ? one : many);
+// "F5": the toggle key when the settings name none the plug-in knows.
+std::string FallbackKeyName() {
+    return KeyCodeName(kFallbackActivationKey);
 }
 
 bool IsHexDigit(char c) {
@@ -225,8 +227,9 @@ struct Checker {
         if (!closest.empty()) {
             message += "; did you mean " + Quoted(closest) + "?";
         } else {
-            message += " (oldshake, newshake, oldshakeloop, newshakeloop, olddof, newdof, "
-                       "oldcamera, newcamera, modactivatekey)";
+            for (size_t key = 0; key < SettingKeyNames.size(); ++key)
+                message += (key == 0 ? " (" : ", ") + std::string(SettingKeyNames[key]);
+            message += ")";
         }
         Warn(line.number, std::move(message));
     }
@@ -279,10 +282,6 @@ bool LooksLikeUtf16(std::string_view bytes) {
     return head.size() >= 2 && size_t(zeros) * 4 >= head.size();
 }
 
-uint32_t ResolvedHash(const SwapSettingsRecord& swap, size_t key) {
-    return swap.*ResolvedHashFields[key];
-}
-
 std::vector<std::string_view> SortedNames(const NameToHash& dictionary) {
     std::vector<std::string_view> names;
     names.reserve(dictionary.size());
@@ -296,18 +295,20 @@ bool SameReading(const ParsedSettings& a, const ParsedSettings& b) {
     return a.dictionary == b.dictionary && a.values == b.values && a.swap == b.swap;
 }
 
-// Why one of the eight names resolves to 0; a name lost under a missed header is told
+// Why a name setting of `pair` resolves to 0; a name lost under a missed header is told
 // about at that header instead.
 void CheckName(Checker& checker, const ParsedSettings& parsed,
-               const std::vector<std::string_view>& names, size_t key) {
-    if (ResolvedHash(parsed.swap, key) != 0) return;
+               const std::vector<std::string_view>& names, const SwapPair& pair,
+               const PairSetting& nameSetting) {
+    if (parsed.swap.*nameSetting.resolved != 0) return;
+    const SettingKey key = nameSetting.key;
     if (checker.lostToCtrlZ[key]) {
         checker.settingsLostToCtrlZ.push_back(SettingKeyNames[key]);
         return;
     }
     const std::string& name = parsed.values[key];
     const std::string setting(SettingKeyNames[key]);
-    const std::string skipped = "the " + std::string(kPairNames[key / 2]) + " pair is skipped";
+    const std::string skipped = "the " + std::string(pair.name) + " pair is skipped";
     const size_t line = checker.settingLines[key];
 
     if (parsed.dictionary.count(name) != 0) {
@@ -343,14 +344,14 @@ void CheckName(Checker& checker, const ParsedSettings& parsed,
 }
 
 void CheckPairs(Checker& checker, const ParsedSettings& parsed) {
-    for (size_t pair = 0; pair < 4; ++pair) {
-        const uint32_t from = ResolvedHash(parsed.swap, 2 * pair);
-        const uint32_t to = ResolvedHash(parsed.swap, 2 * pair + 1);
-        if (from == 0 || from != to) continue;
-        checker.Warn(std::max(checker.settingLines[2 * pair], checker.settingLines[2 * pair + 1]),
-                     std::string(SettingKeyNames[2 * pair]) + " and " +
-                         std::string(SettingKeyNames[2 * pair + 1]) + " both resolve to " +
-                         HexHash(from) + ", so the " + std::string(kPairNames[pair]) +
+    for (const SwapPair& pair : SwapPairs) {
+        const SettingKey oldKey = pair.oldSetting.key, newKey = pair.newSetting.key;
+        const uint32_t from = parsed.swap.*pair.oldSetting.resolved;
+        if (from == 0 || from != parsed.swap.*pair.newSetting.resolved) continue;
+        checker.Warn(std::max(checker.settingLines[oldKey], checker.settingLines[newKey]),
+                     std::string(SettingKeyNames[oldKey]) + " and " +
+                         std::string(SettingKeyNames[newKey]) + " both resolve to " +
+                         HexHash(from) + ", so the " + std::string(pair.name) +
                          " pair changes nothing");
     }
 }
@@ -358,38 +359,40 @@ void CheckPairs(Checker& checker, const ParsedSettings& parsed) {
 // A pair whose two items come from different dictionary sections, such as a camera in the
 // shake pair, makes the game read one kind of item where it expects another.
 void CheckCrossedPairs(Checker& checker, const ParsedSettings& parsed) {
-    for (size_t pair = 0; pair < 4; ++pair) {
-        const size_t oldKey = 2 * pair, newKey = 2 * pair + 1;
+    for (size_t index = 0; index < SwapPairs.size(); ++index) {
+        const SwapPair& pair = SwapPairs[index];
+        const SettingKey oldKey = pair.oldSetting.key, newKey = pair.newSetting.key;
         const auto oldName = checker.definitions.find(parsed.values[oldKey]);
         const auto newName = checker.definitions.find(parsed.values[newKey]);
-        if (ResolvedHash(parsed.swap, oldKey) == 0 || ResolvedHash(parsed.swap, newKey) == 0 ||
-            oldName == checker.definitions.end() || newName == checker.definitions.end() ||
+        if (parsed.swap.*pair.oldSetting.resolved == 0 ||
+            parsed.swap.*pair.newSetting.resolved == 0 || oldName == checker.definitions.end() ||
+            newName == checker.definitions.end() ||
             oldName->second.section == newName->second.section) {
             continue;
         }
         // The setting whose item is not of the pair's own kind is the slip.
-        const bool newIsOdd = newName->second.section != pair;
-        const bool oldIsOdd = oldName->second.section != pair;
-        const size_t slip =
-            newIsOdd && (!oldIsOdd || checker.settingLines[newKey] > checker.settingLines[oldKey])
-                ? newKey
-                : oldKey;
-        const auto describe = [&](size_t key, const Checker::Definition& definition) {
+        const bool newIsOdd = newName->second.section != index;
+        const bool oldIsOdd = oldName->second.section != index;
+        const bool newSlips =
+            newIsOdd && (!oldIsOdd || checker.settingLines[newKey] > checker.settingLines[oldKey]);
+        const SettingKey slip = newSlips ? newKey : oldKey;
+        const SettingKey other = newSlips ? oldKey : newKey;
+        const auto describe = [&](SettingKey key, const Checker::Definition& definition) {
             return std::string(SettingKeyNames[key]) + " " + Quoted(parsed.values[key]) + " is " +
                    std::string(kSectionItems[definition.section]) + " (under " +
                    std::string(DictionaryHeaders[definition.section]) + ", line " +
                    std::to_string(definition.line) + ")";
         };
-        Checker::Definition odd = slip == newKey ? newName->second : oldName->second;
-        Checker::Definition other = slip == newKey ? oldName->second : newName->second;
+        const Checker::Definition odd = newSlips ? newName->second : oldName->second;
+        const Checker::Definition kept = newSlips ? oldName->second : newName->second;
         CheckWarning warning{
             checker.settingLines[slip],
-            describe(slip, odd) + " but " + describe(slip ^ 1, other) + ", so the " +
-                std::string(kPairNames[pair]) + " pair would put " +
+            describe(slip, odd) + " but " + describe(other, kept) + ", so the " +
+                std::string(pair.name) + " pair would put " +
                 std::string(kSectionItems[odd.section]) + " where the game expects " +
-                std::string(kSectionItems[other.section]) +
+                std::string(kSectionItems[kept.section]) +
                 " and corrupt its data; take both names of a pair from one section (" +
-                std::string(DictionaryHeaders[pair]) + " for this pair)",
+                std::string(DictionaryHeaders[index]) + " for this pair)",
             true};
         checker.warnings.push_back(std::move(warning));
     }
@@ -398,25 +401,30 @@ void CheckCrossedPairs(Checker& checker, const ParsedSettings& parsed) {
 // A hash that ordinary memory is full of is found in countless places that are not the
 // item: applying rewrites every old one, restoring every new one.
 void CheckCommonHashes(Checker& checker, const ParsedSettings& parsed) {
-    for (size_t key = 0; key < kModActivateKey; ++key) {
-        const uint32_t hash = ResolvedHash(parsed.swap, key);
-        if (hash == 0 || !IsCommonInMemory(hash) || hash == ResolvedHash(parsed.swap, key ^ 1)) {
+    for (const SwapPair& pair : SwapPairs) {
+        // A pair of one hash changes nothing, as CheckPairs says.
+        if (parsed.swap.*pair.oldSetting.resolved == parsed.swap.*pair.newSetting.resolved) {
             continue;
         }
-        const std::string& name = parsed.values[key];
-        const auto definition = checker.definitions.find(name);
-        std::string where;
-        if (definition != checker.definitions.end()) {
-            where = " (line " + std::to_string(definition->second.line) + ")";
+        for (const PairSetting& setting : {pair.oldSetting, pair.newSetting}) {
+            const uint32_t hash = parsed.swap.*setting.resolved;
+            if (hash == 0 || !IsCommonInMemory(hash)) continue;
+            const std::string& name = parsed.values[setting.key];
+            const auto definition = checker.definitions.find(name);
+            std::string where;
+            if (definition != checker.definitions.end()) {
+                where = " (line " + std::to_string(definition->second.line) + ")";
+            }
+            checker.warnings.push_back(
+                {checker.settingLines[setting.key],
+                 std::string(SettingKeyNames[setting.key]) + " " + Quoted(name) + " resolves to " +
+                     HexHash(hash) + where +
+                     ", a value ordinary memory is full of (mostly 0x00 and 0xFF bytes: small "
+                     "numbers, floats such as 1.0), so the swap would rewrite it in countless "
+                     "places that are not the item and corrupt the game's data; give the item's "
+                     "own hash",
+                 true});
         }
-        checker.warnings.push_back(
-            {checker.settingLines[key],
-             std::string(SettingKeyNames[key]) + " " + Quoted(name) + " resolves to " +
-                 HexHash(hash) + where +
-                 ", a value ordinary memory is full of (mostly 0x00 and 0xFF bytes: small "
-                 "numbers, floats such as 1.0), so the swap would rewrite it in countless places "
-                 "that are not the item and corrupt the game's data; give the item's own hash",
-             true});
     }
 }
 
@@ -435,13 +443,15 @@ void CheckActivationKey(Checker& checker, const ParsedSettings& parsed) {
         lost->settingsLost.push_back(SettingKeyNames[kModActivateKey]);
         return;
     }
+    const std::string setting(SettingKeyNames[kModActivateKey]);
     if (line == 0) {
-        checker.Warn(0, "modactivatekey is not set, so the toggle key is F5");
+        checker.Warn(0, setting + " is not set, so the toggle key is " + FallbackKeyName());
         return;
     }
-    std::string message = "modactivatekey " + Quoted(name) +
+    std::string message = setting + " " + Quoted(name) +
                           " is not a key name the plug-in knows, so the toggle key falls back "
-                          "to F5; use F1 to F12, one letter or one digit";
+                          "to " +
+                          FallbackKeyName() + "; use F1 to F12, one letter or one digit";
     std::string upper = name;
     for (char& c : upper)
         c = char(std::toupper(static_cast<unsigned char>(c)));
@@ -483,8 +493,10 @@ void CheckEndOfData(Checker& checker, std::string_view bytes, size_t stop) {
         message += names[i];
     }
     if (!names.empty()) message += names.size() == 1 ? " resolves to 0" : " resolve to 0";
-    if (keyLost)
-        message += names.empty() ? ", so the toggle key is F5" : " and the toggle key is F5";
+    if (keyLost) {
+        message += names.empty() ? ", so" : " and";
+        message += " the toggle key is " + FallbackKeyName();
+    }
     checker.Warn(line, message + "; remove the Ctrl-Z");
 }
 
@@ -499,15 +511,16 @@ void FindSettingsLostToCtrlZ(Checker& checker, const ParsedSettings& parsed,
         for (size_t key = 0; key < kSettingKeyCount && line.kind == LineKind::Setting; ++key)
             meantSet[key] = meantSet[key] || line.key == SettingKeyNames[key];
     });
-    for (size_t key = 0; key < kSettingKeyCount; ++key) {
-        const bool unsetHere = checker.settingLines[key] == 0 && meantSet[key];
-        checker.lostToCtrlZ[key] =
-            key == kModActivateKey
-                ? unsetHere ||
-                      (!KnownKeyCode(parsed.values[key]) && KnownKeyCode(meant.values[key]))
-                : unsetHere ||
-                      (ResolvedHash(parsed.swap, key) == 0 && ResolvedHash(meant.swap, key) != 0);
+    for (size_t key = 0; key < kSettingKeyCount; ++key)
+        checker.lostToCtrlZ[key] = checker.settingLines[key] == 0 && meantSet[key];
+    for (const SwapPair& pair : SwapPairs) {
+        for (const PairSetting& setting : {pair.oldSetting, pair.newSetting}) {
+            checker.lostToCtrlZ[setting.key] |=
+                parsed.swap.*setting.resolved == 0 && meant.swap.*setting.resolved != 0;
+        }
     }
+    checker.lostToCtrlZ[kModActivateKey] |= !KnownKeyCode(parsed.values[kModActivateKey]) &&
+                                            KnownKeyCode(meant.values[kModActivateKey]);
 }
 
 } // namespace
@@ -522,8 +535,10 @@ CheckReport CheckSettings(std::string_view fileBytes) {
 
     const std::vector<std::string_view> names = SortedNames(parsed.dictionary);
     FindSettingsLostToCtrlZ(checker, parsed, fileBytes);
-    for (size_t key = 0; key < kModActivateKey; ++key)
-        CheckName(checker, parsed, names, key);
+    for (const SwapPair& pair : SwapPairs) {
+        for (const PairSetting& setting : {pair.oldSetting, pair.newSetting})
+            CheckName(checker, parsed, names, pair, setting);
+    }
     CheckPairs(checker, parsed);
     CheckCrossedPairs(checker, parsed);
     CheckCommonHashes(checker, parsed);
@@ -543,8 +558,10 @@ CheckReport CheckSettings(std::string_view fileBytes) {
                                          [](size_t line) { return line == 0; });
     if (fileBytes.find_first_not_of(" \t\r\n\v\f\x1A") == std::string_view::npos) {
         checker.warnings = {{0, "the file is empty, so the plug-in swaps nothing and the toggle "
-                                "key is F5; the plug-in writes a fresh default file only where "
-                                "none exists: delete this one and start the game"}};
+                                "key is " +
+                                    FallbackKeyName() +
+                                    "; the plug-in writes a fresh default file only where none "
+                                    "exists: delete this one and start the game"}};
     } else if (readNothing && LooksLikeUtf16(fileBytes)) {
         checker.warnings = {{1, "the file is saved as UTF-16 (what some editors call "
                                 "\"Unicode\"): the plug-in reads nothing usable from it; save "

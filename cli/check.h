@@ -2,7 +2,7 @@
 // What `ostrevane check` finds in a settings file: the plug-in's own reading of it, and
 // the traps behind that reading that the plug-in, silent by design, never reports.
 
-#include "settings/settings.h"
+#include "settings/parse_settings.h"
 
 #include <array>
 #include <cstddef>

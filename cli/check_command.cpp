@@ -2,22 +2,15 @@
 #include "cli/check.h"
 #include "cli/commands.h"
 #include "cli/files.h"
+#include "cli/report_text.h"
+#include "settings/key_names.h"
+#include "settings/swap_pairs.h"
 
 #include <algorithm>
 #include <cstdio>
 #include <ostream>
 
 namespace {
-
-// The eight name settings in file order, as the JSON report names them.
-constexpr std::array<std::string_view, kModActivateKey> kJsonNames = {
-    "oldShake", "newShake", "oldShakeLoop", "newShakeLoop",
-    "oldDof",   "newDof",   "oldCamera",    "newCamera"};
-
-std::string Padded(std::string text, size_t width) {
-    if (text.size() < width) text.resize(width, ' ');
-    return text;
-}
 
 void PrintText(const std::string& path, const CheckReport& report, std::ostream& out) {
     const ParsedSettings& parsed = report.parsed;
@@ -28,28 +21,27 @@ void PrintText(const std::string& path, const CheckReport& report, std::ostream&
         << "Activation key: " << KeyCodeName(parsed.swap.activationKey) << " (" << keyCode << ")\n";
 
     size_t nameWidth = 0;
-    for (size_t key = 0; key < kJsonNames.size(); ++key) {
-        nameWidth = std::max(nameWidth, Printable(parsed.values[key]).size());
+    for (const SwapPair& pair : SwapPairs) {
+        for (const PairSetting& setting : {pair.oldSetting, pair.newSetting})
+            nameWidth = std::max(nameWidth, Printable(parsed.values[setting.key]).size());
     }
-    for (size_t key = 0; key < kJsonNames.size(); ++key) {
-        const std::string name =
-            report.settingLines[key] == 0 ? "(not set)" : Printable(parsed.values[key]);
-        out << "  " << Padded(std::string(SettingKeyNames[key]), 14)
-            << Padded(name, std::max<size_t>(nameWidth, 9) + 2)
-            << HexHash(parsed.swap.*ResolvedHashFields[key]) << "\n";
+    for (const SwapPair& pair : SwapPairs) {
+        for (const PairSetting& setting : {pair.oldSetting, pair.newSetting}) {
+            const std::string name = report.settingLines[setting.key] == 0
+                                         ? "(not set)"
+                                         : Printable(parsed.values[setting.key]);
+            out << "  " << Padded(std::string(SettingKeyNames[setting.key]), 14)
+                << Padded(name, std::max<size_t>(nameWidth, 9) + 2)
+                << HexHash(parsed.swap.*setting.resolved) << "\n";
+        }
     }
 
-    if (report.warnings.empty()) {
-        out << "No warnings.\n";
-        return;
-    }
-    out << report.warnings.size() << (report.warnings.size() == 1 ? " warning:" : " warnings:")
-        << "\n";
+    std::vector<std::string> warnings;
     for (const CheckWarning& warning : report.warnings) {
-        out << "  "
-            << (warning.line == 0 ? std::string("file") : "line " + std::to_string(warning.line))
-            << ": " << Printable(warning.message) << "\n";
+        warnings.push_back((warning.line == 0 ? "file" : "line " + std::to_string(warning.line)) +
+                           ": " + warning.message);
     }
+    PrintWarnings(warnings, out);
 }
 
 void PrintJson(const CheckReport& report, std::ostream& out) {
@@ -57,27 +49,23 @@ void PrintJson(const CheckReport& report, std::ostream& out) {
     out << "{\n"
         << "  \"entries\": " << parsed.dictionary.size() << ",\n"
         << "  \"activationKey\": " << parsed.swap.activationKey << ",\n";
-    for (size_t key = 0; key < kJsonNames.size(); ++key) {
-        out << "  \"" << kJsonNames[key] << "\": " << parsed.swap.*ResolvedHashFields[key] << ",\n";
+    for (const SwapPair& pair : SwapPairs) {
+        for (const PairSetting& setting : {pair.oldSetting, pair.newSetting})
+            out << "  \"" << setting.jsonName << "\": " << parsed.swap.*setting.resolved << ",\n";
     }
 
     std::vector<std::pair<std::string_view, uint32_t>> entries(parsed.dictionary.begin(),
                                                                parsed.dictionary.end());
     std::sort(entries.begin(), entries.end()); // std::string orders bytes as unsigned
-    out << "  \"dictionary\": {";
-    for (size_t i = 0; i < entries.size(); ++i) {
-        out << (i == 0 ? "\n" : ",\n") << "    " << JsonString(entries[i].first) << ": "
-            << entries[i].second;
-    }
-    out << (entries.empty() ? "},\n" : "\n  },\n");
-
-    out << "  \"warnings\": [";
-    for (size_t i = 0; i < report.warnings.size(); ++i) {
-        const CheckWarning& warning = report.warnings[i];
-        out << (i == 0 ? "\n" : ",\n") << "    {\"line\": " << warning.line
-            << ", \"message\": " << JsonString(warning.message) << "}";
-    }
-    out << (report.warnings.empty() ? "]\n" : "\n  ]\n") << "}\n";
+    PrintJsonList(
+        out, "dictionary", entries.size(),
+        [&](size_t i) { out << JsonString(entries[i].first) << ": " << entries[i].second; }, "{}");
+    out << ",\n";
+    PrintJsonList(out, "warnings", report.warnings.size(), [&](size_t i) {
+        out << "{\"line\": " << report.warnings[i].line
+            << ", \"message\": " << JsonString(report.warnings[i].message) << "}";
+    });
+    out << "\n}\n";
 }
 
 } // namespace

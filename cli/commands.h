@@ -12,9 +12,6 @@ constexpr int kExitOk = 0;
 constexpr int kExitWarnings = 1;
 constexpr int kExitFailed = 2;
 
-// The file the plug-in reads, when no other is named: the game's folder is the current one.
-inline const std::string kDefaultSettingsFile = "Ostrevane.ini";
-
 // The plug-in writes its default file in text mode: CR LF line ends on Windows only.
 #ifdef _WIN32
 constexpr bool kPlugInWritesCrLf = true;
@@ -47,8 +44,9 @@ struct ScanTarget {
     std::string process;
 };
 
-// Counts the settings' items in the memory of a running game that F8 would rewrite, and
-// what F8 would do there, reading that memory only; with `all`, every dictionary name too.
+// Counts the settings' items in the memory of a running game that the toggle key would
+// rewrite, and what it would do there, reading that memory only; with `all`, every
+// dictionary name too.
 // An empty `settingsPath` means the settings file in the game's current folder.
 int RunScan(const ScanTarget& target, const std::string& settingsPath, bool all, bool json,
             std::ostream& out, std::ostream& err);

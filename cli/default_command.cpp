@@ -1,6 +1,7 @@
 #include "cli/commands.h"
 #include "cli/files.h"
 #include "settings/default_settings.h"
+#include "settings/settings.h"
 
 #include <filesystem>
 #include <ostream>
@@ -21,11 +22,11 @@ int RunDefault(bool crlf, const std::string& path, bool force, std::ostream& out
         out << text;
         return kExitOk;
     }
-    std::string problem;
+    FileProblem problem;
     if (!WriteWholeFile(path, text, force, problem)) {
-        err << "ostrevane default: " << FullPath(path) << ": " << problem;
-        if (problem.starts_with("is a folder")) {
-            err << ", such as -o " << FullPath((fs::path(path) / kDefaultSettingsFile).string());
+        err << "ostrevane default: " << FullPath(path) << ": " << problem.words;
+        if (problem.kind == FileProblem::kFolder) {
+            err << ", such as -o " << FullPath((fs::path(path) / kSettingsFileName).string());
         }
         err << "\n";
         return kExitFailed;

@@ -1,6 +1,6 @@
 #include "cli/files.h"
 
-#include "cli/commands.h"
+#include "settings/parse_settings.h"
 #include "settings/settings.h"
 
 #include <cstdio>
@@ -24,61 +24,62 @@ fs::path TemporaryBeside(const fs::path& target) {
 
 } // namespace
 
-bool ReadWholeFile(const std::string& path, std::string& bytes, std::string& problem) {
+bool ReadWholeFile(const std::string& path, std::string& bytes, FileProblem& problem) {
     std::error_code error;
     const fs::file_status status = fs::status(path, error);
     if (status.type() == fs::file_type::not_found) {
-        problem = "no such file";
+        problem = {FileProblem::kMissing, "no such file"};
         return false;
     }
     if (status.type() == fs::file_type::directory) {
-        problem = "is a folder, not a file";
+        problem = {FileProblem::kFolder, "is a folder, not a file"};
         return false;
     }
     if (!ReadFileBytes(path, bytes)) {
-        problem = "cannot be read";
+        problem = {FileProblem::kOther, "cannot be read"};
         return false;
     }
     return true;
 }
 
 bool WriteWholeFile(const std::string& path, std::string_view bytes, bool replace,
-                    std::string& problem) {
+                    FileProblem& problem) {
     const fs::path target(path);
     std::error_code error;
     // A folder is never replaced, so asking for --force first would only lead nowhere.
     if (fs::is_directory(target, error)) {
-        problem = "is a folder, not a file: name a file in it";
+        problem = {FileProblem::kFolder, "is a folder, not a file: name a file in it"};
         return false;
     }
     if (!replace && fs::exists(fs::symlink_status(target, error))) {
-        problem = "already exists (add --force to replace it)";
+        problem = {FileProblem::kOther, "already exists (add --force to replace it)"};
         return false;
     }
     const fs::path temporary = TemporaryBeside(target);
     {
         std::ofstream file(temporary, std::ios::binary | std::ios::trunc);
         if (!file) {
-            problem = "cannot be written (is the folder there, and writable?)";
+            problem = {FileProblem::kOther,
+                       "cannot be written (is the folder there, and writable?)"};
             return false;
         }
         file.write(bytes.data(), std::streamsize(bytes.size()));
         file.close();
         if (!file) {
             fs::remove(temporary, error);
-            problem = "cannot be written (is the disk full?)";
+            problem = {FileProblem::kOther, "cannot be written (is the disk full?)"};
             return false;
         }
     }
     // Checked again: the file may have appeared while this one was being written.
     if (!replace && fs::exists(fs::symlink_status(target, error))) {
         fs::remove(temporary, error);
-        problem = "already exists (add --force to replace it)";
+        problem = {FileProblem::kOther, "already exists (add --force to replace it)"};
         return false;
     }
     fs::rename(temporary, target, error);
     if (error) {
-        problem = "cannot be written: " + error.message();
+        problem = {FileProblem::kOther, "cannot be written: " + error.message()};
         fs::remove(temporary, error);
         return false;
     }
@@ -87,18 +88,18 @@ bool WriteWholeFile(const std::string& path, std::string_view bytes, bool replac
 
 bool ReadSettingsFile(const std::string& context, const std::string& path, std::string& bytes,
                       std::ostream& err, std::string_view missingHint) {
-    std::string problem;
+    FileProblem problem;
     if (ReadWholeFile(path, bytes, problem)) return true;
-    err << context << FullPath(path) << ": " << problem << "\n";
-    if (problem == "no such file") {
+    err << context << FullPath(path) << ": " << problem.words << "\n";
+    if (problem.kind == FileProblem::kMissing) {
         if (missingHint.empty()) {
             err << "The plug-in writes a default settings file in the game's folder when the "
                    "game starts; `ostrevane default -o "
-                << kDefaultSettingsFile << "` writes one now.\n";
+                << kSettingsFileName << "` writes one now.\n";
         } else {
             err << missingHint;
         }
-    } else if (problem.starts_with("is a folder")) {
+    } else if (problem.kind == FileProblem::kFolder) {
         err << "The plug-in reads nothing from a folder and never replaces it: remove or "
                "rename the folder, and the game writes a default settings file there at its "
                "next start.\n";

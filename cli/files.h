@@ -5,9 +5,14 @@
 #include <string>
 #include <string_view>
 
-// Reads the whole file at `path`. On failure returns false and sets `problem` to why,
-// in words for a player ("no such file", "is a folder").
-bool ReadWholeFile(const std::string& path, std::string& bytes, std::string& problem);
+// Why a file could not be read or written.
+struct FileProblem {
+    enum Kind { kMissing, kFolder, kOther } kind = kOther; // for the caller's advice
+    std::string words; // for a player: "no such file", "is a folder, not a file"
+};
+
+// Reads the whole file at `path`. On failure returns false and sets `problem`.
+bool ReadWholeFile(const std::string& path, std::string& bytes, FileProblem& problem);
 
 // Reads the settings file at `path` whole. On failure says why on `err` after `context`
 // (such as "ostrevane check: ") and what to do next: `missingHint`, when given, or how to
@@ -19,7 +24,7 @@ bool ReadSettingsFile(const std::string& context, const std::string& path, std::
 // is either untouched or complete. Unless `replace`, an existing `path` is kept and the
 // write refused. On failure returns false, sets `problem`, and leaves no temporary file.
 bool WriteWholeFile(const std::string& path, std::string_view bytes, bool replace,
-                    std::string& problem);
+                    FileProblem& problem);
 
 // The absolute, tidied form of `path`, for telling a player which file was read.
 std::string FullPath(const std::string& path);

@@ -1,7 +1,7 @@
 #include "cli/bytes_text.h"
 #include "cli/commands.h"
 #include "settings/default_settings.h"
-#include "settings/settings.h"
+#include "settings/parse_settings.h"
 #include "tools/name_hash.h"
 
 #include <ostream>

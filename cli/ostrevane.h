@@ -1,7 +1,7 @@
 #pragma once
 // The ostrevane command: tells a player, before the game starts, what the plug-in will read
 // from a settings file; writes the default file; hashes names; runs the swap over a file;
-// counts what F8 would rewrite in a running game.
+// counts what the toggle key would rewrite in a running game.
 
 #include <iosfwd>
 

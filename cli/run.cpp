@@ -3,6 +3,7 @@
 #include "cli/commands.h"
 #include "cli/suggest.h"
 #include "platform/process_memory.h"
+#include "settings/settings.h"
 
 #include <CLI/CLI.hpp>
 
@@ -51,10 +52,12 @@ int RunCommand(int argc, const char* const* argv, std::ostream& out, std::ostrea
         CLI::App* check = app.add_subcommand(
             "check", "Read a settings file exactly as the plug-in does, never writing it, and "
                      "list every name, hash and trap with its line number.");
-        std::string checkFile = kDefaultSettingsFile;
+        const std::string settingsName = kSettingsFileName;
+        std::string checkFile = settingsName;
         bool json = false;
         check->add_flag("--json", json, "Print one JSON object instead of text");
-        check->add_option("FILE", checkFile, "The settings file (default: Ostrevane.ini here)");
+        check->add_option("FILE", checkFile,
+                          "The settings file (default: " + settingsName + " here)");
 
         CLI::App* makeDefault =
             app.add_subcommand("default", "Write the default settings file, as the plug-in "
@@ -79,19 +82,20 @@ int RunCommand(int argc, const char* const* argv, std::ostream& out, std::ostrea
             "swap", "Run the plug-in's substitution over the bytes of IN as one memory region "
                     "and write the result to OUT, as for a memory dump.");
         bool apply = false, restore = false, replace = false;
-        std::string settingsFile = kDefaultSettingsFile, in, outPath;
+        std::string settingsFile = settingsName, in, outPath;
         CLI::Option_group* direction = swap->add_option_group("direction");
         direction->add_flag("--apply", apply, "Old hashes to new, as on enabling the mod");
         direction->add_flag("--restore", restore, "New hashes back to old, as on disabling it");
         direction->require_option(1);
-        swap->add_option("--settings", settingsFile, "The settings file (default: Ostrevane.ini)");
+        swap->add_option("--settings", settingsFile,
+                         "The settings file (default: " + settingsName + ")");
         swap->add_option("IN", in, "The bytes to scan")->required();
         swap->add_option("OUT", outPath, "Where to write them")->required();
         swap->add_flag("--force", replace, "Replace OUT if it exists, even when it is IN");
 
         CLI::App* scan = app.add_subcommand(
-            "scan", "Count the settings' items in a running game's memory and say what F8 would "
-                    "do there now, reading that memory only.");
+            "scan", "Count the settings' items in a running game's memory and say what the toggle "
+                    "key would do there now, reading that memory only.");
         ScanTarget target;
         std::string scanSettings;
         bool all = false;
@@ -101,8 +105,8 @@ int RunCommand(int argc, const char* const* argv, std::ostream& out, std::ostrea
                          "The game's program file, e.g. Game.exe, Game or its full path");
         game->require_option(1);
         scan->add_option("--settings", scanSettings,
-                         "The settings file (default: Ostrevane.ini in the game's current "
-                         "folder, where the plug-in reads it)");
+                         "The settings file (default: " + settingsName +
+                             " in the game's current folder, where the plug-in reads it)");
         scan->add_flag("--all", all, "Also count every dictionary name, most frequent first");
         scan->add_flag("--json", json, "Print one JSON object instead of text");
 

@@ -5,6 +5,7 @@
 #include "cli/scan_report.h"
 #include "cli/suggest.h"
 #include "platform/process_memory.h"
+#include "settings/parse_settings.h"
 #include "settings/settings.h"
 
 #include <chrono>
@@ -135,7 +136,7 @@ bool ReadGameSettings(const platform::ProcessReader& reader, std::string& path, 
                    "is unknown; name it with --settings\n";
             return false;
         }
-        path = (std::filesystem::path(folder) / kDefaultSettingsFile).string();
+        path = (std::filesystem::path(folder) / kSettingsFileName).string();
         source = from == platform::FolderSource::kCurrentFolder
                      ? "the game's current folder"
                      : "the game's program folder: its current folder could not be read";

@@ -1,6 +1,7 @@
 #include "cli/scan_report.h"
 
 #include "cli/bytes_text.h"
+#include "cli/report_text.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -8,38 +9,29 @@
 
 namespace {
 
-// Pair i is settings 2i (old) and 2i + 1 (new), in the order the walk tests them.
-constexpr std::array<const char*, 4> kPairNames = {"shake", "shakeLoop", "dof", "camera"};
-
-SettingKey OldKey(size_t pair) {
-    return SettingKey(2 * pair);
-}
-
-SettingKey NewKey(size_t pair) {
-    return SettingKey(2 * pair + 1);
-}
-
 ScannedItem Item(const std::string& name, uint32_t hash, const WindowCounter& counter,
                  const ScanResult& result) {
     const size_t slot = SlotOf(counter, hash);
     return {name, hash, hash != 0 && slot < result.counts.size() ? result.counts[slot] : 0};
 }
 
-std::string Places(uint64_t count) {
-    return std::to_string(count) + (count == 1 ? " place" : " places");
+ScannedItem SettingItem(const ParsedSettings& settings, const PairSetting& setting,
+                        const WindowCounter& counter, const ScanResult& result) {
+    return Item(settings.values[setting.key], settings.swap.*setting.resolved, counter, result);
 }
 
-void Judge(ScannedPair& pair, size_t index) {
+void Judge(ScannedPair& pair) {
     if (pair.before.hash == 0 || pair.after.hash == 0) {
+        const PairSetting& unknown =
+            pair.before.hash == 0 ? pair.pair->oldSetting : pair.pair->newSetting;
         pair.verdict = "skipped";
-        pair.text =
-            std::string("not swapped: ") +
-            std::string(SettingKeyNames[pair.before.hash == 0 ? OldKey(index) : NewKey(index)]) +
-            " names no item in the dictionary (`ostrevane check` tells why)";
+        pair.text = "not swapped: " + std::string(SettingKeyNames[unknown.key]) +
+                    " names no item in the dictionary (`ostrevane check` tells why)";
     } else if (pair.before.count > 0) {
         pair.verdict = "wouldSwap";
-        pair.text = "would swap " + Places(pair.before.count);
-        if (pair.after.count > 0) pair.text += "; the new item is in " + Places(pair.after.count);
+        pair.text = "would swap " + CountOf(pair.before.count, "place", "places");
+        if (pair.after.count > 0)
+            pair.text += "; the new item is in " + CountOf(pair.after.count, "place", "places");
     } else if (pair.after.count > 0) {
         pair.verdict = "onlyNew";
         pair.text = "only the new item occurs (the swap is on, or the game uses only the new "
@@ -48,11 +40,6 @@ void Judge(ScannedPair& pair, size_t index) {
         pair.verdict = "neither";
         pair.text = "neither item is in memory now: the game has not loaded it in this scene";
     }
-}
-
-std::string Padded(std::string text, size_t width) {
-    if (text.size() < width) text.resize(width, ' ');
-    return text;
 }
 
 std::string CountText(const ScannedItem& item) {
@@ -69,8 +56,10 @@ void PrintItemJson(const ScannedItem& item, std::ostream& out) {
 
 WindowCounter ScanCounter(const ParsedSettings& settings, bool all) {
     std::vector<uint32_t> hashes;
-    for (size_t key = 0; key < 2 * kPairNames.size(); ++key)
-        hashes.push_back(settings.swap.*ResolvedHashFields[key]);
+    for (const SwapPair& pair : SwapPairs) {
+        for (const PairSetting& setting : {pair.oldSetting, pair.newSetting})
+            hashes.push_back(settings.swap.*setting.resolved);
+    }
     if (all) {
         for (const auto& entry : settings.dictionary)
             hashes.push_back(entry.second);
@@ -83,16 +72,14 @@ WindowCounter ScanCounter(const ParsedSettings& settings, bool all) {
 ScanReport MakeScanReport(const ParsedSettings& settings, const WindowCounter& counter,
                           const ScanResult& result, bool all) {
     ScanReport report;
-    for (size_t i = 0; i < kPairNames.size(); ++i) {
+    for (size_t i = 0; i < SwapPairs.size(); ++i) {
         ScannedPair& pair = report.pairs[i];
-        pair.pair = kPairNames[i];
-        pair.before = Item(settings.values[OldKey(i)], settings.swap.*ResolvedHashFields[OldKey(i)],
-                           counter, result);
-        pair.after = Item(settings.values[NewKey(i)], settings.swap.*ResolvedHashFields[NewKey(i)],
-                          counter, result);
-        Judge(pair, i);
+        pair.pair = &SwapPairs[i];
+        pair.before = SettingItem(settings, SwapPairs[i].oldSetting, counter, result);
+        pair.after = SettingItem(settings, SwapPairs[i].newSetting, counter, result);
+        Judge(pair);
         if (pair.verdict == std::string_view("skipped")) {
-            report.warnings.push_back("the " + std::string(kPairNames[i]) + " pair is " +
+            report.warnings.push_back("the " + std::string(SwapPairs[i].name) + " pair is " +
                                       pair.text);
         }
     }
@@ -134,23 +121,25 @@ void PrintScanText(uint32_t pid, const std::string& settingsPath, const ScanRepo
     out << "Process: " << pid << "\n"
         << "Settings file: " << settingsPath << "\n"
         << scanned;
-    size_t nameWidth = 9;
+    size_t pairWidth = 0, nameWidth = 9;
     for (const ScannedPair& pair : report.pairs) {
+        pairWidth = std::max(pairWidth, pair.pair->name.size() + 2);
         nameWidth = std::max(
             {nameWidth, Printable(pair.before.name).size(), Printable(pair.after.name).size()});
     }
     for (const ScannedPair& pair : report.pairs) {
         for (const ScannedItem* item : {&pair.before, &pair.after}) {
-            out << "  " << Padded(item == &pair.before ? pair.pair : "", 11)
+            out << "  "
+                << Padded(std::string(item == &pair.before ? pair.pair->name : ""), pairWidth)
                 << (item == &pair.before ? "old  " : "new  ")
                 << Padded(Printable(item->name), nameWidth + 2) << HexHash(item->hash) << "  "
                 << CountText(*item) << "\n";
         }
-        out << "  " << Padded("", 11) << pair.text << "\n";
+        out << "  " << Padded("", pairWidth) << pair.text << "\n";
     }
-    // F8 restores instead while the swap is on, and only the game knows which it is.
-    out << "Turning the swap on would rewrite " << result.wouldRewrite
-        << (result.wouldRewrite == 1 ? " window" : " windows")
+    // The toggle key restores instead while the swap is on, and only the game knows which
+    // it is.
+    out << "Turning the swap on would rewrite " << CountOf(result.wouldRewrite, "window", "windows")
         << " now (the plug-in's own engine, all pairs in order).\n";
     if (!report.dictionary.empty()) {
         out << "Dictionary names in memory (" << report.dictionary.size() << "):\n";
@@ -159,14 +148,7 @@ void PrintScanText(uint32_t pid, const std::string& settingsPath, const ScanRepo
                 << Printable(item.name) << "\n";
         }
     }
-    if (report.warnings.empty()) {
-        out << "No warnings.\n";
-        return;
-    }
-    out << report.warnings.size() << (report.warnings.size() == 1 ? " warning:" : " warnings:")
-        << "\n";
-    for (const std::string& warning : report.warnings)
-        out << "  " << Printable(warning) << "\n";
+    PrintWarnings(report.warnings, out);
 }
 
 void PrintScanJson(uint32_t pid, const std::string& settingsPath, const ScanReport& report,
@@ -178,25 +160,21 @@ void PrintScanJson(uint32_t pid, const std::string& settingsPath, const ScanRepo
         << "  \"regions\": " << result.regions << ",\n"
         << "  \"bytesScanned\": " << result.bytesRead << ",\n"
         << "  \"bytesSkipped\": " << result.bytesSkipped << ",\n"
-        << "  \"wouldRewrite\": " << result.wouldRewrite << ",\n"
-        << "  \"pairs\": [";
-    for (size_t i = 0; i < report.pairs.size(); ++i) {
+        << "  \"wouldRewrite\": " << result.wouldRewrite << ",\n";
+    PrintJsonList(out, "pairs", report.pairs.size(), [&](size_t i) {
         const ScannedPair& pair = report.pairs[i];
-        out << (i == 0 ? "\n" : ",\n") << "    {\"pair\": \"" << pair.pair << "\", \"old\": ";
+        out << "{\"pair\": \"" << pair.pair->jsonName << "\", \"old\": ";
         PrintItemJson(pair.before, out);
         out << ", \"new\": ";
         PrintItemJson(pair.after, out);
         out << ", \"verdict\": \"" << pair.verdict << "\", \"text\": " << JsonString(pair.text)
             << "}";
-    }
-    out << "\n  ],\n  \"dictionary\": [";
-    for (size_t i = 0; i < report.dictionary.size(); ++i) {
-        out << (i == 0 ? "\n    " : ",\n    ");
-        PrintItemJson(report.dictionary[i], out);
-    }
-    out << (report.dictionary.empty() ? "],\n" : "\n  ],\n") << "  \"warnings\": [";
-    for (size_t i = 0; i < report.warnings.size(); ++i) {
-        out << (i == 0 ? "\n    " : ",\n    ") << JsonString(report.warnings[i]);
-    }
-    out << (report.warnings.empty() ? "]\n" : "\n  ]\n") << "}\n";
+    });
+    out << ",\n";
+    PrintJsonList(out, "dictionary", report.dictionary.size(),
+                  [&](size_t i) { PrintItemJson(report.dictionary[i], out); });
+    out << ",\n";
+    PrintJsonList(out, "warnings", report.warnings.size(),
+                  [&](size_t i) { out << JsonString(report.warnings[i]); });
+    out << "\n}\n";
 }

@@ -1,9 +1,11 @@
 #pragma once
 // What `ostrevane scan` tells a player about a running game: for each of the four pairs,
-// how often each item occurs in the memory the walk rewrites, and what F8 would do there.
+// how often each item occurs in the memory the walk rewrites, and what the toggle key would
+// do there.
 
 #include "cli/scan.h"
-#include "settings/settings.h"
+#include "settings/parse_settings.h"
+#include "settings/swap_pairs.h"
 
 #include <array>
 #include <iosfwd>
@@ -17,11 +19,11 @@ struct ScannedItem {
 };
 
 struct ScannedPair {
-    const char* pair;    // "shake", "shakeLoop", "dof", "camera"
-    ScannedItem before;  // the old item, which F8 replaces
-    ScannedItem after;   // the new item
-    const char* verdict; // "wouldSwap", "onlyNew", "neither" or "skipped"
-    std::string text;    // the verdict in words
+    const SwapPair* pair; // of SwapPairs
+    ScannedItem before;   // the old item, which the swap replaces
+    ScannedItem after;    // the new item
+    const char* verdict;  // "wouldSwap", "onlyNew", "neither" or "skipped"
+    std::string text;     // the verdict in words
 };
 
 struct ScanReport {

@@ -1,6 +1,7 @@
 #include "cli/commands.h"
 #include "cli/files.h"
-#include "settings/settings.h"
+#include "cli/report_text.h"
+#include "settings/parse_settings.h"
 #include "swap/swap.h"
 
 #include <filesystem>
@@ -8,14 +9,13 @@
 
 int RunSwap(bool restore, const std::string& settingsPath, const std::string& in,
             const std::string& outPath, bool replace, std::ostream& out, std::ostream& err) {
-    std::string settings, bytes, problem;
-    if (!ReadWholeFile(settingsPath, settings, problem)) {
-        err << "ostrevane swap: settings file " << FullPath(settingsPath) << ": " << problem
-            << "\n";
+    std::string settings, bytes;
+    if (!ReadSettingsFile("ostrevane swap: settings file ", settingsPath, settings, err)) {
         return kExitFailed;
     }
+    FileProblem problem;
     if (!ReadWholeFile(in, bytes, problem)) {
-        err << "ostrevane swap: " << FullPath(in) << ": " << problem << "\n";
+        err << "ostrevane swap: " << FullPath(in) << ": " << problem.words << "\n";
         return kExitFailed;
     }
     // A dump is often the only copy of what it holds: rewriting it takes a word from the user.
@@ -36,9 +36,9 @@ int RunSwap(bool restore, const std::string& settingsPath, const std::string& in
     const size_t rewritten =
         SubstituteRange(reinterpret_cast<uint8_t*>(bytes.data()), bytes.size(), chain);
     if (!WriteWholeFile(outPath, bytes, replace, problem)) {
-        err << "ostrevane swap: " << FullPath(outPath) << ": " << problem << "\n";
+        err << "ostrevane swap: " << FullPath(outPath) << ": " << problem.words << "\n";
         return kExitFailed;
     }
-    out << rewritten << (rewritten == 1 ? " window" : " windows") << " rewritten\n";
+    out << CountOf(rewritten, "window", "windows") << " rewritten\n";
     return kExitOk;
 }

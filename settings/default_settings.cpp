@@ -1,17 +1,15 @@
 #include "settings/default_settings.h"
 
-#include "settings/settings.h"
-
 #include <cstdio>
 #include <exception>
 #include <fstream>
 
-void WriteDefaultSettings() {
+void WriteDefaultSettings(const std::string& path) {
     bool opened = false;
     bool complete = false;
     try {
         // Text mode: on Windows the runtime stores each line feed as CR LF, as players expect.
-        std::ofstream file(SettingsPath);
+        std::ofstream file(path);
         opened = file.is_open();
         if (!opened) return;
         for (std::string_view line : DefaultSettingsLines) {
@@ -25,5 +23,5 @@ void WriteDefaultSettings() {
     }
     // Only a missing file is ever written, so a default file cut short by a full disk would
     // stay cut short for good; removing it lets the next load try again.
-    if (opened && !complete) std::remove(SettingsPath.c_str());
+    if (opened && !complete) std::remove(path.c_str());
 }

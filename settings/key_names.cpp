@@ -1,16 +1,14 @@
-#include "platform/platform.h"
-#include "settings/settings.h"
+#include "settings/key_names.h"
 
-#include <array>
+#include "platform/platform.h"
+
 #include <cstdio>
-#include <string_view>
 
 const std::array<std::string_view, 12> FunctionKeyNames = {"F1", "F2", "F3", "F4",  "F5",  "F6",
                                                            "F7", "F8", "F9", "F10", "F11", "F12"};
 
 namespace {
 constexpr int kVirtualKeyF1 = 0x70;
-constexpr int kVirtualKeyF5 = 0x74;
 } // namespace
 
 std::optional<int> KnownKeyCode(std::string name) {
@@ -29,7 +27,7 @@ std::optional<int> KnownKeyCode(std::string name) {
 }
 
 int ParseActivationKey(std::string name) {
-    return KnownKeyCode(std::move(name)).value_or(kVirtualKeyF5);
+    return KnownKeyCode(std::move(name)).value_or(kFallbackActivationKey);
 }
 
 std::string KeyCodeName(int virtualKey) {

@@ -1,4 +1,7 @@
-#include "settings/settings.h"
+#include "settings/parse_settings.h"
+
+#include "settings/key_names.h"
+#include "settings/swap_pairs.h"
 
 #include <algorithm>
 #include <string_view>
@@ -6,13 +9,6 @@
 const std::array<std::string_view, kSettingKeyCount> SettingKeyNames = {
     "oldshake", "newshake",  "oldshakeloop", "newshakeloop",   "olddof",
     "newdof",   "oldcamera", "newcamera",    "modactivatekey",
-};
-
-const std::array<uint32_t SwapSettingsRecord::*, kModActivateKey> ResolvedHashFields = {
-    &SwapSettingsRecord::oldShake,     &SwapSettingsRecord::newShake,
-    &SwapSettingsRecord::oldShakeLoop, &SwapSettingsRecord::newShakeLoop,
-    &SwapSettingsRecord::oldDof,       &SwapSettingsRecord::newDof,
-    &SwapSettingsRecord::oldCamera,    &SwapSettingsRecord::newCamera,
 };
 
 const std::array<std::string_view, 4> DictionaryHeaders = {"[Shake]", "[NewShakeLoop]", "[DOF]",
@@ -110,8 +106,9 @@ ParsedSettings ParseSettings(std::string_view fileBytes, const SettingsLineObser
     }
 
     result.swap.activationKey = ParseActivationKey(result.values[kModActivateKey]);
-    for (size_t k = 0; k < ResolvedHashFields.size(); ++k) {
-        result.swap.*ResolvedHashFields[k] = Lookup(result.dictionary, result.values[k]);
+    for (const SwapPair& pair : SwapPairs) {
+        for (const PairSetting& setting : {pair.oldSetting, pair.newSetting})
+            result.swap.*setting.resolved = Lookup(result.dictionary, result.values[setting.key]);
     }
     return result;
 }

@@ -2,15 +2,16 @@
 
 #include "platform/platform.h"
 #include "settings/default_settings.h"
+#include "settings/parse_settings.h"
 
 #include <cstdio>
 #include <exception>
 #include <memory>
 
 #ifdef _WIN32
-const std::string SettingsPath = ".\\Ostrevane.ini";
+const std::string SettingsPath = std::string(".\\") + kSettingsFileName;
 #else
-const std::string SettingsPath = "./Ostrevane.ini";
+const std::string SettingsPath = std::string("./") + kSettingsFileName;
 #endif
 NameToHash HashDictionary;
 SwapSettingsRecord SwapSettings;
@@ -36,7 +37,7 @@ bool ReadFileBytes(const std::string& path, std::string& bytes) {
 void LoadSettings() {
     // Anything at the path, even a folder, is left alone: only a missing file is written.
     if (platform::FileAttributes(SettingsPath.c_str()) == platform::kInvalidFileAttributes) {
-        WriteDefaultSettings();
+        WriteDefaultSettings(SettingsPath);
     }
     // The game must never see an exception from us: a file too large for memory is
     // treated like one that does not open, and the last settings stand.

@@ -1,13 +1,18 @@
 #include "swap/swap.h"
 
-#include "settings/settings.h"
+#include "settings/swap_pairs.h"
 
 namespace {
 
-SubstitutionChain ChainOf(std::array<HashPair, 4> pairs) {
+// The pairs whose two hashes are both known, old to new, or new to old when `restore`.
+SubstitutionChain ChainOf(const SwapSettingsRecord& s, bool restore) {
     SubstitutionChain chain;
-    for (const HashPair& pair : pairs) {
-        if (pair.from != 0 && pair.to != 0) chain.pairs[chain.count++] = pair;
+    for (const SwapPair& pair : SwapPairs) {
+        const uint32_t oldHash = s.*pair.oldSetting.resolved;
+        const uint32_t newHash = s.*pair.newSetting.resolved;
+        if (oldHash == 0 || newHash == 0) continue;
+        chain.pairs[chain.count++] =
+            restore ? HashPair{newHash, oldHash} : HashPair{oldHash, newHash};
     }
     return chain;
 }
@@ -15,15 +20,9 @@ SubstitutionChain ChainOf(std::array<HashPair, 4> pairs) {
 } // namespace
 
 SubstitutionChain ApplyChain(const SwapSettingsRecord& s) {
-    return ChainOf({{{s.oldShake, s.newShake},
-                     {s.oldShakeLoop, s.newShakeLoop},
-                     {s.oldDof, s.newDof},
-                     {s.oldCamera, s.newCamera}}});
+    return ChainOf(s, false);
 }
 
 SubstitutionChain RestoreChain(const SwapSettingsRecord& s) {
-    return ChainOf({{{s.newShake, s.oldShake},
-                     {s.newShakeLoop, s.oldShakeLoop},
-                     {s.newDof, s.oldDof},
-                     {s.newCamera, s.oldCamera}}});
+    return ChainOf(s, true);
 }

@@ -1,6 +1,7 @@
 // Settings files that people break, and places the file cannot be read from or written to:
 // the plug-in must keep running, and nothing it had is lost or half-replaced.
 #include "plugin/script.h"
+#include "settings/parse_settings.h"
 #include "settings/settings.h"
 #include "tests/standin.h"
 

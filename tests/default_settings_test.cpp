@@ -1,4 +1,5 @@
 #include "settings/default_settings.h"
+#include "settings/parse_settings.h"
 #include "settings/settings.h"
 #include "tests/standin.h"
 
@@ -357,7 +358,7 @@ class DefaultSettingsFileTest : public GameFolderTest {
   protected:
     void SetUp() override {
         GameFolderTest::SetUp();
-        WriteDefaultSettings();
+        WriteDefaultSettings(SettingsPath);
         ASSERT_TRUE(ReadFileBytes(SettingsPath, bytes_));
         std::string_view rest = bytes_;
         for (size_t end; (end = rest.find('\n')) != std::string_view::npos;) {
@@ -697,7 +698,7 @@ TEST_F(FirstRunTest, AWriteThatFailsLeavesNoHalfFileBehind) {
     if (!fs::exists("/dev/full")) GTEST_SKIP() << "needs a device that is always full";
     // The settings file is a link to a device whose every write fails as a full disk does.
     fs::create_symlink("/dev/full", SettingsPath);
-    WriteDefaultSettings();
+    WriteDefaultSettings(SettingsPath);
     // A link left behind would be read as an endless settings file of zero bytes.
     ASSERT_FALSE(fs::exists(fs::symlink_status(SettingsPath)));
     EXPECT_TRUE(fs::exists("/dev/full"));

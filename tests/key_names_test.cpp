@@ -1,4 +1,4 @@
-#include "settings/settings.h"
+#include "settings/key_names.h"
 
 #include <gtest/gtest.h>
 

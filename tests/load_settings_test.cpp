@@ -1,3 +1,4 @@
+#include "settings/parse_settings.h"
 #include "settings/settings.h"
 #include "tests/standin.h"
 

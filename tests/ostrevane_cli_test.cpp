@@ -2,6 +2,8 @@
 #include "cli/ostrevane.h"
 #include "cli/suggest.h"
 #include "settings/default_settings.h"
+#include "settings/key_names.h"
+#include "settings/parse_settings.h"
 #include "settings/settings.h"
 #include "swap/byte_rarity.h"
 #include "swap/swap.h"
@@ -526,7 +528,7 @@ TEST_F(OstrevaneCommand, CheckJsonWritesNamesAsEscapedBytesInByteOrder) {
 // --- default ----------------------------------------------------------------------------
 
 TEST_F(OstrevaneCommand, DefaultIsThePlugInsOwnFileByteForByte) {
-    WriteDefaultSettings();
+    WriteDefaultSettings(SettingsPath);
     const std::string pluginFile = Read(SettingsPath);
     const Outcome lf = Ostrevane({"default"});
     EXPECT_EQ(lf.status, 0);

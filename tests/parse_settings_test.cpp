@@ -1,4 +1,4 @@
-#include "settings/settings.h"
+#include "settings/parse_settings.h"
 
 #include <gtest/gtest.h>
 

@@ -5,6 +5,7 @@
 #include "cli/commands.h"
 #include "cli/scan.h"
 #include "cli/scan_report.h"
+#include "settings/parse_settings.h"
 #include "settings/settings.h"
 
 #include "tests/game_folder.h"

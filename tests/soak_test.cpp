@@ -1,6 +1,7 @@
 // A thousand presses on and off, with the settings file edited now and then: memory must
 // always hold what the reference model predicts, and the plug-in must not grow.
 #include "plugin/script.h"
+#include "settings/parse_settings.h"
 #include "settings/settings.h"
 #include "swap/swap.h"
 #include "tests/standin.h"

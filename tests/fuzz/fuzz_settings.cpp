@@ -1,5 +1,5 @@
 // Feeds arbitrary bytes to the settings parser and checks what must hold for any file.
-#include "settings/settings.h"
+#include "settings/parse_settings.h"
 
 #include <cstdint>
 #include <cstdlib>

@@ -5,7 +5,7 @@
 #include "tests/win32/host.h"
 
 #include "platform/platform.h"
-#include "settings/settings.h"
+#include "settings/parse_settings.h"
 #include "swap/swap.h"
 
 #define WIN32_LEAN_AND_MEAN
