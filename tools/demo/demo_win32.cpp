@@ -6,6 +6,7 @@
 
 #include "platform/platform.h"
 #include "settings/parse_settings.h"
+#include "settings/swap_pairs.h"
 #include "swap/swap.h"
 
 #define WIN32_LEAN_AND_MEAN
@@ -33,7 +34,6 @@ namespace {
 constexpr size_t kBlockBytes = size_t(256) << 20;
 constexpr size_t kReferences = 4096;
 constexpr size_t kSlotBytes = kBlockBytes / kReferences;
-constexpr const char* kItemKinds[4] = {"camera shake", "shake loop", "depth of field", "camera"};
 
 std::string Grouped(uint64_t n) {
     const std::string digits = std::to_string(n);
@@ -158,17 +158,22 @@ void ShowNewSubtitles(size_t& shown) {
     }
 }
 
+// Keeps the pairs' hashes where the walk never looks.
+void KeepPairs(const SwapSettingsRecord& swap) {
+    for (size_t k = 0; k < SwapPairs.size(); ++k) {
+        demoOld[k] = swap.*SwapPairs[k].oldSetting.resolved;
+        demoNew[k] = swap.*SwapPairs[k].newSetting.resolved;
+    }
+}
+
 void ExplainSettings(const ParsedSettings& settings) {
     More("It swaps, by name and hash, as the settings file says:");
-    const SettingKey keys[4][2] = {{kOldShake, kNewShake},
-                                   {kOldShakeLoop, kNewShakeLoop},
-                                   {kOldDof, kNewDof},
-                                   {kOldCamera, kNewCamera}};
-    for (size_t k = 0; k < 4; ++k) {
+    for (size_t k = 0; k < SwapPairs.size(); ++k) {
+        const SwapPair& pair = SwapPairs[k];
         char line[200];
-        std::snprintf(line, sizeof line, "  %-15s %s (%08X)  ->  %s (%08X)", kItemKinds[k],
-                      settings.values[keys[k][0]].c_str(), demoOld[k],
-                      settings.values[keys[k][1]].c_str(), demoNew[k]);
+        std::snprintf(line, sizeof line, "  %-15s %s (%08X)  ->  %s (%08X)",
+                      std::string(pair.name).c_str(), settings.values[pair.oldSetting.key].c_str(),
+                      demoOld[k], settings.values[pair.newSetting.key].c_str(), demoNew[k]);
         More(line);
     }
     More("Toggle key: " + settings.values[kModActivateKey] + ".");
@@ -199,11 +204,7 @@ void* StartGame(ParsedSettings& settings, std::unique_ptr<uint8_t[]>& block) {
     if (!plugin) return nullptr;
     host::RunFrames(1);
     settings = ParseSettings(host::ReadBytes("Ostrevane.ini"));
-    const SwapSettingsRecord& swap = settings.swap;
-    const uint32_t olds[4] = {swap.oldShake, swap.oldShakeLoop, swap.oldDof, swap.oldCamera};
-    const uint32_t news[4] = {swap.newShake, swap.newShakeLoop, swap.newDof, swap.newCamera};
-    std::memcpy(demoOld, olds, sizeof olds);
-    std::memcpy(demoNew, news, sizeof news);
+    KeepPairs(settings.swap);
     block = MakeGameMemory();
     return plugin;
 }
@@ -285,13 +286,9 @@ int RunDemo(const std::string& ostrevane) {
         More(Grouped(lines) + " lines, " + Grouped(settings.dictionary.size()) +
              " named camera items.");
     }
-    const SwapSettingsRecord& swap = settings.swap;
-    const uint32_t olds[4] = {swap.oldShake, swap.oldShakeLoop, swap.oldDof, swap.oldCamera};
-    const uint32_t news[4] = {swap.newShake, swap.newShakeLoop, swap.newDof, swap.newCamera};
-    std::memcpy(demoOld, olds, sizeof olds);
-    std::memcpy(demoNew, news, sizeof news);
+    KeepPairs(settings.swap);
     ExplainSettings(settings);
-    const int key = swap.activationKey;
+    const int key = settings.swap.activationKey;
     const std::string keyName = settings.values[kModActivateKey];
     settings = {}; // its hashes would be swapped along with the game's
 
