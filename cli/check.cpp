@@ -436,14 +436,12 @@ void CheckActivationKey(Checker& checker, const ParsedSettings& parsed) {
         return;
     }
     const size_t line = checker.settingLines[kModActivateKey];
-    MissedSection* const lost =
-        line == 0 ? checker.MissedWith(std::string(SettingKeyNames[kModActivateKey]), false)
-                  : nullptr;
+    const std::string setting(SettingKeyNames[kModActivateKey]);
+    MissedSection* const lost = line == 0 ? checker.MissedWith(setting, false) : nullptr;
     if (lost != nullptr) {
         lost->settingsLost.push_back(SettingKeyNames[kModActivateKey]);
         return;
     }
-    const std::string setting(SettingKeyNames[kModActivateKey]);
     if (line == 0) {
         checker.Warn(0, setting + " is not set, so the toggle key is " + FallbackKeyName());
         return;
