@@ -4,6 +4,7 @@
 #include "settings/default_settings.h"
 #include "settings/settings.h"
 #include "swap/byte_rarity.h"
+#include "swap/engines.h"
 #include "swap/swap.h"
 
 #include "tests/game_folder.h"

@@ -6,6 +6,7 @@
 #include "cli/scan.h"
 #include "cli/scan_report.h"
 #include "settings/settings.h"
+#include "swap/engines.h"
 
 #include "tests/game_folder.h"
 

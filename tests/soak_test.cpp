@@ -2,6 +2,7 @@
 // always hold what the reference model predicts, and the plug-in must not grow.
 #include "plugin/script.h"
 #include "settings/settings.h"
+#include "swap/engines.h"
 #include "swap/swap.h"
 #include "tests/standin.h"
 

@@ -6,6 +6,7 @@
 
 #include "platform/platform.h"
 #include "settings/settings.h"
+#include "swap/engines.h"
 #include "swap/swap.h"
 
 #define WIN32_LEAN_AND_MEAN
