@@ -5,7 +5,6 @@
 # differently, so for MinGW each line becomes `plainName == ?decorated@@name`: dlltool
 # then binds the plain C symbol in our code to the decorated import.
 function(ostrevane_script_hook_import_library target def_file dll)
-    get_filename_component(def_file ${def_file} ABSOLUTE)
     if(MSVC)
         set(lib ${CMAKE_CURRENT_BINARY_DIR}/${target}.lib)
         add_custom_command(OUTPUT ${lib}
