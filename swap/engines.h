@@ -1,7 +1,8 @@
 #pragma once
 // The substitution engines behind SubstituteRange: the plain reference, the vector engines,
 // the CPU checks that decide which of them may run, the trials that choose among those, and
-// the record of how far a cut-short run got. For the engines, the walk and their tests.
+// the record of how far a cut-short run got. For the engines, the walk, their tests and the
+// benchmarks.
 
 #include "swap/swap.h"
 
@@ -45,14 +46,14 @@ bool CpuHasAvx2();
 // 512-bit registers across thread switches.
 bool CpuHasAvx512();
 
-// How SubstituteRange chooses its engine. The widest engine is not always the fastest from memory
-// (on some CPUs AVX-512 streams at a third of AVX2's speed while it leads in cache), so the walks
-// decide: until the choice is made, every kEngineTrialSpacing bytes a stretch of kEngineTrialBytes
-// goes to the next engine this CPU can run, in turn, and after kEngineTrials rounds the one that
-// was clearly fastest round by round runs from then on, for the module's lifetime. Every engine
-// gives the same bytes, so the choice changes only the time. The trials take the first 200 MiB or
-// so of the first walk; where the widest engine is the slow one, they cost that walk about 10 ms,
-// once.
+// How SubstituteRange chooses its engine. The widest engine is not always the fastest from
+// memory (on some CPUs AVX-512 streams at a third of AVX2's speed while it leads in cache),
+// so the walks decide: until the choice is made, every kEngineTrialSpacing bytes a stretch
+// of kEngineTrialBytes goes to the next engine this CPU can run, in turn, and after
+// kEngineTrials rounds the one that was clearly fastest round by round runs from then on,
+// for the module's lifetime. Every engine gives the same bytes, so the choice changes only
+// the time. The trials take the first 200 MiB or so of the first walk; where the widest
+// engine is the slow one, they cost that walk about 10 ms, once.
 constexpr size_t kEngineTrialBytes = size_t{1} << 20;
 constexpr size_t kEngineTrialSpacing = size_t{8} << 20;
 constexpr unsigned kEngineTrials = 7;
