@@ -1,7 +1,7 @@
 # Checks what a Windows binary asks of the player's machine: its import table may name only
-# the DLLs in ALLOWED, and from the hook exactly HOOK_NAMES, if given (then it must export
-# nothing); VERSION_TEXT, if given, must stand in its version resource.
-# cmake -DOBJDUMP=... -DBINARY=... -DALLOWED=A.dll,B.dll [-DHOOK_NAMES=n1,n2]
+# the DLLs in ALLOWED, and from the hook's DLL, HOOK, exactly HOOK_NAMES, if given (then it
+# must export nothing); VERSION_TEXT, if given, must stand in its version resource.
+# cmake -DOBJDUMP=... -DBINARY=... -DALLOWED=A.dll,B.dll [-DHOOK=H.dll -DHOOK_NAMES=n1,n2]
 #       [-DVERSION_TEXT=...] -P check_imports.cmake
 string(REPLACE "," ";" ALLOWED "${ALLOWED}")
 string(REPLACE "," ";" HOOK_NAMES "${HOOK_NAMES}")
@@ -31,7 +31,8 @@ message(STATUS "${BINARY} imports: ${names}")
 
 if(HOOK_NAMES)
     # The hook's block: from its "DLL Name" line to the blank line that ends it.
-    string(REGEX MATCH "DLL Name: ScriptHookV.dll[^\n]*\n[^\n]*\n(([^\n]+\n)*)" block "${dump}")
+    string(REPLACE "." "[.]" hook "${HOOK}")
+    string(REGEX MATCH "DLL Name: ${hook}[^\n]*\n[^\n]*\n(([^\n]+\n)*)" block "${dump}")
     string(REGEX MATCHALL "[?][^ \t\r\n]+" imported "${CMAKE_MATCH_1}")
     list(SORT imported)
     set(expected ${HOOK_NAMES})

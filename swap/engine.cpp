@@ -1,3 +1,4 @@
+#include "swap/engines.h"
 #include "swap/swap.h"
 
 #include <cpuid.h>

@@ -35,8 +35,8 @@ struct VectorOps {
 
 } // namespace
 
-#include "swap/scan_loop.h"
+#include "swap/vector_loop.h"
 
 size_t SubstituteAvx512(uint8_t* begin, size_t size, const SubstitutionChain& chain) {
-    return ScanChain(begin, size, chain);
+    return VectorSubstitute(begin, size, chain);
 }

@@ -1,4 +1,4 @@
-#include "swap/swap.h"
+#include "swap/engines.h"
 
 #include <cstring>
 

@@ -1,9 +1,9 @@
 #pragma once
-// What the vector engines share besides their scan loop (swap/scan_loop.h): the pairs held
+// What the vector engines share besides their loop (swap/vector_loop.h): the pairs held
 // in the engine's own frame, the exact chain on one window, and the choice of the two
 // needle bytes the vector filter looks for. Included by the vector engines and their tests.
 
-#include "swap/swap.h"
+#include "swap/engines.h"
 
 #include <cstring>
 

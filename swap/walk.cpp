@@ -1,4 +1,5 @@
 #include "platform/platform.h"
+#include "swap/engines.h"
 #include "swap/swap.h"
 
 #include <algorithm>

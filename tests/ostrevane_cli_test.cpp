@@ -6,6 +6,7 @@
 #include "settings/parse_settings.h"
 #include "settings/settings.h"
 #include "swap/byte_rarity.h"
+#include "swap/engines.h"
 #include "swap/swap.h"
 
 #include "tests/game_folder.h"

@@ -7,6 +7,7 @@
 #include "cli/scan_report.h"
 #include "settings/parse_settings.h"
 #include "settings/settings.h"
+#include "swap/engines.h"
 
 #include "tests/game_folder.h"
 

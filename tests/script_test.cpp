@@ -1,6 +1,5 @@
 #include "plugin/script.h"
 #include "settings/settings.h"
-#include "swap/swap.h"
 #include "tests/standin.h"
 
 #include "tests/game_folder.h"

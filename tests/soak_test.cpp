@@ -3,6 +3,7 @@
 #include "plugin/script.h"
 #include "settings/parse_settings.h"
 #include "settings/settings.h"
+#include "swap/engines.h"
 #include "swap/swap.h"
 #include "tests/standin.h"
 

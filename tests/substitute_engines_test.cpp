@@ -1,5 +1,6 @@
 // The vector engines against the byte-by-byte reference: the same bytes and the same count
 // on every input, and never a read outside the range.
+#include "swap/engines.h"
 #include "swap/swap.h"
 #include "swap/vector_engine.h"
 

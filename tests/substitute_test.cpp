@@ -1,4 +1,5 @@
 #include "settings/settings.h"
+#include "swap/engines.h"
 #include "swap/swap.h"
 
 #include <gtest/gtest.h>

@@ -1,5 +1,6 @@
 // Runs every substitution engine on arbitrary bytes and pairs against the reference, and
 // checks that a restore undoes an apply wherever the two cannot interfere.
+#include "swap/engines.h"
 #include "swap/swap.h"
 
 #include <cstdint>

@@ -1,7 +1,7 @@
 // The game's other threads free, decommit and re-protect memory while the plug-in walks
 // it. The walk must never crash the game, must leave the game's own exception handling as
 // it was, and must still swap exactly the memory that stayed put.
-#include "swap/swap.h"
+#include "swap/engines.h"
 #include "tests/win32/churn.h"
 #include "tests/win32/game_test.h"
 

@@ -5,6 +5,7 @@
 #include "tests/win32/game_test.h"
 
 #include "cli/scan.h"
+#include "swap/engines.h"
 #include "swap/swap.h"
 
 #define WIN32_LEAN_AND_MEAN

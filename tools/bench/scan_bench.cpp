@@ -6,6 +6,7 @@
 #include "bench_data.h"
 #include "cli/window_counter.h"
 #include "settings/default_settings.h"
+#include "settings/settings.h"
 
 #include <algorithm>
 #include <chrono>
@@ -19,16 +20,14 @@ namespace {
 
 constexpr size_t kChunk = 1 << 20;
 
-// Every hash of the default file's dictionary sections.
+// Every hash of the default file's dictionary, as the plug-in reads it.
 std::vector<uint32_t> DictionaryHashes() {
+    std::string text;
+    for (const std::string_view line : DefaultSettingsLines)
+        (text += line) += '\n';
     std::vector<uint32_t> hashes;
-    for (const std::string_view line : DefaultSettingsLines) {
-        const size_t equals = line.find("=0x");
-        if (equals != std::string_view::npos) {
-            hashes.push_back(
-                uint32_t(std::strtoul(std::string(line.substr(equals + 1)).c_str(), nullptr, 16)));
-        }
-    }
+    for (const auto& [name, hash] : ParseSettings(text).dictionary)
+        hashes.push_back(hash);
     return hashes;
 }
 

@@ -9,6 +9,7 @@
 //   substitute_bench --check   exits non-zero unless every vector engine agrees with the
 //                              byte loop and is far ahead of it
 #include "bench_data.h"
+#include "swap/engines.h"
 
 #include <benchmark/benchmark.h>
 #include <cpuid.h>

@@ -7,6 +7,7 @@
 #include "platform/platform.h"
 #include "settings/parse_settings.h"
 #include "settings/swap_pairs.h"
+#include "swap/engines.h"
 #include "swap/swap.h"
 
 #define WIN32_LEAN_AND_MEAN

@@ -1,5 +1,5 @@
 #pragma once
-// The scan loop every vector engine runs, written once. An engine's source file defines
+// The loop every vector engine runs, written once. An engine's source file defines
 // OSTREVANE_TARGET (the instruction set its functions are compiled for) and `VectorOps`
 // (its width's loads and compares), then includes this file. Everything here is private to
 // that file, so each engine gets its own copy, compiled for its own CPU, and the module
@@ -25,7 +25,7 @@ constexpr size_t kWidth = VectorOps::kWidth;
 constexpr size_t kVectors = 64 / kWidth;
 
 // The old hashes, spread across vectors once per call. The byte pair a needle's filter
-// looks for can change during a scan, when memory turns out to be full of it.
+// looks for can change during a run, when memory turns out to be full of it.
 template <size_t N> struct Needles {
     Vec first[N];          // the needle's first filter byte, in every byte
     Vec second[N];         // its second filter byte
@@ -181,7 +181,7 @@ template <size_t N> size_t PairOwner(const uint8_t* window, const Needles<N>& ne
 }
 
 // Confirms the filter's candidates (bit k: the window at `block` + k) in order. Returns
-// the offset from `block` where scanning resumes: just past the first window rewritten,
+// the offset from `block` where the loop resumes: just past the first window rewritten,
 // because that store changed what the next three windows read and the filter's verdict
 // on them is stale; otherwise `windows`, the number the filter decided. Counts stores in
 // `rewritten` and false alarms in `misses`.
@@ -208,7 +208,7 @@ template <size_t N> size_t MostMissed(const Misses<N>& misses) {
 }
 
 template <size_t N>
-OSTREVANE_TARGET size_t Scan(uint8_t* begin, size_t size, const ChainCopy& chain) {
+OSTREVANE_TARGET size_t Substitute(uint8_t* begin, size_t size, const ChainCopy& chain) {
     Needles<N> needles = Spread<N>(chain);
     // A step at i reads [i, i + kBlockBytes): the last one must end inside the range, for
     // the next page may be a guard page or not mapped at all.
@@ -253,17 +253,18 @@ OSTREVANE_TARGET size_t Scan(uint8_t* begin, size_t size, const ChainCopy& chain
 
 // The engine for any number of pairs: the needle count is fixed per instantiation, so the
 // loops over needles unroll.
-OSTREVANE_TARGET size_t ScanChain(uint8_t* begin, size_t size, const SubstitutionChain& chain) {
+OSTREVANE_TARGET size_t VectorSubstitute(uint8_t* begin, size_t size,
+                                         const SubstitutionChain& chain) {
     const ChainCopy pairs = CopyChain(chain);
     switch (pairs.count) {
     case 1:
-        return Scan<1>(begin, size, pairs);
+        return Substitute<1>(begin, size, pairs);
     case 2:
-        return Scan<2>(begin, size, pairs);
+        return Substitute<2>(begin, size, pairs);
     case 3:
-        return Scan<3>(begin, size, pairs);
+        return Substitute<3>(begin, size, pairs);
     case 4:
-        return Scan<4>(begin, size, pairs);
+        return Substitute<4>(begin, size, pairs);
     default:
         return 0;
     }
