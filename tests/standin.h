@@ -17,9 +17,11 @@ void Reset();
 
 // --- Address space -----------------------------------------------------------------
 
+// Committed private read-write memory, as the game's heaps are.
+constexpr platform::RegionKind kHeap = {
+    .committed = true, .isPrivate = true, .access = platform::Access::kReadWrite};
 // Makes [base, base + size) a region of the simulated address space.
-void AddRegion(void* base, size_t size, uint32_t protect = platform::kPageReadWrite,
-               uint32_t type = platform::kMemPrivate, uint32_t state = platform::kMemCommit);
+void AddRegion(void* base, size_t size, platform::RegionKind kind = kHeap);
 // Forgets the region that starts at `base`, as if it had been freed.
 void RemoveRegion(void* base);
 // Every query at or above `address` fails, as a query of a vanished region would.
