@@ -39,8 +39,8 @@ uint64_t* nativeCall();
 
 // --- Keyboard ----------------------------------------------------------------------
 
-// Bit 15 of the result is set while the key with this virtual-key code is down.
-int16_t AsyncKeyState(int virtualKey);
+// Whether the key with this virtual-key code is down now.
+bool KeyIsDown(int virtualKey);
 // The virtual-key code of the key that types `character` in the current keyboard layout,
 // whatever shift it needs; none when no key types it.
 std::optional<int> KeyForCharacter(char character);

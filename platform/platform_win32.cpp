@@ -11,8 +11,9 @@
 
 namespace platform {
 
-int16_t AsyncKeyState(int virtualKey) {
-    return ::GetAsyncKeyState(virtualKey);
+bool KeyIsDown(int virtualKey) {
+    // Bit 15 is the key's state now; bit 0, a press since some earlier call by anyone.
+    return (::GetAsyncKeyState(virtualKey) & 0x8000) != 0;
 }
 
 std::optional<int> KeyForCharacter(char character) {

@@ -175,11 +175,10 @@ uint64_t* nativeCall() {
     return &result;
 }
 
-int16_t AsyncKeyState(int virtualKey) {
+bool KeyIsDown(int virtualKey) {
     State& s = S();
     s.polledKeys.push_back(virtualKey);
-    const bool down = s.keyScript && s.keyScript(virtualKey, s.frame);
-    return down ? int16_t(0x8000) : int16_t(0);
+    return s.keyScript && s.keyScript(virtualKey, s.frame);
 }
 
 AddressRange ApplicationAddressRange() {
