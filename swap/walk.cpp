@@ -87,10 +87,10 @@ __attribute__((noinline)) void ClearVectorRegisters() {
 __attribute__((noinline)) WalkResult WalkBelowCaller(const SubstitutionChain& chain,
                                                      uintptr_t& skippedEnd) {
     // The stack is private read-write memory too. From the walk's frames down, it holds the
-    // walk's own state (the copy of the pairs, whatever the compiler spills): scanning it
-    // would rewrite the pairs mid-walk, so it is skipped. It ends at the caller's stack
+    // walk's own state (the copy of the pairs, whatever the compiler spills): substituting
+    // in it would rewrite the pairs mid-walk, so it is skipped. It ends at the caller's stack
     // pointer at the call (the frame pointer will not do: on Win64 it may point mid-frame);
-    // the callers' frames above are scanned like any other memory.
+    // the callers' frames above are walked like any other memory.
     const uintptr_t ownFramesEnd =
         reinterpret_cast<uintptr_t>(__builtin_dwarf_cfa()) + kCalleeHomeSpace;
     skippedEnd = ownFramesEnd;

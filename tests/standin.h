@@ -27,7 +27,7 @@ void RemoveRegion(void* base);
 // Every query at or above `address` fails, as a query of a vanished region would.
 void FailQueriesFrom(uintptr_t address);
 // Called after each query has been answered, with the queried address: another thread of
-// the game changing memory between the walk's query and its scan.
+// the game changing memory between the walk's query and its pass over the region.
 void SetQueryHook(std::function<void(uintptr_t address)> hook);
 // The script thread's stack, as ThreadStack reports it; none by default.
 void SetStack(uintptr_t lowest, uintptr_t highest);
