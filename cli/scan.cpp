@@ -47,22 +47,21 @@ ScanResult ScanProcess(const platform::ProcessReader& process, const WindowCount
         return result;
     case platform::RegionListing::kQueryFailed:
         result.listingFailed = true;
-        if (!regions.empty())
-            result.listedUpTo = regions.back().BaseAddress + regions.back().RegionSize;
+        if (!regions.empty()) result.listedUpTo = regions.back().base + regions.back().size;
         break;
     }
     std::erase_if(regions, [](const platform::Region& r) { return !IsWalkedRegion(r); });
     result.regions = regions.size();
     ScanProgress done{0, 0, 0, regions.size()};
     for (const platform::Region& region : regions)
-        done.bytesTotal += region.RegionSize;
+        done.bytesTotal += region.size;
 
     Run run;
     uint8_t* into = run.buffer.data() + kCarry;
     for (const platform::Region& region : regions) {
         run.carried = 0;
-        const uintptr_t end = region.BaseAddress + region.RegionSize;
-        for (uintptr_t chunk = region.BaseAddress; chunk < end; chunk += kScanChunk) {
+        const uintptr_t end = region.base + region.size;
+        for (uintptr_t chunk = region.base; chunk < end; chunk += kScanChunk) {
             const size_t size = std::min<uintptr_t>(kScanChunk, end - chunk);
             if (platform::ReadProcessBytes(process, chunk, into, size)) {
                 Take(run, size, counter, chain, result);

@@ -1,6 +1,6 @@
 // Fault recovery on Windows. GCC has no structured exception handling, so a vectored
 // handler, first in line while the walk runs, takes the walk's own faults: it moves the
-// faulting thread to a landing function that jumps back into GuardedScan. The jump restores
+// faulting thread to a landing function that jumps back into RunGuarded. The jump restores
 // only the frame and stack pointers and the resume address, and nothing is unwound; the
 // walk's registers survive it because GCC saves every callee-saved register in a function
 // that calls __builtin_setjmp.
@@ -9,24 +9,31 @@
 
 #include "platform/platform.h"
 
+#include <atomic>
+
 namespace {
 
-void* handler = nullptr;
-DWORD walkThread = 0;
-// The scan in progress; `scanning` is set only while GuardedScan runs it.
-volatile bool scanning = false;
-volatile uintptr_t scanBegin = 0;
-volatile uintptr_t scanEnd = 0;
-volatile uintptr_t faultAddress = 0;
-volatile DWORD faultCode = 0;
-void* landing[5];
+// The walk in progress. The handler reads it on any thread that faults; only the walk's own
+// thread, inside RunGuarded, finds `guarding` set and its own id in `thread`.
+struct Walk {
+    std::atomic<bool> begun = false; // from BeginFaultRecovery to EndFaultRecovery
+    void* handler = nullptr;
+    DWORD thread = 0;
+    volatile bool guarding = false;
+    volatile uintptr_t begin = 0;
+    volatile uintptr_t end = 0;
+    volatile uintptr_t faultAddress = 0;
+    volatile DWORD faultCode = 0;
+    void* landing[5];
+};
+Walk walk;
 
 // The faulting thread arrives here instead of retrying the instruction that faulted.
 [[noreturn]] __attribute__((noinline)) void LandAfterFault() {
-    __builtin_longjmp(landing, 1);
+    __builtin_longjmp(walk.landing, 1);
 }
 
-bool IsScanFault(const EXCEPTION_RECORD& record) {
+bool IsWalkFault(const EXCEPTION_RECORD& record) {
     switch (record.ExceptionCode) {
     case EXCEPTION_ACCESS_VIOLATION:
     case EXCEPTION_IN_PAGE_ERROR:
@@ -35,18 +42,18 @@ bool IsScanFault(const EXCEPTION_RECORD& record) {
     default:
         return false;
     }
-    if (!scanning || GetCurrentThreadId() != walkThread || record.NumberParameters < 2) {
+    if (!walk.guarding || GetCurrentThreadId() != walk.thread || record.NumberParameters < 2) {
         return false;
     }
     const uintptr_t address = record.ExceptionInformation[1];
-    return scanBegin <= address && address < scanEnd;
+    return walk.begin <= address && address < walk.end;
 }
 
 LONG CALLBACK OnException(EXCEPTION_POINTERS* exception) {
-    if (!IsScanFault(*exception->ExceptionRecord)) return EXCEPTION_CONTINUE_SEARCH;
-    scanning = false;
-    faultAddress = exception->ExceptionRecord->ExceptionInformation[1];
-    faultCode = exception->ExceptionRecord->ExceptionCode;
+    if (!IsWalkFault(*exception->ExceptionRecord)) return EXCEPTION_CONTINUE_SEARCH;
+    walk.guarding = false;
+    walk.faultAddress = exception->ExceptionRecord->ExceptionInformation[1];
+    walk.faultCode = exception->ExceptionRecord->ExceptionCode;
     // Enter the landing function as if the faulting instruction had called it, so that a
     // stack walk from there finds the interrupted frame where it was.
     CONTEXT& context = *exception->ContextRecord;
@@ -72,28 +79,34 @@ void RestoreGuard(uintptr_t address) {
 namespace platform {
 
 bool BeginFaultRecovery() {
-    walkThread = GetCurrentThreadId();
-    handler = AddVectoredExceptionHandler(1, OnException);
-    return handler != nullptr;
+    // A walk in progress keeps its handler and its thread: a second walk would take over
+    // the thread, and its handler would outlive the first EndFaultRecovery.
+    if (walk.begun.exchange(true)) return false;
+    walk.thread = GetCurrentThreadId();
+    walk.handler = AddVectoredExceptionHandler(1, OnException);
+    if (walk.handler == nullptr) walk.begun = false;
+    return walk.handler != nullptr;
 }
 
 void EndFaultRecovery() {
-    if (handler) RemoveVectoredExceptionHandler(handler);
-    handler = nullptr;
+    if (!walk.begun) return;
+    RemoveVectoredExceptionHandler(walk.handler);
+    walk.handler = nullptr;
+    walk.begun = false;
 }
 
-bool GuardedScan(ScanFunction scan, void* context, uintptr_t begin, uintptr_t end,
-                 uintptr_t& fault) {
-    if (__builtin_setjmp(landing) == 0) {
-        scanBegin = begin;
-        scanEnd = end;
-        scanning = true;
-        scan(context);
-        scanning = false;
+bool RunGuarded(GuardedFunction function, void* context, uintptr_t begin, uintptr_t end,
+                uintptr_t& faultAddress) {
+    if (__builtin_setjmp(walk.landing) == 0) {
+        walk.begin = begin;
+        walk.end = end;
+        walk.guarding = true;
+        function(context);
+        walk.guarding = false;
         return true;
     }
-    fault = faultAddress;
-    if (faultCode == STATUS_GUARD_PAGE_VIOLATION) RestoreGuard(fault);
+    faultAddress = walk.faultAddress;
+    if (walk.faultCode == STATUS_GUARD_PAGE_VIOLATION) RestoreGuard(faultAddress);
     return false;
 }
 

@@ -1,16 +1,21 @@
 #pragma once
 // The one seam between the portable core and the world outside it: the script hook's
-// exports and the few Windows calls the plug-in makes. Each function has one body per
+// exports, and keys, files and memory in neutral terms. Each function has one body per
 // platform, all in this folder: on Windows, script_hook_win32.cpp (the hook, for the
 // plug-in alone), platform_win32.cpp and fault_recovery_win32.cpp; off Windows,
 // platform_posix.cpp (key names, files and pages, for the ostrevane command) and
 // fault_recovery_posix.cpp; in the native tests, the stand-in (tests/standin.cpp) with those two.
 // Nothing here includes another folder.
-// Everything here is called on the hook's script thread, except scriptRegister and
-// scriptUnregister, which the module entry calls on the loader thread.
+//
+// Threads. The hook's calls belong to the plug-in: scriptRegister and scriptUnregister on the
+// loader thread, from the module entry; the rest on the hook's script thread. The key, file
+// and memory calls keep no state of their own: the plug-in makes them on its script thread,
+// and the ostrevane command and the demonstration on their main thread. Fault recovery holds
+// one walk at a time, on the thread that began it (see BeginFaultRecovery).
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 
 namespace platform {
 
@@ -34,41 +39,39 @@ uint64_t* nativeCall();
 
 // --- Keyboard ----------------------------------------------------------------------
 
-// Bit 15 of the result is set while the key with this virtual-key code is down.
-int16_t AsyncKeyState(int virtualKey);
-// Low byte: the virtual-key code that types `character` in the current keyboard layout;
-// -1 when no key types it.
-int16_t KeyScan(char character);
+// Whether the key with this virtual-key code is down now.
+bool KeyIsDown(int virtualKey);
+// The virtual-key code of the key that types `character` in the current keyboard layout,
+// whatever shift it needs; none when no key types it.
+std::optional<int> KeyForCharacter(char character);
 
 // --- Files -------------------------------------------------------------------------
 
-constexpr uint32_t kInvalidFileAttributes = 0xFFFFFFFF;
-// The file system's attribute bits for `path`, or kInvalidFileAttributes when it cannot
-// tell (missing file, bad path, access refused).
-uint32_t FileAttributes(const char* path);
+// Whether anything, a file or a folder, is at `path`; false also when the system cannot tell
+// (bad path, access refused).
+bool PathExists(const char* path);
 
 // --- Memory ------------------------------------------------------------------------
 
-// One region of the address space, as the system describes it.
-struct Region {
-    uintptr_t BaseAddress;
-    size_t RegionSize;
-    uint32_t State;
-    uint32_t Protect;
-    uint32_t Type;
+// Who may do what with a region's pages. Executable memory is one kind, whatever else it
+// allows: the walk never takes it.
+enum class Access : uint8_t { kNone, kReadOnly, kReadWrite, kWriteCopy, kExecutable };
+
+// What a region holds, in the terms the walk decides by.
+struct RegionKind {
+    bool committed = false; // backed by memory, not free or only reserved
+    bool isPrivate = false; // the process's own, not a view of a file or section or a program
+    Access access = Access::kNone;
+    bool guarded = false;  // its first touch faults, as a stack's growth page does
+    bool uncached = false; // uncached or write-combined, as a device's memory is
 };
 
-constexpr uint32_t kMemCommit = 0x1000;
-constexpr uint32_t kMemReserve = 0x2000;
-constexpr uint32_t kMemFree = 0x10000;
-constexpr uint32_t kMemPrivate = 0x20000;
-constexpr uint32_t kMemMapped = 0x40000;
-constexpr uint32_t kMemImage = 0x1000000;
-constexpr uint32_t kPageReadOnly = 0x02;
-constexpr uint32_t kPageReadWrite = 0x04;
-constexpr uint32_t kPageWriteCopy = 0x08;
-constexpr uint32_t kPageExecuteReadWrite = 0x40;
-constexpr uint32_t kPageGuard = 0x100;
+// One region of the address space: pages alike from `base` for `size` bytes.
+struct Region {
+    uintptr_t base = 0;
+    size_t size = 0;
+    RegionKind kind;
+};
 
 struct AddressRange {
     uintptr_t lowest;
@@ -87,21 +90,24 @@ AddressRange ThreadStack();
 
 // --- Faults in the walk -------------------------------------------------------------
 // The game's other threads free, decommit and re-protect memory while the walk runs, so a
-// page can change between the query that describes it and the scan that reads it.
+// page can change between the query that describes it and the pass that rewrites it. A walk
+// makes one BeginFaultRecovery, then any number of RunGuarded on the same thread, then one
+// EndFaultRecovery.
 
-// Makes faults in GuardedScan recoverable on the calling thread until EndFaultRecovery.
+// Makes faults in RunGuarded recoverable on the calling thread until EndFaultRecovery.
 // Every other exception, on any thread, goes on to the game's own handlers as before.
-// False when recovery could not be set up; then nothing must be scanned.
+// False when recovery could not be set up, or another walk has begun and not ended (that
+// walk goes on unchanged); then nothing must be rewritten, and EndFaultRecovery not called.
 bool BeginFaultRecovery();
-// Undoes BeginFaultRecovery.
+// Undoes BeginFaultRecovery; does nothing when no walk has begun.
 void EndFaultRecovery();
 
-using ScanFunction = void (*)(void* context);
-// Runs scan(context), which reads and writes only [begin, end). True when it ran to its
+using GuardedFunction = void (*)(void* context);
+// Runs function(context), which reads and writes only [begin, end). True when it ran to its
 // end. False when an access violation, in-page error or guard-page violation at an address
-// in that range cut it short: `faultAddress` is that address, and a guard page the scan
+// in that range cut it short: `faultAddress` is that address, and a guard page the function
 // tripped is a guard page again. Only between BeginFaultRecovery and EndFaultRecovery.
-bool GuardedScan(ScanFunction scan, void* context, uintptr_t begin, uintptr_t end,
-                 uintptr_t& faultAddress);
+bool RunGuarded(GuardedFunction function, void* context, uintptr_t begin, uintptr_t end,
+                uintptr_t& faultAddress);
 
 } // namespace platform

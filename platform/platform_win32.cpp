@@ -5,21 +5,26 @@
 #include <windows.h>
 
 #include "platform/platform.h"
+#include "platform/region_win32.h"
 
 #include <cstddef>
 
 namespace platform {
 
-int16_t AsyncKeyState(int virtualKey) {
-    return ::GetAsyncKeyState(virtualKey);
+bool KeyIsDown(int virtualKey) {
+    // Bit 15 is the key's state now; bit 0, a press since some earlier call by anyone.
+    return (::GetAsyncKeyState(virtualKey) & 0x8000) != 0;
 }
 
-int16_t KeyScan(char character) {
-    return ::VkKeyScanA(character);
+std::optional<int> KeyForCharacter(char character) {
+    // The low byte is the key, the high byte its shift state; -1 when no key types it.
+    const SHORT packed = ::VkKeyScanA(character);
+    if (packed == -1) return std::nullopt;
+    return packed & 0xFF;
 }
 
-uint32_t FileAttributes(const char* path) {
-    return ::GetFileAttributesA(path);
+bool PathExists(const char* path) {
+    return ::GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES;
 }
 
 AddressRange ApplicationAddressRange() {
@@ -46,13 +51,44 @@ AddressRange ThreadStack() {
     return {limit, base};
 }
 
+Region RegionFrom(const MEMORY_BASIC_INFORMATION& info) {
+    constexpr DWORD kModifiers = PAGE_GUARD | PAGE_NOCACHE | PAGE_WRITECOMBINE;
+    Region region;
+    region.base = reinterpret_cast<uintptr_t>(info.BaseAddress);
+    region.size = info.RegionSize;
+    region.kind.committed = info.State == MEM_COMMIT;
+    region.kind.isPrivate = info.Type == MEM_PRIVATE;
+    region.kind.guarded = (info.Protect & PAGE_GUARD) != 0;
+    region.kind.uncached = (info.Protect & (PAGE_NOCACHE | PAGE_WRITECOMBINE)) != 0;
+    // Any bit besides these leaves the access at none: memory the walk cannot account for.
+    switch (info.Protect & ~kModifiers) {
+    case PAGE_READONLY:
+        region.kind.access = Access::kReadOnly;
+        break;
+    case PAGE_READWRITE:
+        region.kind.access = Access::kReadWrite;
+        break;
+    case PAGE_WRITECOPY:
+        region.kind.access = Access::kWriteCopy;
+        break;
+    case PAGE_EXECUTE:
+    case PAGE_EXECUTE_READ:
+    case PAGE_EXECUTE_READWRITE:
+    case PAGE_EXECUTE_WRITECOPY:
+        region.kind.access = Access::kExecutable;
+        break;
+    default:
+        break;
+    }
+    return region;
+}
+
 bool QueryRegion(uintptr_t address, Region& region) {
     MEMORY_BASIC_INFORMATION info;
     if (::VirtualQuery(reinterpret_cast<LPCVOID>(address), &info, sizeof info) == 0) {
         return false;
     }
-    region = {reinterpret_cast<uintptr_t>(info.BaseAddress), info.RegionSize, info.State,
-              info.Protect, info.Type};
+    region = RegionFrom(info);
     return true;
 }
 

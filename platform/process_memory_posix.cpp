@@ -1,8 +1,8 @@
 // Another process's memory off Windows, for `ostrevane scan`: /proc/PID/maps describes the
-// mappings and /proc/PID/mem reads them. A mapping is described as Windows would describe
-// the matching memory, so the plug-in's filter picks what the walk would pick in the game:
-// anonymous private memory (heap, stacks, anonymous mappings) is private; a shared mapping
-// is mapped memory; a private file mapping (a program's or library's pages) is image memory.
+// mappings and /proc/PID/mem reads them. A mapping is described as the game's memory of the
+// same use would be, so the plug-in's filter picks what the walk would pick in the game:
+// only anonymous private memory (heap, stacks, anonymous mappings) is the process's own; a
+// shared mapping, or a private file mapping (a program's or library's pages), is not.
 #include "platform/process_memory.h"
 
 #include <cerrno>
@@ -18,18 +18,14 @@ namespace platform {
 
 namespace {
 
-constexpr uint32_t kPageNoAccess = 0x01;
-constexpr uint32_t kPageExecuteRead = 0x20;
-
 std::string ProcFile(uint32_t pid, const char* leaf) {
     return "/proc/" + std::to_string(pid) + "/" + leaf;
 }
 
-uint32_t ProtectOf(const std::string& perms) {
-    const bool read = perms[0] == 'r', write = perms[1] == 'w', execute = perms[2] == 'x';
-    if (execute) return write ? kPageExecuteReadWrite : kPageExecuteRead;
-    if (!read) return kPageNoAccess; // write-only has no Windows counterpart the walk takes
-    return write ? kPageReadWrite : kPageReadOnly;
+Access AccessOf(const char* perms) {
+    if (perms[2] == 'x') return Access::kExecutable;
+    if (perms[0] != 'r') return Access::kNone; // write-only: the game's pages never are
+    return perms[1] == 'w' ? Access::kReadWrite : Access::kReadOnly;
 }
 
 bool RegionsFromMaps(const std::string& mapsPath, std::vector<Region>& regions) {
@@ -44,9 +40,10 @@ bool RegionsFromMaps(const std::string& mapsPath, std::vector<Region>& regions) 
             4) {
             continue;
         }
-        const uint32_t type = perms[3] == 's' ? kMemMapped : inode != 0 ? kMemImage : kMemPrivate;
-        regions.push_back(
-            {uintptr_t(begin), size_t(end - begin), kMemCommit, ProtectOf(perms), type});
+        const RegionKind kind = {.committed = true,
+                                 .isPrivate = perms[3] != 's' && inode == 0,
+                                 .access = AccessOf(perms)};
+        regions.push_back({uintptr_t(begin), size_t(end - begin), kind});
     }
     return !maps.bad();
 }

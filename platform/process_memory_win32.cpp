@@ -7,6 +7,8 @@
 
 #include <tlhelp32.h>
 
+#include "platform/region_win32.h"
+
 namespace platform {
 
 namespace {
@@ -75,8 +77,7 @@ RegionListing ProcessRegions(const ProcessReader& reader, std::vector<Region>& r
             if (!ProcessIsRunning(reader)) break;
             return RegionListing::kQueryFailed;
         }
-        regions.push_back({reinterpret_cast<uintptr_t>(info.BaseAddress), info.RegionSize,
-                           info.State, info.Protect, info.Type});
+        regions.push_back(RegionFrom(info));
         address = reinterpret_cast<uintptr_t>(info.BaseAddress) + info.RegionSize;
     }
     if (ProcessIsRunning(reader)) return RegionListing::kComplete;

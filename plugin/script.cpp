@@ -19,10 +19,6 @@ uint64_t AsArgument(const char* text) {
     return reinterpret_cast<uintptr_t>(text);
 }
 
-bool KeyIsDown(int virtualKey) {
-    return (platform::AsyncKeyState(virtualKey) & 0x8000) != 0;
-}
-
 // Formats into the one message buffer, shows it, and waits.
 template <typename... Args>
 void Announce(char (&buffer)[128], uint32_t waitMs, const char* format, Args... args) {
@@ -56,7 +52,7 @@ void ScriptMain() {
     for (;;) {
         platform::scriptWait(0);
         // Read every frame: a reload that changes the key takes effect at once.
-        const bool keyDown = KeyIsDown(SwapSettings.activationKey);
+        const bool keyDown = platform::KeyIsDown(SwapSettings.activationKey);
         if (!keyDown || keyWasDown) {
             keyWasDown = keyDown;
             continue;

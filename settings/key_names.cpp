@@ -20,7 +20,7 @@ std::optional<int> KnownKeyCode(std::string name) {
     if (name.size() == 1) {
         const char c = name[0];
         // A letter means whatever key types it on the player's keyboard layout.
-        if ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z')) return platform::KeyScan(c) & 0xFF;
+        if ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z')) return platform::KeyForCharacter(c);
         if (c >= '0' && c <= '9') return c;
     }
     return std::nullopt;

@@ -36,9 +36,7 @@ bool ReadFileBytes(const std::string& path, std::string& bytes) {
 
 void LoadSettings() {
     // Anything at the path, even a folder, is left alone: only a missing file is written.
-    if (platform::FileAttributes(SettingsPath.c_str()) == platform::kInvalidFileAttributes) {
-        WriteDefaultSettings(SettingsPath);
-    }
+    if (!platform::PathExists(SettingsPath.c_str())) WriteDefaultSettings(SettingsPath);
     // The game must never see an exception from us: a file too large for memory is
     // treated like one that does not open, and the last settings stand.
     try {

@@ -14,37 +14,39 @@ constexpr uintptr_t kCalleeHomeSpace = 32;
 constexpr uintptr_t kCalleeHomeSpace = 0;
 #endif
 
-struct Scan {
+// What RunGuarded hands SubstituteSpan: one stretch of a region, and the pairs.
+struct Span {
     uintptr_t begin;
     uintptr_t end;
     const SubstitutionChain* chain;
 };
 
-void RunScan(void* context) {
-    const Scan& scan = *static_cast<const Scan*>(context);
-    SubstituteRange(reinterpret_cast<uint8_t*>(scan.begin), scan.end - scan.begin, *scan.chain);
+void SubstituteSpan(void* context) {
+    const Span& span = *static_cast<const Span*>(context);
+    SubstituteRange(reinterpret_cast<uint8_t*>(span.begin), span.end - span.begin, *span.chain);
 }
 
-// Scans [begin, end) of a region that was committed read-write when it was queried.
-// Returns where the walk goes on: `end`, or the page after the lowest page that faulted.
-uintptr_t ScanRegion(uintptr_t begin, uintptr_t end, const SubstitutionChain& chain,
-                     WalkResult& result) {
+// Substitutes in [begin, end) of a region that was committed read-write when it was
+// queried. Returns where the walk goes on: `end`, or the page after the lowest page that
+// faulted.
+uintptr_t SubstituteInRegion(uintptr_t begin, uintptr_t end, const SubstitutionChain& chain,
+                             WalkResult& result) {
     const size_t countBefore = Rewrites.count;
     uintptr_t next = end;
-    Scan scan{begin, end, &chain};
+    Span span{begin, end, &chain};
     for (;;) {
-        Rewrites.end = reinterpret_cast<uint8_t*>(scan.begin);
+        Rewrites.end = reinterpret_cast<uint8_t*>(span.begin);
         uintptr_t fault = 0;
-        if (platform::GuardedScan(RunScan, &scan, scan.begin, scan.end, fault)) break;
+        if (platform::RunGuarded(SubstituteSpan, &span, span.begin, span.end, fault)) break;
         result.faultsRecovered += 1;
         // The faulting page is skipped, with the windows that reach into it. Those before it
         // are finished from just past the last store: the windows between there and the
         // fault were read without a match, and read the same again.
         const uintptr_t page = fault & ~(uintptr_t(platform::PageSize()) - 1);
         next = page + platform::PageSize();
-        scan.begin = std::max(scan.begin, reinterpret_cast<uintptr_t>(Rewrites.end));
-        scan.end = page;
-        if (scan.end < scan.begin + 4) break;
+        span.begin = std::max(span.begin, reinterpret_cast<uintptr_t>(Rewrites.end));
+        span.end = page;
+        if (span.end < span.begin + 4) break;
     }
     result.windowsRewritten += Rewrites.count - countBefore;
     return next;
@@ -86,10 +88,10 @@ __attribute__((noinline)) void ClearVectorRegisters() {
 __attribute__((noinline)) WalkResult WalkBelowCaller(const SubstitutionChain& chain,
                                                      uintptr_t& skippedEnd) {
     // The stack is private read-write memory too. From the walk's frames down, it holds the
-    // walk's own state (the copy of the pairs, whatever the compiler spills): scanning it
-    // would rewrite the pairs mid-walk, so it is skipped. It ends at the caller's stack
+    // walk's own state (the copy of the pairs, whatever the compiler spills): substituting
+    // in it would rewrite the pairs mid-walk, so it is skipped. It ends at the caller's stack
     // pointer at the call (the frame pointer will not do: on Win64 it may point mid-frame);
-    // the callers' frames above are scanned like any other memory.
+    // the callers' frames above are walked like any other memory.
     const uintptr_t ownFramesEnd =
         reinterpret_cast<uintptr_t>(__builtin_dwarf_cfa()) + kCalleeHomeSpace;
     skippedEnd = ownFramesEnd;
@@ -101,13 +103,13 @@ __attribute__((noinline)) WalkResult WalkBelowCaller(const SubstitutionChain& ch
     const platform::AddressRange range = platform::ApplicationAddressRange();
     for (uintptr_t address = range.lowest; address < range.highest;) {
         platform::Region region;
-        if (!platform::QueryRegion(address, region) || region.RegionSize == 0) break;
-        uintptr_t next = address + region.RegionSize;
+        if (!platform::QueryRegion(address, region) || region.size == 0) break;
+        uintptr_t next = address + region.size;
         if (IsWalkedRegion(region)) {
-            uintptr_t begin = region.BaseAddress;
-            const uintptr_t end = begin + region.RegionSize;
+            uintptr_t begin = region.base;
+            const uintptr_t end = begin + region.size;
             if (begin <= ownFrame && ownFrame < end) begin = std::clamp(ownFramesEnd, begin, end);
-            next = std::min(next, ScanRegion(begin, end, pairs, result));
+            next = std::min(next, SubstituteInRegion(begin, end, pairs, result));
             result.regionsScanned += 1;
             result.bytesScanned += end - begin;
         }
@@ -151,8 +153,8 @@ __attribute__((noinline)) WalkResult WalkPrivateWritableMemory(const Substitutio
     if (stack.lowest < skippedEnd && skippedEnd <= stack.highest) {
         for (uintptr_t address = (stack.lowest + 7) & ~uintptr_t(7); address < skippedEnd;) {
             platform::Region region;
-            if (!platform::QueryRegion(address, region) || region.RegionSize == 0) break;
-            const uintptr_t next = region.BaseAddress + region.RegionSize;
+            if (!platform::QueryRegion(address, region) || region.size == 0) break;
+            const uintptr_t next = region.base + region.size;
             if (IsWalkedRegion(region))
                 ZeroWords(address, std::min(next, skippedEnd) & ~uintptr_t(7));
             address = std::max(next, address + 8);

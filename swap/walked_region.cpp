@@ -2,7 +2,8 @@
 #include "swap/swap.h"
 
 bool IsWalkedRegion(const platform::Region& region) {
-    return region.State == platform::kMemCommit && region.Type == platform::kMemPrivate &&
-           (region.Protect == platform::kPageReadWrite ||
-            region.Protect == platform::kPageWriteCopy);
+    const platform::RegionKind& kind = region.kind;
+    return kind.committed && kind.isPrivate && !kind.guarded && !kind.uncached &&
+           (kind.access == platform::Access::kReadWrite ||
+            kind.access == platform::Access::kWriteCopy);
 }

@@ -58,16 +58,16 @@ void SetStack(uintptr_t lowest, uintptr_t highest) {
     S().stack = {lowest, highest};
 }
 
-void AddRegion(void* base, size_t size, uint32_t protect, uint32_t type, uint32_t state) {
+void AddRegion(void* base, size_t size, platform::RegionKind kind) {
     auto& regions = S().regions;
-    regions.push_back({reinterpret_cast<uintptr_t>(base), size, state, protect, type});
+    regions.push_back({reinterpret_cast<uintptr_t>(base), size, kind});
     std::sort(regions.begin(), regions.end(),
-              [](const auto& a, const auto& b) { return a.BaseAddress < b.BaseAddress; });
+              [](const auto& a, const auto& b) { return a.base < b.base; });
 }
 
 void RemoveRegion(void* base) {
     std::erase_if(S().regions, [base](const platform::Region& region) {
-        return region.BaseAddress == reinterpret_cast<uintptr_t>(base);
+        return region.base == reinterpret_cast<uintptr_t>(base);
     });
 }
 
@@ -175,11 +175,10 @@ uint64_t* nativeCall() {
     return &result;
 }
 
-int16_t AsyncKeyState(int virtualKey) {
+bool KeyIsDown(int virtualKey) {
     State& s = S();
     s.polledKeys.push_back(virtualKey);
-    const bool down = s.keyScript && s.keyScript(virtualKey, s.frame);
-    return down ? int16_t(0x8000) : int16_t(0);
+    return s.keyScript && s.keyScript(virtualKey, s.frame);
 }
 
 AddressRange ApplicationAddressRange() {
@@ -187,8 +186,8 @@ AddressRange ApplicationAddressRange() {
     if (s.rangeSet || s.regions.empty()) return s.range;
     uintptr_t highest = 0;
     for (const auto& r : s.regions)
-        highest = std::max(highest, r.BaseAddress + r.RegionSize);
-    return {s.regions.front().BaseAddress, highest};
+        highest = std::max(highest, r.base + r.size);
+    return {s.regions.front().base, highest};
 }
 
 // The answer the system would give about `address`, before anything is done with it.
@@ -198,16 +197,16 @@ static bool DescribeRegion(uintptr_t address, Region& region) {
     // Pages of one byte: a region found mid-way is described from the queried address on.
     uintptr_t nextBase = ApplicationAddressRange().highest;
     for (const auto& r : s.regions) {
-        if (address >= r.BaseAddress && address < r.BaseAddress + r.RegionSize) {
-            region = {address, r.BaseAddress + r.RegionSize - address, r.State, r.Protect, r.Type};
+        if (address >= r.base && address < r.base + r.size) {
+            region = {address, r.base + r.size - address, r.kind};
             return true;
         }
-        if (r.BaseAddress > address) {
-            nextBase = r.BaseAddress;
+        if (r.base > address) {
+            nextBase = r.base;
             break;
         }
     }
-    region = {address, nextBase > address ? nextBase - address : 1, kMemFree, 0, 0};
+    region = {address, nextBase > address ? nextBase - address : 1, {}};
     return true;
 }
 

@@ -17,15 +17,17 @@ void Reset();
 
 // --- Address space -----------------------------------------------------------------
 
+// Committed private read-write memory, as the game's heaps are.
+constexpr platform::RegionKind kHeap = {
+    .committed = true, .isPrivate = true, .access = platform::Access::kReadWrite};
 // Makes [base, base + size) a region of the simulated address space.
-void AddRegion(void* base, size_t size, uint32_t protect = platform::kPageReadWrite,
-               uint32_t type = platform::kMemPrivate, uint32_t state = platform::kMemCommit);
+void AddRegion(void* base, size_t size, platform::RegionKind kind = kHeap);
 // Forgets the region that starts at `base`, as if it had been freed.
 void RemoveRegion(void* base);
 // Every query at or above `address` fails, as a query of a vanished region would.
 void FailQueriesFrom(uintptr_t address);
 // Called after each query has been answered, with the queried address: another thread of
-// the game changing memory between the walk's query and its scan.
+// the game changing memory between the walk's query and its pass over the region.
 void SetQueryHook(std::function<void(uintptr_t address)> hook);
 // The script thread's stack, as ThreadStack reports it; none by default.
 void SetStack(uintptr_t lowest, uintptr_t highest);

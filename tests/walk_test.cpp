@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <pthread.h>
+#include <signal.h>
 #include <sys/mman.h>
 #include <unistd.h>
 
@@ -40,27 +41,28 @@ class WalkTest : public testing::Test {
 } // namespace
 
 TEST_F(WalkTest, ScansOnlyCommittedPrivateReadWriteAndWriteCopyMemory) {
+    using platform::Access;
     struct Kind {
-        uint32_t protect, type, state;
+        platform::RegionKind kind;
         bool scanned;
     };
     const Kind kinds[] = {
-        {platform::kPageReadWrite, platform::kMemPrivate, platform::kMemCommit, true},
-        {platform::kPageWriteCopy, platform::kMemPrivate, platform::kMemCommit, true},
-        {platform::kPageReadOnly, platform::kMemPrivate, platform::kMemCommit, false},
-        {platform::kPageExecuteReadWrite, platform::kMemPrivate, platform::kMemCommit, false},
-        {platform::kPageReadWrite | platform::kPageGuard, platform::kMemPrivate,
-         platform::kMemCommit, false},
-        {platform::kPageReadWrite, platform::kMemImage, platform::kMemCommit, false},
-        {platform::kPageReadWrite, platform::kMemMapped, platform::kMemCommit, false},
-        {platform::kPageReadWrite, platform::kMemPrivate, platform::kMemReserve, false},
+        {{.committed = true, .isPrivate = true, .access = Access::kReadWrite}, true},
+        {{.committed = true, .isPrivate = true, .access = Access::kWriteCopy}, true},
+        {{.committed = true, .isPrivate = true, .access = Access::kReadOnly}, false},
+        {{.committed = true, .isPrivate = true, .access = Access::kExecutable}, false},
+        {{.committed = true, .isPrivate = true, .access = Access::kReadWrite, .guarded = true},
+         false},
+        {{.committed = true, .isPrivate = true, .access = Access::kReadWrite, .uncached = true},
+         false},
+        {{.committed = true, .isPrivate = false, .access = Access::kReadWrite}, false},
+        {{.committed = false, .isPrivate = true, .access = Access::kReadWrite}, false},
     };
     std::vector<Bytes> buffers(std::size(kinds), Bytes(64, 0));
     for (size_t k = 0; k < std::size(kinds); ++k) {
         Put(buffers[k].data() + 7, kOld);
         Put(buffers[k].data() + 60, kOld); // the last window of the region
-        standin::AddRegion(buffers[k].data(), buffers[k].size(), kinds[k].protect, kinds[k].type,
-                           kinds[k].state);
+        standin::AddRegion(buffers[k].data(), buffers[k].size(), kinds[k].kind);
     }
     ApplySwap();
     for (size_t k = 0; k < std::size(kinds); ++k) {
@@ -97,6 +99,20 @@ TEST_F(WalkTest, AFailedQueryEndsTheWalkButKeepsWhatWasDone) {
     EXPECT_EQ(result.regionsScanned, 1u);
     EXPECT_EQ(Get(low.data()), kNew);
     EXPECT_EQ(Get(high.data()), kOld);
+}
+
+TEST_F(WalkTest, AWalkBegunInsideAnotherIsRefusedAndLeavesNoHandlerBehind) {
+    Bytes memory(64, 0);
+    Put(memory.data() + 5, kOld);
+    standin::AddRegion(memory.data(), memory.size());
+    struct sigaction before = {}, after = {};
+    sigaction(SIGSEGV, nullptr, &before);
+    ASSERT_TRUE(platform::BeginFaultRecovery());
+    EXPECT_EQ(ApplySwap().regionsScanned, 0u);
+    EXPECT_EQ(Get(memory.data() + 5), kOld);
+    platform::EndFaultRecovery();
+    sigaction(SIGSEGV, nullptr, &after);
+    EXPECT_EQ(after.sa_handler, before.sa_handler);
 }
 
 TEST_F(WalkTest, PairsWithAMissingNameAreNotSwapped) {

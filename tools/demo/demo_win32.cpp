@@ -111,10 +111,9 @@ uint64_t PrivateWritableBytes() {
     uint64_t total = 0;
     platform::Region region;
     for (uintptr_t address = range.lowest;
-         address < range.highest && platform::QueryRegion(address, region) &&
-         region.RegionSize != 0;
-         address = region.BaseAddress + region.RegionSize) {
-        if (IsWalkedRegion(region)) total += region.RegionSize;
+         address < range.highest && platform::QueryRegion(address, region) && region.size != 0;
+         address = region.base + region.size) {
+        if (IsWalkedRegion(region)) total += region.size;
     }
     return total;
 }
