@@ -1,8 +1,8 @@
 #include "cli/bytes_text.h"
 #include "cli/commands.h"
 #include "settings/default_settings.h"
+#include "settings/name_hash.h"
 #include "settings/parse_settings.h"
-#include "tools/name_hash.h"
 
 #include <ostream>
 #include <unordered_map>

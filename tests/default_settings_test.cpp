@@ -3,8 +3,8 @@
 #include "settings/settings.h"
 #include "tests/standin.h"
 
+#include "settings/name_hash.h"
 #include "tests/game_folder.h"
-#include "tools/name_hash.h"
 
 #include <gtest/gtest.h>
 

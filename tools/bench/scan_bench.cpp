@@ -6,7 +6,7 @@
 #include "bench_data.h"
 #include "cli/window_counter.h"
 #include "settings/default_settings.h"
-#include "settings/settings.h"
+#include "settings/parse_settings.h"
 
 #include <algorithm>
 #include <chrono>

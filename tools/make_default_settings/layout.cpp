@@ -1,6 +1,6 @@
 #include "layout.h"
 
-#include "tools/name_hash.h"
+#include "settings/name_hash.h"
 
 #include <algorithm>
 #include <set>

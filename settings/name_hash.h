@@ -1,6 +1,7 @@
 #pragma once
 // The game's hash of a readable item name: Jenkins' one-at-a-time hash over its bytes.
-// Only the tools compute it; the plug-in takes every hash from the settings file.
+// Only `ostrevane hash` and the default file's generator compute it; the plug-in takes every
+// hash from the settings file.
 
 #include <cstdint>
 #include <string_view>
