@@ -32,6 +32,18 @@ void Take(Run& run, size_t size, const WindowCounter& counter, const Substitutio
     result.bytesRead += size;
 }
 
+// Reads `size` bytes at `address` into the run and takes them. False when they cannot be
+// read, with result.processExited set when that is because the game has ended.
+bool ReadAndTake(const platform::ProcessReader& process, uintptr_t address, size_t size, Run& run,
+                 const WindowCounter& counter, const SubstitutionChain& chain, ScanResult& result) {
+    if (platform::ReadProcessBytes(process, address, run.buffer.data() + kCarry, size)) {
+        Take(run, size, counter, chain, result);
+        return true;
+    }
+    result.processExited = !platform::ProcessIsRunning(process);
+    return false;
+}
+
 } // namespace
 
 ScanResult ScanProcess(const platform::ProcessReader& process, const WindowCounter& counter,
@@ -57,31 +69,21 @@ ScanResult ScanProcess(const platform::ProcessReader& process, const WindowCount
         done.bytesTotal += region.size;
 
     Run run;
-    uint8_t* into = run.buffer.data() + kCarry;
     for (const platform::Region& region : regions) {
         run.carried = 0;
         const uintptr_t end = region.base + region.size;
         for (uintptr_t chunk = region.base; chunk < end; chunk += kScanChunk) {
             const size_t size = std::min<uintptr_t>(kScanChunk, end - chunk);
-            if (platform::ReadProcessBytes(process, chunk, into, size)) {
-                Take(run, size, counter, chain, result);
-            } else if (!platform::ProcessIsRunning(process)) {
-                result.processExited = true;
-                return result;
-            } else {
+            if (!ReadAndTake(process, chunk, size, run, counter, chain, result)) {
+                if (result.processExited) return result;
                 // Part of the region was freed or protected since it was listed: keep the
                 // pages that still read, and let no window span the ones that do not.
                 const size_t pageSize = platform::PageSize();
                 for (uintptr_t page = chunk; page < chunk + size; page += pageSize) {
-                    if (platform::ReadProcessBytes(process, page, into, pageSize)) {
-                        Take(run, pageSize, counter, chain, result);
-                    } else if (!platform::ProcessIsRunning(process)) {
-                        result.processExited = true;
-                        return result;
-                    } else {
-                        result.bytesSkipped += pageSize;
-                        run.carried = 0;
-                    }
+                    if (ReadAndTake(process, page, pageSize, run, counter, chain, result)) continue;
+                    if (result.processExited) return result;
+                    result.bytesSkipped += pageSize;
+                    run.carried = 0;
                 }
             }
             done.bytesDone += size;
