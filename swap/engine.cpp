@@ -3,7 +3,6 @@
 
 #include <cpuid.h>
 
-#include <algorithm>
 #include <chrono>
 #include <cstdint>
 #include <cstring>
@@ -16,60 +15,51 @@ namespace {
 struct Engine {
     SubstituteFunction substitute;
     const char* name;
-    uint64_t trialNanos[kEngineTrials]; // how long each of its trials took
-    unsigned trials;                    // how many it has had
 };
 
 // The engines this CPU can run, widest first, and how far the choice among them has got.
 // Module-wide: the walk runs on the script thread alone, and the tools on one thread.
 Engine engines[3];
+TrialTimes trialNanos[3];
 size_t engineCount = 0;
-size_t nextTrial = 0;                    // whose turn it is while the trials last
-size_t sinceTrial = kEngineTrialSpacing; // bytes the leader has run since the last trial
-const Engine* chosen = nullptr;          // once every engine has had its trials
+size_t trialsRun = 0;           // trial t is engine t % engineCount's, in round t / engineCount
+const Engine* chosen = nullptr; // once every engine has had its trials
 
 void ListEngines() {
     if (engineCount != 0) return;
-    if (CpuHasAvx512()) engines[engineCount++] = {SubstituteAvx512, "AVX-512", {}, 0};
-    if (CpuHasAvx2()) engines[engineCount++] = {SubstituteAvx2, "AVX2", {}, 0};
-    engines[engineCount++] = {SubstituteSse2, "SSE2", {}, 0};
+    if (CpuHasAvx512()) engines[engineCount++] = {SubstituteAvx512, "AVX-512"};
+    if (CpuHasAvx2()) engines[engineCount++] = {SubstituteAvx2, "AVX2"};
+    engines[engineCount++] = {SubstituteSse2, "SSE2"};
     if (engineCount == 1) chosen = &engines[0];
 }
 
-// Trial k of every engine ran in the same round, one stretch after another, so they met
-// the same weather: other threads on the memory bus, the system taking the core. A
-// narrower engine wins only if it was faster by a tenth in all rounds but one; where the
-// engines really run alike, the order of the list decides, not chance.
-bool ClearlyFaster(const Engine& narrower, const Engine& wider) {
+// Trial k of every engine ran in the same round, one stretch right after another, so they
+// met the same weather (other threads on the memory bus, the system taking the core) and
+// each followed another engine's trial, never a long stretch of its own that would have
+// trained the prefetchers for it. Where the engines really run alike, the order of the
+// list decides, not chance.
+bool ClearlyFaster(const TrialTimes& narrower, const TrialTimes& wider) {
     unsigned won = 0;
     for (unsigned k = 0; k < kEngineTrials; ++k)
-        won += narrower.trialNanos[k] * 10 < wider.trialNanos[k] * 9;
+        won += narrower[k] * 10 < wider[k] * 9;
     return won + 1 >= kEngineTrials;
-}
-
-const Engine* Fastest() {
-    const Engine* best = &engines[0];
-    for (size_t e = 1; e < engineCount; ++e) {
-        if (ClearlyFaster(engines[e], *best)) best = &engines[e];
-    }
-    return best;
 }
 
 // Runs the next engine in turn on the windows that start in the first kEngineTrialBytes
 // of `begin`, which holds three bytes more, and notes how long it took.
 size_t RunTrial(uint8_t* begin, const SubstitutionChain& chain) {
-    Engine& engine = engines[nextTrial];
+    const size_t e = trialsRun % engineCount;
     const auto start = std::chrono::steady_clock::now();
     // The three bytes past the trial are read, not decided: the windows starting there
     // belong to the next stretch, which reads them after this one's stores, as an uncut
     // scan would.
-    const size_t rewritten = engine.substitute(begin, kEngineTrialBytes + 3, chain);
+    const size_t rewritten = engines[e].substitute(begin, kEngineTrialBytes + 3, chain);
     const auto took = std::chrono::steady_clock::now() - start;
     // Noted only once the stretch is done: a fault that cuts it short leaves no trial.
-    engine.trialNanos[engine.trials++] =
+    trialNanos[e][trialsRun / engineCount] =
         static_cast<uint64_t>(std::chrono::duration_cast<std::chrono::nanoseconds>(took).count());
-    nextTrial = (nextTrial + 1) % engineCount;
-    if (engines[nextTrial].trials == kEngineTrials) chosen = Fastest();
+    if (++trialsRun == engineCount * kEngineTrials)
+        chosen = &engines[FastestEngine({trialNanos, engineCount})];
     return rewritten;
 }
 
@@ -104,24 +94,30 @@ bool CpuHasAvx512() {
     return CpuAndSystemHave(kAvx512F | kAvx512BW, kAvx512State);
 }
 
+size_t FastestEngine(std::span<const TrialTimes> times) {
+    size_t best = 0;
+    for (size_t e = 1; e < times.size(); ++e) {
+        if (ClearlyFaster(times[e], times[best])) best = e;
+    }
+    return best;
+}
+
+std::vector<EngineTrialRecord> EngineTrials() {
+    ListEngines();
+    std::vector<EngineTrialRecord> records;
+    for (size_t e = 0; e < engineCount; ++e)
+        records.push_back({engines[e].name, trialNanos[e]});
+    return records;
+}
+
 size_t SubstituteRange(uint8_t* begin, size_t size, const SubstitutionChain& chain) {
     ListEngines();
     size_t rewritten = 0;
-    // While the trials last, the widest engine leads and the trials are spread out: memory
-    // the game has just used may sit in cache, and would time the engines in cache.
-    while (chosen == nullptr && size >= kEngineTrialBytes + 3) {
-        if (sinceTrial >= kEngineTrialSpacing) {
-            rewritten += RunTrial(begin, chain);
-            begin += kEngineTrialBytes;
-            size -= kEngineTrialBytes;
-            sinceTrial = 0;
-            continue;
-        }
-        const size_t stretch = std::min(kEngineTrialSpacing - sinceTrial, size - 3);
-        rewritten += engines[0].substitute(begin, stretch + 3, chain);
-        begin += stretch;
-        size -= stretch;
-        sinceTrial += stretch;
+    // A chain without pairs gives the engines nothing to be timed on.
+    while (chosen == nullptr && chain.count > 0 && size >= kEngineTrialBytes + 3) {
+        rewritten += RunTrial(begin, chain);
+        begin += kEngineTrialBytes;
+        size -= kEngineTrialBytes;
     }
     const Engine& engine = chosen != nullptr ? *chosen : engines[0];
     return rewritten + engine.substitute(begin, size, chain);
@@ -132,7 +128,7 @@ const char* SubstituteEngineName() {
     return chosen != nullptr ? chosen->name : engines[0].name;
 }
 
-const char* ChooseEngineNow() {
+const char* ChooseEngineNow(const SubstitutionChain& chain) {
     ListEngines();
     if (chosen != nullptr) return chosen->name;
     // Written right before the trials, the scratch memory's start is out of every cache by
@@ -144,10 +140,6 @@ const char* ChooseEngineNow() {
         state ^= state << 13, state ^= state >> 7, state ^= state << 17;
         std::memcpy(scratch.data() + at, &state, 8);
     }
-    SubstitutionChain chain;
-    chain.pairs[0] = {0x7DC36678, 0x643E2FFB};
-    chain.count = 1;
-    for (uint8_t* at = scratch.data(); chosen == nullptr; at += kEngineTrialBytes)
-        RunTrial(at, chain);
-    return chosen->name;
+    SubstituteRange(scratch.data(), engineCount * kEngineTrials * kEngineTrialBytes + 3, chain);
+    return SubstituteEngineName();
 }

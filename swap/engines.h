@@ -6,8 +6,11 @@
 
 #include "swap/swap.h"
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
+#include <span>
+#include <vector>
 
 // One engine: SubstituteRange's contract, always with that engine.
 using SubstituteFunction = size_t (*)(uint8_t* begin, size_t size, const SubstitutionChain& chain);
@@ -47,13 +50,27 @@ bool CpuHasAvx2();
 bool CpuHasAvx512();
 
 // How SubstituteRange chooses its engine. The widest engine is not always the fastest from
-// memory (on some CPUs AVX-512 streams at a third of AVX2's speed while it leads in cache),
-// so the walks decide: until the choice is made, every kEngineTrialSpacing bytes a stretch
-// of kEngineTrialBytes goes to the next engine this CPU can run, in turn, and after
-// kEngineTrials rounds the one that was clearly fastest round by round runs from then on,
-// for the module's lifetime. Every engine gives the same bytes, so the choice changes only
-// the time. The trials take the first 200 MiB or so of the first walk; where the widest
-// engine is the slow one, they cost that walk about 10 ms, once.
+// memory (on some CPUs AVX-512 streams at half of AVX2's speed while it leads in cache),
+// so the walks decide: until the choice is made, each stretch of kEngineTrialBytes goes to
+// the next engine this CPU can run, in turn, and after kEngineTrials rounds the one that
+// was clearly fastest round by round runs from then on, for the module's lifetime. Every
+// engine gives the same bytes, so the choice changes only the time. The trials take the
+// first 21 MiB or so of the first walk.
 constexpr size_t kEngineTrialBytes = size_t{1} << 20;
-constexpr size_t kEngineTrialSpacing = size_t{8} << 20;
 constexpr unsigned kEngineTrials = 7;
+
+// One engine's trial times in nanoseconds, round by round.
+using TrialTimes = std::array<uint64_t, kEngineTrials>;
+
+// The engine the trials choose, as an index into `times`, widest engine first: a narrower
+// engine wins only if it was faster by a tenth than the best so far in all rounds but one;
+// otherwise, and on ties, the wider one stays.
+size_t FastestEngine(std::span<const TrialTimes> times);
+
+struct EngineTrialRecord {
+    const char* name;
+    TrialTimes nanos; // zero for the rounds not yet run
+};
+// The engines this CPU can run, widest first, with their trial times so far: for the
+// benchmark's report of why the choice fell as it did.
+std::vector<EngineTrialRecord> EngineTrials();

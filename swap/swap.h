@@ -37,10 +37,10 @@ size_t SubstituteRange(uint8_t* begin, size_t size, const SubstitutionChain& cha
 // "AVX-512", "AVX2" or "SSE2": the engine SubstituteRange runs; before the choice is made,
 // the widest this CPU can run.
 const char* SubstituteEngineName();
-// Makes the choice now, unless a walk has, by the same trials over scratch memory larger
-// than the caches (128 MiB, a tenth of a second); returns SubstituteEngineName(). For the
+// Makes the choice now for `chain`, unless a walk has, by the walk's own trials over
+// scratch memory (128 MiB, a tenth of a second); returns SubstituteEngineName(). For the
 // tools that report the choice without walking a game.
-const char* ChooseEngineNow();
+const char* ChooseEngineNow(const SubstitutionChain& chain);
 
 // The regions the walk rewrites: committed private memory that is exactly read-write or
 // write-copy. Guard pages, executable and shared memory are never touched.

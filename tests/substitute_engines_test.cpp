@@ -315,7 +315,7 @@ TEST(SubstituteRange, ChoosesAnEngineTheCpuRunsAndKeepsTheExactResultAcrossItsTr
               __builtin_cpu_supports("avx512f") != 0 && __builtin_cpu_supports("avx512bw") != 0);
     // The trials hand the range from engine to engine: chains planted across every edge
     // between two stretches must come out as one uncut scan leaves them.
-    const size_t trialsEnd = 3 * (kEngineTrialBytes + kEngineTrialSpacing);
+    const size_t trialsEnd = 3 * kEngineTrials * kEngineTrialBytes;
     Bytes memory(trialsEnd + 4096, 0x5A);
     const SubstitutionChain chain = Chain({{0x7DC36678, 0x11223344}, {0x44112233, 0x7DC36678}});
     for (size_t edge = kEngineTrialBytes; edge < trialsEnd; edge += kEngineTrialBytes) {
@@ -330,8 +330,41 @@ TEST(SubstituteRange, ChoosesAnEngineTheCpuRunsAndKeepsTheExactResultAcrossItsTr
     EXPECT_TRUE(memory == expected);
     const std::set<std::string> runnable = {CpuHasAvx512() ? "AVX-512" : "SSE2",
                                             CpuHasAvx2() ? "AVX2" : "SSE2", "SSE2"};
-    EXPECT_EQ(runnable.count(SubstituteEngineName()), 1u) << SubstituteEngineName();
-    EXPECT_STREQ(ChooseEngineNow(), SubstituteEngineName());
+    const std::string walked = SubstituteEngineName();
+    EXPECT_EQ(runnable.count(walked), 1u) << walked;
+    // Once a walk has chosen, the tools report that choice and make no other.
+    EXPECT_EQ(ChooseEngineNow(chain), walked);
+    std::printf("engines this CPU runs:");
+    for (const EngineTrialRecord& record : EngineTrials())
+        std::printf(" %s", record.name);
+    std::printf("; the trials chose %s\n", walked.c_str());
+}
+
+TEST(FastestEngine, ANarrowerEngineWinsOnlyWhenClearlyFasterInAllRoundsButOne) {
+    const TrialTimes steady = {100, 100, 100, 100, 100, 100, 100};
+    const TrialTimes clearlyFaster = {80, 80, 80, 80, 80, 80, 80};
+    const TrialTimes fasterButOnce = {80, 80, 80, 200, 80, 80, 80};
+    const TrialTimes fasterButTwice = {80, 80, 200, 200, 80, 80, 80};
+    const TrialTimes barelyFaster = {91, 91, 91, 91, 91, 91, 91};
+    const TrialTimes slower = {150, 150, 150, 150, 150, 150, 150};
+    struct Case {
+        std::vector<TrialTimes> times; // widest engine first
+        size_t chosen;
+    };
+    const Case cases[] = {
+        {{steady}, 0},
+        {{steady, steady, steady}, 0},      // ties keep the widest
+        {{steady, clearlyFaster}, 1},
+        {{steady, fasterButOnce}, 1},
+        {{steady, fasterButTwice}, 0},
+        {{steady, barelyFaster}, 0},        // within a tenth: a tie
+        {{steady, slower}, 0},
+        {{clearlyFaster, steady}, 0},       // the wider one faster
+        {{steady, clearlyFaster, steady}, 1}, // the narrowest must beat the best, not the widest
+        {{slower, steady, clearlyFaster}, 2},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(FastestEngine(c.times), c.chosen) << &c - cases;
 }
 
 TEST(ChooseFilterBytes, AvoidsTheBytesCommonInGameMemory) {

@@ -213,9 +213,6 @@ TEST_F(ScanPluginWineTest, IsItWorkingGivesExactCountsBeforeAndAfterTheSwapAndTh
         EXPECT_EQ(Verdict(restored.output, pairs[p]), "wouldSwap");
         oldBack += back.before;
     }
-    // The planted copies and the dictionary's alone, where the load leaves none.
-    EXPECT_EQ(Counts(before.output, "shake").before, std::size(places) + 1);
-    EXPECT_EQ(Counts(before.output, "shake").after, 1u);
     EXPECT_EQ(Member(before.output, "wouldRewrite"), oldTotal);
     EXPECT_EQ(Member(swapped.output, "wouldRewrite"), 0u);
     EXPECT_EQ(Member(restored.output, "wouldRewrite"), oldBack);

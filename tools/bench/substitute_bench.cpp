@@ -15,6 +15,7 @@
 #include <cpuid.h>
 #include <immintrin.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -239,6 +240,14 @@ bool Report(const std::vector<Case>& cases, const std::vector<Method>& methods,
     std::printf("\n%s\n", targets.c_str());
     for (const Case& c : cases)
         std::printf("\n- %s: %s", c.data.name.c_str(), c.data.description.c_str());
+    std::printf("\n\nThe plug-in's choice: %s. Its trials, median of %u per engine, microseconds "
+                "per MiB:",
+                SubstituteEngineName(), kEngineTrials);
+    for (EngineTrialRecord record : EngineTrials()) {
+        std::nth_element(record.nanos.begin(), record.nanos.begin() + kEngineTrials / 2,
+                         record.nanos.end());
+        std::printf(" %s %.1f;", record.name, record.nanos[kEngineTrials / 2] / 1e3);
+    }
     std::printf("\n");
     if (!CpuHasAvx512()) std::printf("\nThis CPU, or its system, has no AVX-512: no column.\n");
     if (!CpuHasAvx2()) std::printf("\nThis CPU has no AVX2: no column.\n");
@@ -276,7 +285,8 @@ int main(int argc, char** argv) {
         const size_t rewritten = SubstituteReference(expected.data(), bytes, data.chain);
         cases.push_back({std::move(data), Fingerprint(expected, rewritten)});
     }
-    ChooseEngineNow();
+    // The choice the walk would make on these pairs, by the walk's own trials.
+    ChooseEngineNow(cases.front().data.chain);
     const std::vector<Method> methods = Methods();
     for (const Case& c : cases) {
         for (const Method& m : methods) {
