@@ -353,13 +353,13 @@ TEST(FastestEngine, ANarrowerEngineWinsOnlyWhenClearlyFasterInAllRoundsButOne) {
     };
     const Case cases[] = {
         {{steady}, 0},
-        {{steady, steady, steady}, 0},      // ties keep the widest
+        {{steady, steady, steady}, 0}, // ties keep the widest
         {{steady, clearlyFaster}, 1},
         {{steady, fasterButOnce}, 1},
         {{steady, fasterButTwice}, 0},
-        {{steady, barelyFaster}, 0},        // within a tenth: a tie
+        {{steady, barelyFaster}, 0}, // within a tenth: a tie
         {{steady, slower}, 0},
-        {{clearlyFaster, steady}, 0},       // the wider one faster
+        {{clearlyFaster, steady}, 0},         // the wider one faster
         {{steady, clearlyFaster, steady}, 1}, // the narrowest must beat the best, not the widest
         {{slower, steady, clearlyFaster}, 2},
     };
