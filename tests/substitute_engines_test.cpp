@@ -334,10 +334,17 @@ TEST(SubstituteRange, ChoosesAnEngineTheCpuRunsAndKeepsTheExactResultAcrossItsTr
     EXPECT_EQ(runnable.count(walked), 1u) << walked;
     // Once a walk has chosen, the tools report that choice and make no other.
     EXPECT_EQ(ChooseEngineNow(chain), walked);
+    // Every engine had all its trials, and the rule chose from exactly those times.
+    const std::vector<EngineTrialRecord> records = EngineTrials();
+    std::vector<TrialTimes> times;
     std::printf("engines this CPU runs:");
-    for (const EngineTrialRecord& record : EngineTrials())
+    for (const EngineTrialRecord& record : records) {
+        EXPECT_EQ(std::count(record.nanos.begin(), record.nanos.end(), 0u), 0) << record.name;
+        times.push_back(record.nanos);
         std::printf(" %s", record.name);
+    }
     std::printf("; the trials chose %s\n", walked.c_str());
+    EXPECT_EQ(records[FastestEngine(times)].name, walked);
 }
 
 TEST(FastestEngine, ANarrowerEngineWinsOnlyWhenClearlyFasterInAllRoundsButOne) {
