@@ -780,6 +780,17 @@ TEST_F(OstrevaneCommand, EveryCommandFailsWhenItsOutputCannotBeWritten) {
     }
 }
 
+TEST_F(OstrevaneCommand, VersionTimesTheEnginesOnPairsEvenWhereTheFileHereResolvesNone) {
+    std::ofstream("Ostrevane.ini") << "[Settings]\noldshake=nothing\n";
+    const Outcome version = Ostrevane({"--version"});
+    EXPECT_EQ(version.status, 0);
+    EXPECT_NE(version.out.find(std::string("swap engine on this CPU: ") + SubstituteEngineName()),
+              std::string::npos)
+        << version.out;
+    for (const EngineTrialRecord& record : EngineTrials())
+        EXPECT_EQ(std::count(record.nanos.begin(), record.nanos.end(), 0u), 0) << record.name;
+}
+
 TEST(OstrevaneCommandLine, HelpSucceedsAndMistakesFailWithAMessage) {
     for (const std::vector<std::string>& help : {std::vector<std::string>{"--help"},
                                                  {"check", "--help"},

@@ -313,6 +313,9 @@ TEST(SubstituteRange, ChoosesAnEngineTheCpuRunsAndKeepsTheExactResultAcrossItsTr
     EXPECT_EQ(CpuHasAvx2(), __builtin_cpu_supports("avx2") != 0);
     EXPECT_EQ(CpuHasAvx512(),
               __builtin_cpu_supports("avx512f") != 0 && __builtin_cpu_supports("avx512bw") != 0);
+    // Before any trial, every engine the CPU runs is listed, widest first, with no time.
+    EXPECT_STREQ(EngineTrials().back().name, "SSE2");
+    EXPECT_EQ(EngineTrials().front().nanos, TrialTimes{});
     // The trials hand the range from engine to engine: chains planted across every edge
     // between two stretches must come out as one uncut scan leaves them.
     const size_t trialsEnd = 3 * kEngineTrials * kEngineTrialBytes;
