@@ -106,6 +106,9 @@ TEST_F(ScanTest, CountsAndJudgesWhatTheWalkWouldRewriteAndNothingElse) {
         SubstituteReference(swapped.data(), swapped.size(), ApplyChain(settings_.swap));
     ASSERT_NE(rewritten, a) << "the stores must change what later windows read";
 
+    const WindowCounter counter = ScanCounter(settings_, true);
+    EXPECT_EQ(SlotOf(counter, 0), counter.hashes.size())
+        << "the missing camera's 0 is looked for: every zero window of the game passes the filter";
     const Outcome scan = RunCommand({uint32_t(pid_), ""}, true);
     ASSERT_EQ(scan.status, 1) << scan.err; // the camera pair is skipped
     const auto report = nlohmann::json::parse(scan.out);
@@ -172,4 +175,7 @@ TEST_F(ScanTest, AGameThatExitsMidScanOrIsNotRunningIsAFailure) {
     EXPECT_EQ(wine.status, 2);
     EXPECT_NE(wine.err.find("run by Wine or Proton"), std::string::npos) << wine.err;
     EXPECT_EQ(wine.out, "");
+    for (const char* loader : {"wine-preloader", "wine64-preloader"})
+        EXPECT_TRUE(platform::IsWineRuntimeFile(loader)) << loader;
+    EXPECT_FALSE(platform::IsWineRuntimeFile("libc.so.6"));
 }
