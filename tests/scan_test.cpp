@@ -179,3 +179,19 @@ TEST_F(ScanTest, AGameThatExitsMidScanOrIsNotRunningIsAFailure) {
         EXPECT_TRUE(platform::IsWineRuntimeFile(loader)) << loader;
     EXPECT_FALSE(platform::IsWineRuntimeFile("libc.so.6"));
 }
+
+// The last window of a range is counted and none reaching past it, whatever the range's
+// length leaves over after the steps of eight windows.
+TEST(CountWindows, CountsTheLastWindowAndNoneBeyond) {
+    const uint32_t hash = 0x5C8A08F7;
+    const WindowCounter counter = MakeWindowCounter({hash});
+    for (size_t size = 4; size <= 24; ++size) {
+        for (const size_t at : {size - 4, size - 3}) {
+            std::vector<uint8_t> bytes(size + 1, 0);
+            std::memcpy(bytes.data() + at, &hash, 4);
+            uint64_t count = 0;
+            CountWindows(counter, bytes.data(), size, &count);
+            EXPECT_EQ(count, at == size - 4 ? 1u : 0u) << "size " << size << ", at " << at;
+        }
+    }
+}
