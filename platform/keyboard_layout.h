@@ -1,6 +1,6 @@
 #pragma once
-// A keyboard layout's answer for a character, as the system packs it, in the seam's terms:
-// apart from the system call, so the tests' stand-in keyboard answers the same way.
+// A keyboard layout's answer for a character, as the system packs it, read in the seam's
+// terms apart from the system call: the tests' stand-in keyboard answers the same way.
 
 #include <cstdint>
 #include <optional>

@@ -56,9 +56,8 @@ bool RunByWine(uint32_t pid) {
     std::string line;
     while (std::getline(maps, line)) {
         const size_t slash = line.rfind('/');
-        if (slash != std::string::npos &&
-            IsWineRuntimeFile(std::string_view(line).substr(slash + 1)))
-            return true;
+        if (slash == std::string::npos) continue;
+        if (IsWineRuntimeFile(std::string_view(line).substr(slash + 1))) return true;
     }
     return false;
 }

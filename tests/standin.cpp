@@ -258,6 +258,7 @@ int TraceRestriction() {
 }
 
 RegionListing ProcessRegions(const ProcessReader&, std::vector<Region>& regions) {
+    // Query after query up the address space, as the system lists another process.
     regions.clear();
     const AddressRange range = ApplicationAddressRange();
     for (uintptr_t address = range.lowest; address < range.highest;
