@@ -2,6 +2,7 @@
 #include "cli/commands.h"
 #include "cli/ostrevane.h"
 #include "cli/suggest.h"
+#include "platform/platform.h"
 #include "settings/default_settings.h"
 #include "settings/key_names.h"
 #include "settings/parse_settings.h"
@@ -384,6 +385,19 @@ TEST(CheckSettings, AgreesWithTheLoaderOnKeyNamesNumbersAndHeaders) {
         EXPECT_EQ(CheckSettings(CleanWithLine(1, header)).warnings.empty(), !opensDictionary)
             << header;
     }
+}
+
+// The native command reads key names on a US layout: a letter in either case is the key of
+// its capital, a digit its own key.
+TEST(KeyForCharacter, TheNativeCommandsLayoutTypesEveryLetterAndDigit) {
+    for (char c = 'A'; c <= 'Z'; ++c) {
+        EXPECT_EQ(platform::KeyForCharacter(c), c);
+        EXPECT_EQ(platform::KeyForCharacter(char(c - 'A' + 'a')), c);
+    }
+    for (char c = '0'; c <= '9'; ++c)
+        EXPECT_EQ(platform::KeyForCharacter(c), c);
+    for (const char beside : {'@', '[', '`', '{', '/', ':'})
+        EXPECT_EQ(platform::KeyForCharacter(beside), std::nullopt) << beside;
 }
 
 // Each of these once drew a warning, or the wrong one, where the plug-in reads the file as
