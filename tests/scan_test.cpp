@@ -180,8 +180,8 @@ TEST_F(ScanTest, AGameThatExitsMidScanOrIsNotRunningIsAFailure) {
                                                   {"wine64-preloader", true},
                                                   {"libc.so.6", false},
                                                   {"wine_cellar.pak", false}};
-    for (const auto& [file, wine] : files)
-        EXPECT_EQ(platform::IsWineRuntimeFile(file), wine) << file;
+    for (const auto& [file, isWine] : files)
+        EXPECT_EQ(platform::IsWineRuntimeFile(file), isWine) << file;
 }
 
 // The last window of a range is counted and none reaching past it, whatever the range's
