@@ -19,6 +19,12 @@ constexpr bool kPlugInWritesCrLf = true;
 constexpr bool kPlugInWritesCrLf = false;
 #endif
 
+// Whether `default` ends lines with CR LF: as --crlf or --lf asks, else as the plug-in on
+// this system writes them (`plugInWritesCrLf`).
+constexpr bool DefaultEndsLinesWithCrLf(bool crlf, bool lf, bool plugInWritesCrLf) {
+    return crlf || (!lf && plugInWritesCrLf);
+}
+
 // Prints what the plug-in reads from `path` and every trap found, as text or as JSON.
 int RunCheck(const std::string& path, bool json, std::ostream& out, std::ostream& err);
 

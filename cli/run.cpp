@@ -130,7 +130,8 @@ int RunCommand(int argc, const char* const* argv, std::ostream& out, std::ostrea
         if (*check) return RunCheck(checkFile, json, out, err);
         if (*scan) return RunScan(target, scanSettings, all, json, out, err);
         if (*makeDefault) {
-            return RunDefault(crlf || (!lf && kPlugInWritesCrLf), defaultFile, force, out, err);
+            return RunDefault(DefaultEndsLinesWithCrLf(crlf, lf, kPlugInWritesCrLf), defaultFile,
+                              force, out, err);
         }
         if (*hash) {
             // The parser would read "[a,b]" as a list of two; a name is taken as typed. Only

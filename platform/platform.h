@@ -3,8 +3,9 @@
 // exports, and keys, files and memory in neutral terms. Each function has one body per
 // platform, all in this folder: on Windows, script_hook_win32.cpp (the hook, for the
 // plug-in alone), platform_win32.cpp and fault_recovery_win32.cpp; off Windows,
-// platform_posix.cpp (key names, files and pages, for the ostrevane command) and
-// fault_recovery_posix.cpp; in the native tests, the stand-in (tests/standin.cpp) with those two.
+// keyboard_posix.cpp (for the ostrevane command), platform_posix.cpp (files and pages) and
+// fault_recovery_posix.cpp; in the native tests, the stand-in (tests/standin.cpp) with the
+// last two.
 // Nothing here includes another folder.
 //
 // Threads. The hook's calls belong to the plug-in: scriptRegister and scriptUnregister on the

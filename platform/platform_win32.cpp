@@ -4,6 +4,7 @@
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
 
+#include "platform/keyboard_layout.h"
 #include "platform/platform.h"
 #include "platform/region_win32.h"
 
@@ -17,10 +18,7 @@ bool KeyIsDown(int virtualKey) {
 }
 
 std::optional<int> KeyForCharacter(char character) {
-    // The low byte is the key, the high byte its shift state; -1 when no key types it.
-    const SHORT packed = ::VkKeyScanA(character);
-    if (packed == -1) return std::nullopt;
-    return packed & 0xFF;
+    return KeyInLayoutAnswer(::VkKeyScanA(character));
 }
 
 bool PathExists(const char* path) {

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace platform {
@@ -38,6 +39,11 @@ void CloseProcessReader(ProcessReader& reader);
 // The ids of the running processes whose program file is named `name` (without folders;
 // case-insensitive on Windows).
 std::vector<uint32_t> FindProcesses(const std::string& name);
+
+// Whether a file a process maps, named without its folders, is Wine's loader (wine-preloader,
+// wine64-preloader) or the Unix half of its ntdll: then the process is a Windows program
+// that Wine runs. Off Windows only.
+bool IsWineRuntimeFile(std::string_view file);
 
 // The kernel's limit on reading other processes of the same user: 0 none; 1 only a
 // program's own descendants; 2 only with the right to trace (root); 3 none at all.

@@ -48,19 +48,16 @@ bool RegionsFromMaps(const std::string& mapsPath, std::vector<Region>& regions) 
     return !maps.bad();
 }
 
-// Whether the process maps Wine's loader or the Unix half of its ntdll: then the game is a
-// Windows program, whose heaps and images Wine lays out in ways the maps cannot tell apart
-// (sections loaded into anonymous memory, neighbouring allocations merged in one mapping).
+// Whether the process maps a file of Wine's: then the game is a Windows program, whose heaps
+// and images Wine lays out in ways the maps cannot tell apart (sections loaded into anonymous
+// memory, neighbouring allocations merged in one mapping).
 bool RunByWine(uint32_t pid) {
     std::ifstream maps(ProcFile(pid, "maps"));
     std::string line;
     while (std::getline(maps, line)) {
         const size_t slash = line.rfind('/');
         if (slash == std::string::npos) continue;
-        const std::string_view file = std::string_view(line).substr(slash + 1);
-        if (file == "ntdll.so" || (file.starts_with("wine") && file.ends_with("-preloader"))) {
-            return true;
-        }
+        if (IsWineRuntimeFile(std::string_view(line).substr(slash + 1))) return true;
     }
     return false;
 }
@@ -72,6 +69,10 @@ bool OwnProcess(uint32_t pid) {
 }
 
 } // namespace
+
+bool IsWineRuntimeFile(std::string_view file) {
+    return file == "ntdll.so" || (file.starts_with("wine") && file.ends_with("-preloader"));
+}
 
 int TraceRestriction() {
     int scope = 0;

@@ -1,5 +1,7 @@
 #include "settings/key_names.h"
 
+#include "tests/standin.h"
+
 #include <gtest/gtest.h>
 
 TEST(ParseActivationKey, MapsFunctionKeysLettersAndDigits) {
@@ -7,6 +9,7 @@ TEST(ParseActivationKey, MapsFunctionKeysLettersAndDigits) {
         const char* name;
         int code;
     };
+    standin::SetUntypableLetters("Q"); // as on a layout that has no Q
     const Case cases[] = {
         {"F1", 0x70},
         {"F8", 0x77},
@@ -16,6 +19,8 @@ TEST(ParseActivationKey, MapsFunctionKeysLettersAndDigits) {
         {"k", 'K'},
         {"K", 'K'},
         {"F", 'F'},
+        {"q", 0x74}, // no key types it
+        {"Q", 0x74},
         {"0", 0x30},
         {"9", 0x39},
         // White space anywhere is ignored.
@@ -33,4 +38,5 @@ TEST(ParseActivationKey, MapsFunctionKeysLettersAndDigits) {
     };
     for (const Case& c : cases)
         EXPECT_EQ(ParseActivationKey(c.name), c.code) << c.name;
+    standin::Reset();
 }

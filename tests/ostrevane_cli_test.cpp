@@ -1,6 +1,8 @@
 #include "cli/check.h"
+#include "cli/commands.h"
 #include "cli/ostrevane.h"
 #include "cli/suggest.h"
+#include "platform/platform.h"
 #include "settings/default_settings.h"
 #include "settings/key_names.h"
 #include "settings/parse_settings.h"
@@ -90,9 +92,8 @@ std::string Clean() {
     return Read(Fixture("clean.ini"));
 }
 
-// The clean file with line `number` (1-based) replaced by `text`.
-std::string CleanWithLine(size_t number, const std::string& text) {
-    std::string file = Clean();
+// The clean file, or `file`, with line `number` (1-based) replaced by `text`.
+std::string CleanWithLine(size_t number, const std::string& text, std::string file = Clean()) {
     size_t start = 0;
     for (size_t line = 1; line < number; ++line)
         start = file.find('\n', start) + 1;
@@ -251,6 +252,11 @@ TEST(CheckSettings, FindsEachTrapAtItsLine) {
          "\"sky_diving_shake\" is a camera shake (under [Shake], line 13), so the shake pair "
          "would put a camera where the game expects a camera shake and corrupt its data",
          1},
+        {"camera in a shake slot, above its pair",
+         CleanWithLine(3, "newshake=Camera15", CleanWithLine(4, "oldshake=sky_diving_shake")), 3,
+         "newshake \"Camera15\" is a camera (under [Camera], line 26) but oldshake "
+         "\"sky_diving_shake\" is a camera shake (under [Shake], line 13)",
+         1},
         {"loop in the shake pair, set first", CleanWithLine(3, "oldshake=sky_diving_shake_loop"), 3,
          "oldshake \"sky_diving_shake_loop\" is a shake-loop envelope", 1},
         {"hash ordinary memory is full of", CleanWithLine(22, "DOF10=0x3F800000"), 8,
@@ -379,6 +385,19 @@ TEST(CheckSettings, AgreesWithTheLoaderOnKeyNamesNumbersAndHeaders) {
         EXPECT_EQ(CheckSettings(CleanWithLine(1, header)).warnings.empty(), !opensDictionary)
             << header;
     }
+}
+
+// The native command reads key names on a US layout: a letter in either case is the key of
+// its capital, a digit its own key.
+TEST(KeyForCharacter, TheNativeCommandsLayoutTypesEveryLetterAndDigit) {
+    for (char c = 'A'; c <= 'Z'; ++c) {
+        EXPECT_EQ(platform::KeyForCharacter(c), c);
+        EXPECT_EQ(platform::KeyForCharacter(char(c - 'A' + 'a')), c);
+    }
+    for (char c = '0'; c <= '9'; ++c)
+        EXPECT_EQ(platform::KeyForCharacter(c), c);
+    for (const char beside : {'@', '[', '`', '{', '/', ':'})
+        EXPECT_EQ(platform::KeyForCharacter(beside), std::nullopt) << beside;
 }
 
 // Each of these once drew a warning, or the wrong one, where the plug-in reads the file as
@@ -540,6 +559,12 @@ TEST_F(OstrevaneCommand, DefaultIsThePlugInsOwnFileByteForByte) {
     EXPECT_EQ(crlf.out.size(), 154881u);
     EXPECT_EQ(crlf.out, DefaultFile("\r\n"));
     EXPECT_EQ(ParseSettings(crlf.out).swap, ParseSettings(pluginFile).swap);
+    // --crlf and --lf win over the plug-in's own line ends, on either system.
+    for (const bool windows : {false, true}) {
+        EXPECT_EQ(DefaultEndsLinesWithCrLf(false, false, windows), windows);
+        EXPECT_TRUE(DefaultEndsLinesWithCrLf(true, false, windows));
+        EXPECT_FALSE(DefaultEndsLinesWithCrLf(false, true, windows));
+    }
 }
 
 TEST_F(OstrevaneCommand, DefaultNeverOverwritesWithoutForceAndLeavesNoTemporaryFile) {
@@ -601,7 +626,8 @@ TEST(OstrevaneHash, PrintsDictionaryLinesTheLoaderReadsBack) {
 
 TEST(CheckSettings, HashesOrdinaryMemoryIsFullOfAreNoneOfTheDefaultFiles) {
     for (const uint32_t common :
-         {0x1u, 0xFFFFu, 0xFFFFF000u, 0x3F800000u, 0xBF000000u, 0x42C80000u, 0x00FF00FFu}) {
+         {0x1u, 0xFFFFu, 0xFFFFF000u, 0x3F800000u, 0xBF000000u, 0x42C80000u, 0x00FF00FFu,
+          0x0000C8C8u}) { // the last at the bound: two zero bytes beside two rare ones
         EXPECT_TRUE(IsCommonInMemory(common)) << HexHashOf(common);
     }
     for (const auto& [name, hash] : ParseSettings(DefaultFile()).dictionary)
@@ -699,14 +725,17 @@ TEST_F(OstrevaneCommand, SwapFailsCleanlyAndWritesNothing) {
 
 // --- scan -------------------------------------------------------------------------------
 
-// The game is a copy of sleep named like a Windows program, started in a folder of its own:
-// the settings file is the one in the game's folder, never the one where the command runs.
+// The game is a copy of sleep named like a Windows program, started in a folder of its own,
+// not its program's: the settings file is the one in the game's current folder, never the
+// one beside its program or where the command runs.
 TEST_F(OstrevaneCommand, ScanReadsTheSettingsInTheGamesFolderAndFindsTheGameByAnyName) {
     const std::string name = "Game-" + std::to_string(getpid());
-    const fs::path program = fs::current_path() / "game" / (name + ".exe");
+    const fs::path program = fs::current_path() / "bin" / (name + ".exe");
     fs::create_directory("game");
+    fs::create_directory("bin");
     fs::copy_file("/bin/sleep", program);
     Write("game/Ostrevane.ini", CleanWithLine(4, "newshake=Camera15"));
+    Write("bin/Ostrevane.ini", Clean());
     Write("Ostrevane.ini", Clean());
     pid_t pid = 0;
     posix_spawn_file_actions_t actions;

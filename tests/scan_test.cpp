@@ -106,6 +106,9 @@ TEST_F(ScanTest, CountsAndJudgesWhatTheWalkWouldRewriteAndNothingElse) {
         SubstituteReference(swapped.data(), swapped.size(), ApplyChain(settings_.swap));
     ASSERT_NE(rewritten, a) << "the stores must change what later windows read";
 
+    const WindowCounter counter = ScanCounter(settings_, true);
+    EXPECT_EQ(SlotOf(counter, 0), counter.hashes.size())
+        << "the missing camera's 0 is looked for: every zero window of the game passes the filter";
     const Outcome scan = RunCommand({uint32_t(pid_), ""}, true);
     ASSERT_EQ(scan.status, 1) << scan.err; // the camera pair is skipped
     const auto report = nlohmann::json::parse(scan.out);
@@ -172,4 +175,27 @@ TEST_F(ScanTest, AGameThatExitsMidScanOrIsNotRunningIsAFailure) {
     EXPECT_EQ(wine.status, 2);
     EXPECT_NE(wine.err.find("run by Wine or Proton"), std::string::npos) << wine.err;
     EXPECT_EQ(wine.out, "");
+    // Either of Wine's loaders marks it too; a file of a native game's own never does.
+    const std::pair<const char*, bool> files[] = {{"wine-preloader", true},
+                                                  {"wine64-preloader", true},
+                                                  {"libc.so.6", false},
+                                                  {"wine_cellar.pak", false}};
+    for (const auto& [file, isWine] : files)
+        EXPECT_EQ(platform::IsWineRuntimeFile(file), isWine) << file;
+}
+
+// The last window of a range is counted and none reaching past it, whatever the range's
+// length leaves over after the steps of eight windows.
+TEST(CountWindows, CountsTheLastWindowAndNoneBeyond) {
+    const uint32_t hash = 0x5C8A08F7;
+    const WindowCounter counter = MakeWindowCounter({hash});
+    for (size_t size = 4; size <= 24; ++size) {
+        for (const size_t at : {size - 4, size - 3}) {
+            std::vector<uint8_t> bytes(size + 1, 0);
+            std::memcpy(bytes.data() + at, &hash, 4);
+            uint64_t count = 0;
+            CountWindows(counter, bytes.data(), size, &count);
+            EXPECT_EQ(count, at == size - 4 ? 1u : 0u) << "size " << size << ", at " << at;
+        }
+    }
 }

@@ -1,5 +1,7 @@
 #include "tests/standin.h"
 
+#include "platform/keyboard_layout.h"
+#include "platform/process_memory.h"
 #include "platform/subtitle_natives.h"
 
 #include <algorithm>
@@ -21,6 +23,7 @@ struct State {
 
     standin::KeyScript keyScript;
     std::vector<int> polledKeys;
+    std::string untypableLetters;
 
     std::vector<standin::NativeCall> calls;
     std::vector<standin::Subtitle> subtitles;
@@ -90,6 +93,10 @@ void SetKeyScript(KeyScript script) {
 
 const std::vector<int>& PolledKeys() {
     return S().polledKeys;
+}
+
+void SetUntypableLetters(std::string letters) {
+    S().untypableLetters = std::move(letters);
 }
 
 const std::vector<NativeCall>& NativeCalls() {
@@ -181,6 +188,18 @@ bool KeyIsDown(int virtualKey) {
     return s.keyScript && s.keyScript(virtualKey, s.frame);
 }
 
+std::optional<int> KeyForCharacter(char character) {
+    const bool lower = character >= 'a' && character <= 'z';
+    const char upper = lower ? char(character - 'a' + 'A') : character;
+    int16_t answer = -1;
+    if (upper >= 'A' && upper <= 'Z' && S().untypableLetters.find(upper) == std::string::npos) {
+        answer = int16_t(lower ? upper : 0x100 | upper); // a capital takes the shift key
+    } else if (character >= '0' && character <= '9') {
+        answer = character;
+    }
+    return KeyInLayoutAnswer(answer);
+}
+
 AddressRange ApplicationAddressRange() {
     const State& s = S();
     if (s.rangeSet || s.regions.empty()) return s.range;
@@ -217,6 +236,51 @@ AddressRange ThreadStack() {
 bool QueryRegion(uintptr_t address, Region& region) {
     if (!DescribeRegion(address, region)) return false;
     if (S().queryHook) S().queryHook(address);
+    return true;
+}
+
+ProcessOpening OpenProcessForReading(uint32_t pid, ProcessReader& reader) {
+    if (pid != standin::kGamePid) return ProcessOpening::kNoSuchProcess;
+    reader = {pid, 0};
+    return ProcessOpening::kOpened;
+}
+
+void CloseProcessReader(ProcessReader& reader) {
+    reader.handle = -1;
+}
+
+std::vector<uint32_t> FindProcesses(const std::string&) {
+    return {};
+}
+
+int TraceRestriction() {
+    return 0;
+}
+
+RegionListing ProcessRegions(const ProcessReader&, std::vector<Region>& regions) {
+    // Query after query up the address space, as the system lists another process.
+    regions.clear();
+    const AddressRange range = ApplicationAddressRange();
+    for (uintptr_t address = range.lowest; address < range.highest;
+         address += regions.back().size) {
+        Region region;
+        if (!DescribeRegion(address, region)) return RegionListing::kQueryFailed;
+        regions.push_back(region);
+    }
+    return RegionListing::kComplete;
+}
+
+bool ReadProcessBytes(const ProcessReader&, uintptr_t address, void* buffer, size_t size) {
+    for (const Region& r : S().regions) {
+        if (address >= r.base && address + size <= r.base + r.size) {
+            std::memcpy(buffer, reinterpret_cast<const void*>(address), size);
+            return true;
+        }
+    }
+    return false;
+}
+
+bool ProcessIsRunning(const ProcessReader&) {
     return true;
 }
 

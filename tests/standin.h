@@ -1,7 +1,8 @@
 #pragma once
 // A stand-in for the script hook, the game and Windows, so the core can be driven and
-// observed in native tests: a simulated address space over real buffers, a keyboard the
-// test scripts frame by frame, and a host that records every call on a virtual clock.
+// observed in native tests: a simulated address space over real buffers, which `ostrevane
+// scan` reads as another process, a keyboard the test scripts frame by frame, and a host
+// that records every call on a virtual clock.
 
 #include "platform/platform.h"
 
@@ -41,6 +42,15 @@ using KeyScript = std::function<bool(int virtualKey, uint64_t frame)>;
 void SetKeyScript(KeyScript script);
 // Every key code the script polled, in order.
 const std::vector<int>& PolledKeys();
+// Upper-case letters that no key types, in either case, as on a layout without them; the
+// layout is a US one otherwise, and answers as the system's does.
+void SetUntypableLetters(std::string letters);
+
+// --- Another process ---------------------------------------------------------------
+
+// The id of the stand-in game that `ostrevane scan` reads: its memory is the simulated
+// address space, listed by queries as the system lists it. Every other id names no process.
+constexpr uint32_t kGamePid = 4242;
 
 // --- Host --------------------------------------------------------------------------
 

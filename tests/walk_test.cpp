@@ -1,15 +1,20 @@
+#include "cli/commands.h"
 #include "settings/settings.h"
 #include "swap/swap.h"
 #include "tests/standin.h"
 
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 
 #include <pthread.h>
 #include <signal.h>
 #include <sys/mman.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <cstring>
+#include <fstream>
+#include <sstream>
 #include <vector>
 
 namespace {
@@ -85,7 +90,7 @@ TEST_F(WalkTest, RestoreTurnsEveryNewHashBackIntoItsOldOne) {
     EXPECT_EQ(Get(memory.data() + 100), kOld);
 }
 
-TEST_F(WalkTest, AFailedQueryEndsTheWalkButKeepsWhatWasDone) {
+TEST_F(WalkTest, AFailedQueryEndsTheWalkAndTheScanButKeepsWhatWasDone) {
     Bytes first(32, 0), second(32, 0);
     Bytes& low = first.data() < second.data() ? first : second;
     Bytes& high = first.data() < second.data() ? second : first;
@@ -99,6 +104,23 @@ TEST_F(WalkTest, AFailedQueryEndsTheWalkButKeepsWhatWasDone) {
     EXPECT_EQ(result.regionsScanned, 1u);
     EXPECT_EQ(Get(low.data()), kNew);
     EXPECT_EQ(Get(high.data()), kOld);
+
+    // `ostrevane scan` lists the game's memory the same way: it counts what was listed and
+    // warns of the rest, and fails when nothing could be listed.
+    const std::string settings = testing::TempDir() + "walk_test_scan.ini";
+    std::ofstream(settings) << "oldshake=a\nnewshake=b\n[Shake]\na=0x7DC36678\nb=0x643E2FFB\n";
+    std::ostringstream out, err, above;
+    EXPECT_EQ(RunScan({standin::kGamePid, ""}, settings, false, true, out, err), kExitWarnings);
+    const auto report = nlohmann::json::parse(out.str());
+    EXPECT_EQ(report["pairs"][0]["old"]["count"], 0);
+    EXPECT_EQ(report["pairs"][0]["new"]["count"], 1);
+    above << "above 0x" << std::hex << std::uppercase << reinterpret_cast<uintptr_t>(high.data())
+          << "; only the 1 regions below it were scanned";
+    EXPECT_NE(report["warnings"].dump().find(above.str()), std::string::npos);
+    standin::FailQueriesFrom(0);
+    EXPECT_EQ(RunScan({standin::kGamePid, ""}, settings, false, true, out, err), kExitFailed);
+    EXPECT_NE(err.str().find("the system refused to describe its memory"), std::string::npos);
+    std::remove(settings.c_str());
 }
 
 TEST_F(WalkTest, AWalkBegunInsideAnotherIsRefusedAndLeavesNoHandlerBehind) {

@@ -1,0 +1,17 @@
+// The keyboard off Windows, for the native ostrevane command: a US layout, where the game's
+// Windows build asks the player's own. In a file of its own so that the tests' stand-in
+// can bring a keyboard of its own in its place.
+#include "platform/platform.h"
+
+namespace platform {
+
+std::optional<int> KeyForCharacter(char character) {
+    // A letter's key is its upper-case code, whichever case it types.
+    if (character >= 'a' && character <= 'z') return character - 'a' + 'A';
+    if ((character >= 'A' && character <= 'Z') || (character >= '0' && character <= '9')) {
+        return character;
+    }
+    return std::nullopt;
+}
+
+} // namespace platform
