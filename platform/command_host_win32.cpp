@@ -12,8 +12,11 @@ bool RenameReplacing(const char* from, const char* to) {
 }
 
 bool OutputIsTerminal() {
+    // Asked of a character device only: under Wine, asking a pipe for its console mode
+    // hides from the runtime that the pipe's reader has gone.
+    const HANDLE output = ::GetStdHandle(STD_OUTPUT_HANDLE);
     DWORD mode = 0;
-    return ::GetConsoleMode(::GetStdHandle(STD_OUTPUT_HANDLE), &mode) != 0;
+    return ::GetFileType(output) == FILE_TYPE_CHAR && ::GetConsoleMode(output, &mode) != 0;
 }
 
 bool AloneInConsole() {
