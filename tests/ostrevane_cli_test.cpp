@@ -642,6 +642,22 @@ TEST_F(OstrevaneCommand, SetKeepsCrLfAndTheCommentsColumnAndAddsAMissingSetting)
               "longer_name=0x12345678\r\n");
 }
 
+// Where the plug-in reads settings: before the first dictionary, else in any other section.
+TEST_F(OstrevaneCommand, SetAddsAMissingSettingToTheFirstSettingsSection) {
+    const std::string dictionary = "[Shake]\na=0x11223344\n";
+    const std::pair<std::string, std::string> cases[] = {
+        {"[Settings]\nnewshake=a\n" + dictionary + "[More]\nmodactivatekey=F8\n",
+         "[Settings]\nnewshake=a\noldshake=a\n" + dictionary + "[More]\nmodactivatekey=F8\n"},
+        {dictionary + "[Mine]\nnewshake=a", dictionary + "[Mine]\noldshake=a\nnewshake=a"},
+        {dictionary, dictionary + "[Settings]\noldshake=a\n"},
+    };
+    for (const auto& [before, after] : cases) {
+        Write("Ostrevane.ini", before);
+        EXPECT_NE(Ostrevane({"set", "oldshake", "a"}).status, 2) << before;
+        EXPECT_EQ(Read("Ostrevane.ini"), after);
+    }
+}
+
 TEST_F(OstrevaneCommand, SetRefusesWhatThePlugInCannotUseAndChangesNothing) {
     const std::string file =
         DefaultFile() + "[Shake]\nflat_shake=0x3F800000\nodd;name=0x12345678\n";
@@ -862,6 +878,11 @@ TEST(FindProcesses, FindsAWineGameWhoseNameIsLongerThanFifteenBytes) {
     kill(pid, SIGKILL);
     waitpid(pid, nullptr, 0);
     EXPECT_EQ(found, std::vector<uint32_t>{uint32_t(pid)});
+    // Off Wine, every program is in sight: no word of prefixes.
+    EXPECT_EQ(Ostrevane({"scan", "--process", name + "x"}).err,
+              "ostrevane scan: no process named " + name +
+                  "x is running; start the game, or "
+                  "give its process id with --pid\n");
 }
 
 // --- the command line -------------------------------------------------------------------
