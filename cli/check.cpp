@@ -1,6 +1,7 @@
 #include "cli/check.h"
 
 #include "cli/bytes_text.h"
+#include "cli/dictionary_names.h"
 #include "cli/report_text.h"
 #include "cli/suggest.h"
 #include "settings/key_names.h"
@@ -15,19 +16,6 @@ namespace {
 
 constexpr std::string_view kUtf8ByteOrderMark = "\xEF\xBB\xBF";
 constexpr std::string_view kBlanks = " \t\n\v\f\r";
-// What the entries of each dictionary section are, in the order of DictionaryHeaders, which
-// is also the order of the pairs.
-constexpr std::array<std::string_view, 4> kSectionItems = {
-    "a camera shake", "a shake-loop envelope", "a depth-of-field setting", "a camera"};
-
-// The dictionary section a header opens: the first of DictionaryHeaders it holds, searched
-// in that order, as the loader searches.
-size_t SectionOf(std::string_view header) {
-    for (size_t section = 0; section < DictionaryHeaders.size(); ++section) {
-        if (header.find(DictionaryHeaders[section]) != std::string_view::npos) return section;
-    }
-    return 0;
-}
 
 std::string Quoted(std::string_view bytes) {
     std::string quoted;
@@ -153,7 +141,7 @@ struct Checker {
         inDictionary = line.opensDictionary;
         inMissedSection = false;
         if (line.opensDictionary) {
-            currentSection = SectionOf(line.text);
+            currentSection = DictionarySectionOf(line.text);
             return;
         }
         const auto similar = std::find_if(
@@ -379,7 +367,7 @@ void CheckCrossedPairs(Checker& checker, const ParsedSettings& parsed) {
         const SettingKey other = newSlips ? oldKey : newKey;
         const auto describe = [&](SettingKey key, const Checker::Definition& definition) {
             return std::string(SettingKeyNames[key]) + " " + Quoted(parsed.values[key]) + " is " +
-                   std::string(kSectionItems[definition.section]) + " (under " +
+                   std::string(DictionarySectionItems[definition.section]) + " (under " +
                    std::string(DictionaryHeaders[definition.section]) + ", line " +
                    std::to_string(definition.line) + ")";
         };
@@ -389,8 +377,8 @@ void CheckCrossedPairs(Checker& checker, const ParsedSettings& parsed) {
             checker.settingLines[slip],
             describe(slip, odd) + " but " + describe(other, kept) + ", so the " +
                 std::string(pair.name) + " pair would put " +
-                std::string(kSectionItems[odd.section]) + " where the game expects " +
-                std::string(kSectionItems[kept.section]) +
+                std::string(DictionarySectionItems[odd.section]) + " where the game expects " +
+                std::string(DictionarySectionItems[kept.section]) +
                 " and corrupt its data; take both names of a pair from one section (" +
                 std::string(DictionaryHeaders[index]) + " for this pair)",
             true};

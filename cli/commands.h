@@ -1,6 +1,6 @@
 #pragma once
 // The subcommands of ostrevane, each given its parsed command line. Each returns the
-// exit status: kExitOk, kExitWarnings (check and scan only) or kExitFailed.
+// exit status: kExitOk, kExitWarnings (check, set and scan only) or kExitFailed.
 
 #include <cstdint>
 #include <iosfwd>
@@ -28,9 +28,20 @@ constexpr bool DefaultEndsLinesWithCrLf(bool crlf, bool lf, bool plugInWritesCrL
 // Prints what the plug-in reads from `path` and every trap found, as text or as JSON.
 int RunCheck(const std::string& path, bool json, std::ostream& out, std::ostream& err);
 
-// Writes the default settings file to `out`, or to `path` when it is not empty.
+// Writes the default settings file to `path`, or to `out` when `path` is empty and `out` is
+// no terminal, where it would only flood the screen.
 int RunDefault(bool crlf, const std::string& path, bool force, std::ostream& out,
                std::ostream& err);
+
+// Lists the names under one dictionary section ("camera", or "[Camera]") of the settings
+// file at `path` that hold `text` in any case, with their hashes and a count.
+int RunList(const std::string& section, const std::string& text, const std::string& path,
+            std::ostream& out, std::ostream& err);
+
+// Sets one of the nine settings in the file at `path` to `value`, rewriting that line's value
+// alone, or refuses a value the plug-in cannot use and changes nothing; then reports as check.
+int RunSet(const std::string& setting, const std::string& value, const std::string& path,
+           std::ostream& out, std::ostream& err);
 
 // The line `--version` prints: this build's version and the engine the plug-in would
 // choose on this CPU.

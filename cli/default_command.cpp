@@ -1,10 +1,11 @@
 #include "cli/commands.h"
 #include "cli/files.h"
+#include "platform/command_host.h"
 #include "settings/default_settings.h"
 #include "settings/settings.h"
 
 #include <filesystem>
-#include <ostream>
+#include <iostream>
 
 namespace fs = std::filesystem;
 
@@ -19,6 +20,14 @@ int RunDefault(bool crlf, const std::string& path, bool force, std::ostream& out
         text += ending;
     }
     if (path.empty()) {
+        // 155 KB of dictionary scrolls past a player and leaves no file behind.
+        if (&out == &std::cout && platform::OutputIsTerminal()) {
+            err << "ostrevane default: this writes the " << text.size()
+                << "-byte default settings file; name the file to write with -o, such as "
+                   "`ostrevane default -o "
+                << kSettingsFileName << "` in the game's folder.\n";
+            return kExitFailed;
+        }
         out << text;
         return kExitOk;
     }

@@ -1,5 +1,6 @@
 #include "cli/files.h"
 
+#include "platform/command_host.h"
 #include "settings/parse_settings.h"
 #include "settings/settings.h"
 
@@ -55,6 +56,16 @@ bool WriteWholeFile(const std::string& path, std::string_view bytes, bool replac
         problem = {FileProblem::kOther, "already exists (add --force to replace it)"};
         return false;
     }
+    // A rename would replace a read-only file off Windows and be refused on it: refused
+    // alike everywhere, and before anything is written.
+    const fs::file_status existing = fs::status(target, error);
+    const bool exists = fs::exists(existing);
+    if (exists && (existing.permissions() & fs::perms::owner_write) == fs::perms::none) {
+        problem = {FileProblem::kReadOnly,
+                   "is read-only: clear \"Read-only\" in its Properties (chmod u+w on Linux), "
+                   "then try again"};
+        return false;
+    }
     const fs::path temporary = TemporaryBeside(target);
     {
         std::ofstream file(temporary, std::ios::binary | std::ios::trunc);
@@ -65,6 +76,8 @@ bool WriteWholeFile(const std::string& path, std::string_view bytes, bool replac
         }
         file.write(bytes.data(), std::streamsize(bytes.size()));
         file.close();
+        // The new file keeps who may read the old one.
+        if (exists) fs::permissions(temporary, existing.permissions(), error);
         if (!file) {
             fs::remove(temporary, error);
             problem = {FileProblem::kOther, "cannot be written (is the disk full?)"};
@@ -77,9 +90,9 @@ bool WriteWholeFile(const std::string& path, std::string_view bytes, bool replac
         problem = {FileProblem::kOther, "already exists (add --force to replace it)"};
         return false;
     }
-    fs::rename(temporary, target, error);
-    if (error) {
-        problem = {FileProblem::kOther, "cannot be written: " + error.message()};
+    if (!platform::RenameReplacing(temporary.string().c_str(), target.string().c_str())) {
+        problem = {FileProblem::kOther,
+                   "cannot be replaced (is it open in another program, or the folder read-only?)"};
         fs::remove(temporary, error);
         return false;
     }

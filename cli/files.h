@@ -7,7 +7,7 @@
 
 // Why a file could not be read or written.
 struct FileProblem {
-    enum Kind { kMissing, kFolder, kOther } kind = kOther; // for the caller's advice
+    enum Kind { kMissing, kFolder, kReadOnly, kOther } kind = kOther; // for the caller's advice
     std::string words; // for a player: "no such file", "is a folder, not a file"
 };
 
@@ -22,7 +22,8 @@ bool ReadSettingsFile(const std::string& context, const std::string& path, std::
 
 // Writes `bytes` to a temporary file beside `path` and renames it over `path`, so `path`
 // is either untouched or complete. Unless `replace`, an existing `path` is kept and the
-// write refused. On failure returns false, sets `problem`, and leaves no temporary file.
+// write refused; a read-only one is always refused. On failure returns false, sets `problem`, and
+// leaves no temporary file.
 bool WriteWholeFile(const std::string& path, std::string_view bytes, bool replace,
                     FileProblem& problem);
 

@@ -52,6 +52,11 @@ std::unordered_map<std::string, DefaultEntry> DefaultDictionary() {
 } // namespace
 
 int RunHash(const std::vector<std::string>& names, std::ostream& out, std::ostream& err) {
+    if (names.empty()) {
+        err << "ostrevane hash: name an item, as the game spells it: ostrevane hash "
+               "sky_diving_shake\n";
+        return kExitFailed;
+    }
     int status = kExitOk;
     const auto defaults = DefaultDictionary();
     for (const std::string& name : names) {

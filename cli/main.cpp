@@ -1,4 +1,5 @@
 #include "cli/ostrevane.h"
+#include "platform/command_host.h"
 
 #include <iostream>
 
@@ -13,5 +14,12 @@ int main(int argc, char** argv) {
     // stdout would turn its CR LF into CR CR LF.
     _setmode(_fileno(stdout), _O_BINARY);
 #endif
-    return RunOstrevane(argc, argv, std::cout, std::cerr);
+    const int status = RunOstrevane(argc, argv, std::cout, std::cerr);
+    // Double-clicked, the command's window would close before anyone read a word of it.
+    if (platform::AloneInConsole()) {
+        std::cerr << "\nostrevane is a command: open a command prompt in the game's folder and "
+                     "type ostrevane --help.\nPress Enter to close this window.\n";
+        std::cin.get();
+    }
+    return status;
 }

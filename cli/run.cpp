@@ -15,13 +15,14 @@
 namespace {
 
 constexpr std::string_view kCommandList =
-    "Commands: check, default, hash, swap, scan. `ostrevane --help` tells what each does, "
-    "`ostrevane COMMAND --help` how to run it.\n";
+    "Commands: check, list, set, default, hash, swap, scan. `ostrevane --help` tells what each "
+    "does, `ostrevane COMMAND --help` how to run it.\n";
 
 // A first word that names no command: the parser would only say that a command is
 // required, never which word it did not know.
 bool IsCommandSlip(int argc, const char* const* argv, std::ostream& err) {
-    const std::vector<std::string_view> commands = {"check", "default", "hash", "swap", "scan"};
+    const std::vector<std::string_view> commands = {"check", "list", "set", "default",
+                                                    "hash",  "swap", "scan"};
     if (argc < 2) {
         err << "ostrevane: name a command.\n" << kCommandList;
         return true;
@@ -47,7 +48,7 @@ int RunCommand(int argc, const char* const* argv, std::ostream& out, std::ostrea
         // On Windows the parser would take "/folder/file.ini" for an option named "folder".
         app.allow_windows_style_options(false);
         app.set_version_flag("--version", VersionText, "Print the version and exit");
-        app.footer("Exit status: 0 done, 1 check or scan found warnings, 2 failed.");
+        app.footer("Exit status: 0 done, 1 check, set or scan found warnings, 2 failed.");
 
         CLI::App* check = app.add_subcommand(
             "check", "Read a settings file exactly as the plug-in does, never writing it, and "
@@ -59,6 +60,28 @@ int RunCommand(int argc, const char* const* argv, std::ostream& out, std::ostrea
         check->add_option("FILE", checkFile,
                           "The settings file (default: " + settingsName + " here)");
 
+        CLI::App* list = app.add_subcommand(
+            "list", "List the item names under one section of the settings file's dictionary, "
+                    "with their hashes: the names a setting can take.");
+        std::string section, text, listSettings = settingsName;
+        list->add_option("SECTION", section, "shake, shakeloop, dof or camera")->required();
+        list->add_option("TEXT", text, "Only the names that hold TEXT, in any case");
+        list->add_option("--settings", listSettings,
+                         "The settings file (default: " + settingsName + " here)")
+            ->type_name("FILE");
+
+        CLI::App* set = app.add_subcommand(
+            "set", "Set one setting in the settings file, changing nothing else in it, once the "
+                   "plug-in could use the value; then check the file.");
+        std::string setting, value, setSettings = settingsName;
+        set->add_option("SETTING", setting, "modactivatekey, oldshake, newshake, ... newcamera")
+            ->required();
+        set->add_option("VALUE", value, "A name from the setting's dictionary section, or a key")
+            ->required();
+        set->add_option("--settings", setSettings,
+                        "The settings file (default: " + settingsName + " here)")
+            ->type_name("FILE");
+
         CLI::App* makeDefault =
             app.add_subcommand("default", "Write the default settings file, as the plug-in "
                                           "writes it on this system when it finds none.");
@@ -69,14 +92,15 @@ int RunCommand(int argc, const char* const* argv, std::ostream& out, std::ostrea
         makeDefault->add_flag("--lf", lf, "End lines with LF alone, as on Linux")
             ->excludes(crlfFlag);
         CLI::Option* output =
-            makeDefault->add_option("-o,--output", defaultFile, "Write to FILE, not the screen");
+            makeDefault->add_option("-o,--output", defaultFile, "Write to FILE, not the screen")
+                ->type_name("FILE");
         makeDefault->add_flag("--force", force, "Replace FILE if it exists")->needs(output);
 
         CLI::App* hash = app.add_subcommand(
             "hash", "Print a dictionary line NAME=0xXXXXXXXX for each name, with the game's hash "
                     "of the text NAME.");
         std::vector<std::string> names;
-        hash->add_option("NAME", names, "Item names, as the game spells them")->required();
+        hash->add_option("NAME", names, "Item names, as the game spells them");
 
         CLI::App* swap = app.add_subcommand(
             "swap", "Run the plug-in's substitution over the bytes of IN as one memory region "
@@ -88,7 +112,8 @@ int RunCommand(int argc, const char* const* argv, std::ostream& out, std::ostrea
         direction->add_flag("--restore", restore, "New hashes back to old, as on disabling it");
         direction->require_option(1);
         swap->add_option("--settings", settingsFile,
-                         "The settings file (default: " + settingsName + ")");
+                         "The settings file (default: " + settingsName + ")")
+            ->type_name("FILE");
         swap->add_option("IN", in, "The bytes to scan")->required();
         swap->add_option("OUT", outPath, "Where to write them")->required();
         swap->add_flag("--force", replace, "Replace OUT if it exists, even when it is IN");
@@ -100,13 +125,15 @@ int RunCommand(int argc, const char* const* argv, std::ostream& out, std::ostrea
         std::string scanSettings;
         bool all = false;
         CLI::Option_group* game = scan->add_option_group("game");
-        game->add_option("--pid", target.pid, "The game's process id");
+        game->add_option("--pid", target.pid, "The game's process id")->type_name("PID");
         game->add_option("--process", target.process,
-                         "The game's program file, e.g. Game.exe, Game or its full path");
+                         "The game's program file, e.g. Game.exe, Game or its full path")
+            ->type_name("NAME");
         game->require_option(1);
         scan->add_option("--settings", scanSettings,
                          "The settings file (default: " + settingsName +
-                             " in the game's current folder, where the plug-in reads it)");
+                             " in the game's current folder, where the plug-in reads it)")
+            ->type_name("FILE");
         scan->add_flag("--all", all, "Also count every dictionary name, most frequent first");
         scan->add_flag("--json", json, "Print one JSON object instead of text");
 
@@ -124,10 +151,18 @@ int RunCommand(int argc, const char* const* argv, std::ostream& out, std::ostrea
         try {
             app.parse(argc, argv);
         } catch (const CLI::ParseError& error) {
-            return app.exit(error, out, err) == 0 ? kExitOk : kExitFailed;
+            if (error.get_exit_code() == 0) return app.exit(error, out, err);
+            // The parser's own advice names --help, never the command's help a player needs.
+            const bool named = !std::string_view(argv[1]).starts_with("-");
+            const std::string command = named ? "ostrevane " + std::string(argv[1]) : "ostrevane";
+            err << command << ": " << error.what() << "\nRun `" << command
+                << " --help` to see how to run it.\n";
+            return kExitFailed;
         }
 
         if (*check) return RunCheck(checkFile, json, out, err);
+        if (*list) return RunList(section, text, listSettings, out, err);
+        if (*set) return RunSet(setting, value, setSettings, out, err);
         if (*scan) return RunScan(target, scanSettings, all, json, out, err);
         if (*makeDefault) {
             return RunDefault(DefaultEndsLinesWithCrLf(crlf, lf, kPlugInWritesCrLf), defaultFile,

@@ -4,6 +4,7 @@
 #include "cli/scan.h"
 #include "cli/scan_report.h"
 #include "cli/suggest.h"
+#include "platform/command_host.h"
 #include "platform/process_memory.h"
 #include "settings/parse_settings.h"
 #include "settings/settings.h"
@@ -71,6 +72,11 @@ bool FindTarget(const ScanTarget& target, uint32_t& pid, std::ostream& err) {
     if (found.empty()) {
         err << "no process named " << name << " is running; start the game, or give its "
             << "process id with --pid\n";
+        if (platform::RunsUnderWine()) {
+            err << "Under Wine or Proton, ostrevane.exe sees only the programs of its own Wine "
+                   "prefix: run it in the game's, WINEPREFIX=/path/to/prefix wine ostrevane.exe "
+                   "(Proton's is steamapps/compatdata/APPID/pfx).\n";
+        }
         return false;
     }
     err << found.size() << " processes are named " << name << " (ids";
@@ -182,13 +188,25 @@ int RunScan(const ScanTarget& target, const std::string& settingsPath, bool all,
     }
 
     ScanReport report = MakeScanReport(settings, counter, result, all);
-    // The check's rules on pairs that would corrupt the game hold in the game too.
+    // The check's rules on pairs that would corrupt the game hold in the game too, and a
+    // count beside such a pair is no good news: its row says so.
+    const CheckReport check = CheckSettings(settingsBytes);
     auto next = report.warnings.begin();
-    for (const CheckWarning& warning : CheckSettings(settingsBytes).warnings) {
+    for (const CheckWarning& warning : check.warnings) {
         if (!warning.corrupts) continue;
-        next = report.warnings.insert(next, "line " + std::to_string(warning.line) + ": " +
-                                                warning.message) +
-               1;
+        const std::string line = "line " + std::to_string(warning.line);
+        next = report.warnings.insert(next, line + ": " + warning.message) + 1;
+        for (ScannedPair& pair : report.pairs) {
+            const SwapPair& swap = *pair.pair;
+            if (check.settingLines[swap.oldSetting.key] != warning.line &&
+                check.settingLines[swap.newSetting.key] != warning.line) {
+                continue;
+            }
+            if (!pair.text.starts_with("WARNING")) {
+                pair.text =
+                    "WARNING: would corrupt the game's data (" + line + ", below); " + pair.text;
+            }
+        }
     }
     if (json) {
         PrintScanJson(pid, FullPath(path), report, result, out);

@@ -119,9 +119,13 @@ std::vector<uint32_t> FindProcesses(const std::string& name) {
         std::error_code linkError;
         const std::string program =
             std::filesystem::read_symlink(ProcFile(pid, "exe"), linkError).filename().string();
-        std::string shortName;
+        std::string shortName, commandName;
         std::getline(std::ifstream(ProcFile(pid, "comm")), shortName);
-        if (program == name || shortName == name) found.push_back(pid);
+        // The short name is cut to 15 bytes, and a Wine game's program file is Wine's loader:
+        // its own name, as Windows knows it, is the first word of its command line.
+        std::getline(std::ifstream(ProcFile(pid, "cmdline")), commandName, '\0');
+        commandName = commandName.substr(commandName.find_last_of("/\\") + 1);
+        if (program == name || shortName == name || commandName == name) found.push_back(pid);
     }
     return found;
 }

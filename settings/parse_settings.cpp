@@ -21,6 +21,13 @@ bool OpensDictionary(std::string_view line) {
     return false;
 }
 
+size_t DictionarySectionOf(std::string_view line) {
+    for (size_t section = 0; section < DictionaryHeaders.size(); ++section) {
+        if (line.find(DictionaryHeaders[section]) != std::string_view::npos) return section;
+    }
+    return 0;
+}
+
 namespace {
 
 std::string_view Trim(std::string_view text) {

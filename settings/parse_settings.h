@@ -31,6 +31,9 @@ extern const std::array<std::string_view, kSettingKeyCount> SettingKeyNames;
 extern const std::array<std::string_view, 4> DictionaryHeaders;
 // True when the header line `line` (starting with "[") opens a dictionary section.
 bool OpensDictionary(std::string_view line);
+// The index in DictionaryHeaders of the section a dictionary header line opens: the first
+// header it holds, searched in that order, as the loader searches; 0 for any other line.
+size_t DictionarySectionOf(std::string_view line);
 
 enum class LineKind {
     Empty,           // nothing on it

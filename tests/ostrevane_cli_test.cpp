@@ -3,6 +3,7 @@
 #include "cli/ostrevane.h"
 #include "cli/suggest.h"
 #include "platform/platform.h"
+#include "platform/process_memory.h"
 #include "settings/default_settings.h"
 #include "settings/key_names.h"
 #include "settings/parse_settings.h"
@@ -17,6 +18,7 @@
 #include <nlohmann/json.hpp>
 
 #include <csignal>
+#include <fcntl.h>
 #include <spawn.h>
 #include <stdio_ext.h>
 #include <sys/wait.h>
@@ -592,6 +594,127 @@ TEST_F(OstrevaneCommand, DefaultNeverOverwritesWithoutForceAndLeavesNoTemporaryF
     EXPECT_EQ(left, std::vector<std::string>{"mine.ini"});
 }
 
+// --- list and set -----------------------------------------------------------------------
+
+TEST_F(OstrevaneCommand, ListShowsOneSectionsNamesHoldingTheTextAndCountsThem) {
+    Write("Ostrevane.ini", DefaultFile());
+    const Outcome fps = Ostrevane({"list", "[Shake]", "FPS_"});
+    EXPECT_EQ(fps.status, 0);
+    EXPECT_NE(fps.out.find("\n  fps_tank_recoil_shake              0x85267509\n9 of 76 names "
+                           "under [Shake] hold \"FPS_\".\n"),
+              std::string::npos)
+        << fps.out;
+    EXPECT_EQ(std::count(fps.out.begin(), fps.out.end(), '\n'), 12);
+    const Outcome cameras = Ostrevane({"list", "camera"});
+    EXPECT_NE(cameras.out.find("  Camera15  0x2F0AACD0  newcamera\n"), std::string::npos);
+    EXPECT_NE(cameras.out.find("\n40 names under [Camera].\n"), std::string::npos);
+    const Outcome wrong = Ostrevane({"list", "cameras"});
+    EXPECT_EQ(wrong.status, 2);
+    EXPECT_NE(wrong.err.find("\"cameras\" is not a section; did you mean \"camera\"?"),
+              std::string::npos);
+}
+
+// The default file's line `number` becomes `text`, its comment kept at column 59.
+std::string DefaultWithSetting(size_t number, const std::string& text) {
+    std::string file = DefaultFile();
+    size_t start = 0;
+    for (size_t line = 1; line < number; ++line)
+        start = file.find('\n', start) + 1;
+    const size_t end = file.find('\n', start), comment = file.find(';', start);
+    const std::string kept =
+        comment < end ? std::string(58 - text.size(), ' ') + file.substr(comment, end - comment)
+                      : "";
+    return file.replace(start, end - start, text + kept);
+}
+
+TEST_F(OstrevaneCommand, SetRewritesOnlyTheValueOfEachSettingOfTheDefaultFile) {
+    const std::pair<std::string, std::string> settings[] = {{"modactivatekey", "K"},
+                                                            {"oldshake", "drunk_shake"},
+                                                            {"newshake", "hand_shake"},
+                                                            {"oldshakeloop", "drunk_shake_loop"},
+                                                            {"newshakeloop", "hand_shake_loop"},
+                                                            {"olddof", "DOF00"},
+                                                            {"newdof", "DOF03"},
+                                                            {"oldcamera", "Camera37"},
+                                                            {"newcamera", "Camera01"}};
+    for (size_t i = 0; i < std::size(settings); ++i) {
+        const auto& [setting, value] = settings[i];
+        Write("Ostrevane.ini", DefaultFile());
+        const Outcome set = Ostrevane({"set", setting, value});
+        EXPECT_EQ(set.status, 0) << setting << set.err << set.out;
+        // Compared whole, but never printed: the file is 155 KB.
+        EXPECT_TRUE(Read("Ostrevane.ini") == DefaultWithSetting(i + 2, setting + "=" + value))
+            << setting;
+        EXPECT_NE(set.out.find("No warnings."), std::string::npos) << set.out;
+    }
+}
+
+TEST_F(OstrevaneCommand, SetKeepsCrLfAndTheCommentsColumnAndAddsAMissingSetting) {
+    Write("Ostrevane.ini",
+          "[Settings]\r\noldshake=a    ; the old one\r\nnewshake=b;x\r\n[Shake]\r\n"
+          "a=0x11223344\r\nb=0x55667788\r\nlonger_name=0x12345678\r\n");
+    // Done, and the check warns that no toggle key is set.
+    EXPECT_EQ(Ostrevane({"set", "oldshake", "b"}).status, 1);
+    EXPECT_EQ(Ostrevane({"set", "newshake", "longer_name"}).status, 1);
+    const Outcome added = Ostrevane({"set", "modactivatekey", "F9"});
+    EXPECT_NE(added.out.find("Set modactivatekey to \"F9\" on a new line after line 3 (it was not "
+                             "set)."),
+              std::string::npos)
+        << added.out;
+    EXPECT_EQ(Read("Ostrevane.ini"),
+              "[Settings]\r\noldshake=b    ; the old one\r\nnewshake=longer_name;x\r\n"
+              "modactivatekey=F9\r\n[Shake]\r\na=0x11223344\r\nb=0x55667788\r\n"
+              "longer_name=0x12345678\r\n");
+}
+
+// Where the plug-in reads settings: before the first dictionary, else in any other section.
+TEST_F(OstrevaneCommand, SetAddsAMissingSettingToTheFirstSettingsSection) {
+    const std::string dictionary = "[Shake]\na=0x11223344\n";
+    const std::pair<std::string, std::string> cases[] = {
+        {"[Settings]\nnewshake=a\n" + dictionary + "[More]\nmodactivatekey=F8\n",
+         "[Settings]\nnewshake=a\noldshake=a\n" + dictionary + "[More]\nmodactivatekey=F8\n"},
+        {dictionary + "[Mine]\nnewshake=a", dictionary + "[Mine]\noldshake=a\nnewshake=a"},
+        {dictionary, dictionary + "[Settings]\noldshake=a\n"},
+    };
+    for (const auto& [before, after] : cases) {
+        Write("Ostrevane.ini", before);
+        EXPECT_NE(Ostrevane({"set", "oldshake", "a"}).status, 2) << before;
+        EXPECT_EQ(Read("Ostrevane.ini"), after);
+    }
+}
+
+TEST_F(OstrevaneCommand, SetRefusesWhatThePlugInCannotUseAndChangesNothing) {
+    const std::string file =
+        DefaultFile() + "[Shake]\nflat_shake=0x3F800000\nodd;name=0x12345678\n";
+    const struct {
+        std::vector<std::string> args;
+        const char* says;
+    } cases[] = {
+        {{"set", "newShake", "hand_shake"},
+         "\"newShake\" is not a setting; did you mean \"newshake\"?"},
+        {{"set", "newshake", "hand_shak"}, "not in the dictionary; did you mean \"hand_shake\"?"},
+        {{"set", "newshake", "Camera15"},
+         "\"Camera15\" is a camera (under [Camera], line 223), "
+         "but newshake takes a camera shake"},
+        {{"set", "newshake", "flat_shake"}, "0x3F800000 (line 256), a value ordinary memory is"},
+        {{"set", "newshake", "odd;name"}, "no settings line can hold \"odd;name\""},
+        {{"set", "modactivatekey", "f8"}, "names are case-sensitive, so write \"F8\""},
+        {{"set", "newshake", "hand_shake", "--settings", "read-only.ini"}, "is read-only"},
+    };
+    Write("read-only.ini", file);
+    fs::permissions("read-only.ini", fs::perms::owner_read);
+    for (const auto& [args, says] : cases) {
+        Write("Ostrevane.ini", file);
+        const Outcome refused = Ostrevane(args);
+        EXPECT_EQ(refused.status, 2) << says;
+        EXPECT_NE(refused.err.find(says), std::string::npos) << refused.err;
+        EXPECT_EQ(refused.out, "");
+        EXPECT_EQ(Read("Ostrevane.ini"), file) << says;
+    }
+    EXPECT_EQ(Read("read-only.ini"), file);
+    EXPECT_EQ(std::distance(fs::directory_iterator("."), fs::directory_iterator()), 2);
+}
+
 // --- hash -------------------------------------------------------------------------------
 
 TEST(OstrevaneHash, PrintsDictionaryLinesTheLoaderReadsBack) {
@@ -757,6 +880,10 @@ TEST_F(OstrevaneCommand, ScanReadsTheSettingsInTheGamesFolderAndFindsTheGameByAn
         std::string::npos)
         << byPath.out;
     EXPECT_NE(byPath.out.find("  line 4: newshake \"Camera15\" is a camera"), std::string::npos);
+    EXPECT_NE(byPath.out.find("\n                  WARNING: would corrupt the game's data (line 4, "
+                              "below); "),
+              std::string::npos)
+        << byPath.out;
     EXPECT_EQ(withoutExe.status, 2);
     EXPECT_NE(withoutExe.err.find("game/Ostrevane.ini: no such file\nThe plug-in writes it there "
                                   "when the game starts with the plug-in installed; run the game "
@@ -765,7 +892,53 @@ TEST_F(OstrevaneCommand, ScanReadsTheSettingsInTheGamesFolderAndFindsTheGameByAn
         << withoutExe.err;
 }
 
+// Wine names a game's process after its loader, and the system cuts the short name to 15
+// bytes: only the command line holds the game's own name.
+TEST(FindProcesses, FindsAWineGameWhoseNameIsLongerThanFifteenBytes) {
+    const std::string name = "a_game_named_at_length_" + std::to_string(getpid()) + ".exe";
+    const std::string windowsPath = "Z:\\games\\" + name;
+    char* argv[] = {const_cast<char*>(windowsPath.c_str()), const_cast<char*>("60"), nullptr};
+    pid_t pid = 0;
+    ASSERT_EQ(posix_spawn(&pid, "/bin/sleep", nullptr, nullptr, argv, environ), 0);
+    std::vector<uint32_t> found;
+    // The child takes its command line at exec, a moment after the spawn returns.
+    for (int tries = 0; tries < 200 && found.empty(); ++tries, usleep(10000))
+        found = platform::FindProcesses(name);
+    kill(pid, SIGKILL);
+    waitpid(pid, nullptr, 0);
+    EXPECT_EQ(found, std::vector<uint32_t>{uint32_t(pid)});
+    // Off Wine, every program is in sight: no word of prefixes.
+    EXPECT_EQ(Ostrevane({"scan", "--process", name + "x"}).err,
+              "ostrevane scan: no process named " + name +
+                  "x is running; start the game, or "
+                  "give its process id with --pid\n");
+}
+
 // --- the command line -------------------------------------------------------------------
+
+// In a terminal, the default file would only scroll past; into a file or a pipe it goes.
+TEST(OstrevaneCommandLine, DefaultWritesNothingIntoATerminal) {
+    const int terminal = posix_openpt(O_RDWR | O_NOCTTY);
+    ASSERT_GE(terminal, 0);
+    ASSERT_EQ(grantpt(terminal) | unlockpt(terminal), 0);
+    const int follower = open(ptsname(terminal), O_RDWR | O_NOCTTY);
+    ASSERT_GE(follower, 0);
+    std::fflush(stdout);
+    const int saved = dup(1);
+    dup2(follower, 1);
+    std::ostringstream err;
+    const int status = RunTo({"default"}, std::cout, err);
+    std::cout.flush();
+    dup2(saved, 1);
+    close(saved);
+    close(follower);
+    close(terminal);
+    EXPECT_EQ(status, 2);
+    EXPECT_NE(err.str().find("name the file to write with -o, such as `ostrevane default -o "
+                             "Ostrevane.ini`"),
+              std::string::npos)
+        << err.str();
+}
 
 // A reader that stops early, as `more` does when quit, ends the command without a word.
 TEST(OstrevaneCommandLine, AClosedPipeEndsTheCommandQuietly) {
@@ -834,9 +1007,15 @@ TEST(OstrevaneCommandLine, HelpSucceedsAndMistakesFailWithAMessage) {
     EXPECT_NE(Ostrevane({"help"}).out.find("Usage:"), std::string::npos);
     EXPECT_NE(Ostrevane({"help", "swap"}).out.find("--force"), std::string::npos);
     EXPECT_NE(Ostrevane({"chek"}).err.find("\"chek\" is not a command; did you mean \"check\"?\n"
-                                           "Commands: check, default, hash, swap, scan."),
+                                           "Commands: check, list, set, default, hash, swap, "
+                                           "scan."),
               std::string::npos);
     EXPECT_NE(Ostrevane({}).err.find("Commands: check,"), std::string::npos);
+    // Each slip names its next step.
+    EXPECT_NE(Ostrevane({"check", "--jsn"}).err.find("Run `ostrevane check --help`"),
+              std::string::npos);
+    EXPECT_NE(Ostrevane({"hash"}).err.find("ostrevane hash sky_diving_shake"), std::string::npos);
+    EXPECT_NE(Ostrevane({"default", "--help"}).out.find("-o,--output FILE"), std::string::npos);
 
     for (const std::vector<std::string>& wrong : {std::vector<std::string>{},
                                                   {"chek"},

@@ -33,4 +33,4 @@ WINEPREFIX="$build/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
     wine "$build/tests/win32/standin_host.exe" --demo "$build/ostrevane.exe"
 echo
 echo "The settings file the plug-in wrote is in $game"
-echo "To scan the stand-in game by hand: see \"Demonstration\" in the README."
+echo "To scan the stand-in game by hand: see \"Demonstration\" in docs/DEVELOPING.md."

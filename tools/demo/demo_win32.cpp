@@ -369,6 +369,12 @@ int RunDemo(const std::string& ostrevane) {
         More(line);
     }
     ShowNewSubtitles(shown);
+    if (!ostrevane.empty()) {
+        Say("The player scans once more:");
+        scans = ShowScan(ostrevane) && scans;
+        More("(\"would swap N places\" again, and no new item left: the restore put every one "
+             "back.)");
+    }
     host::RunFor(5000);
     std::printf("\n");
 

@@ -1,0 +1,35 @@
+#include "cli/dictionary_names.h"
+
+#include "settings/parse_settings.h"
+
+#include <unordered_map>
+
+const std::array<std::string_view, 4> DictionarySectionItems = {
+    "a camera shake", "a shake-loop envelope", "a depth-of-field setting", "a camera"};
+const std::vector<std::string_view> DictionarySectionWords = {"shake", "shakeloop", "dof",
+                                                              "camera"};
+
+std::vector<DictionaryName> DictionaryNames(std::string_view fileBytes) {
+    std::vector<DictionaryName> names;
+    std::unordered_map<std::string_view, size_t> index;
+    size_t section = 0;
+    ParseSettings(fileBytes, [&](const SettingsLine& line) {
+        if (line.kind == LineKind::Header) section = DictionarySectionOf(line.text);
+        if (line.kind != LineKind::DictionaryEntry) return;
+        DictionaryName entry{std::string(line.key), line.hash, section, line.number};
+        const auto [at, isNew] = index.emplace(line.key, names.size());
+        if (isNew) {
+            names.push_back(std::move(entry));
+        } else {
+            names[at->second] = std::move(entry);
+        }
+    });
+    return names;
+}
+
+const DictionaryName* FindName(const std::vector<DictionaryName>& names, std::string_view name) {
+    for (const DictionaryName& entry : names) {
+        if (entry.name == name) return &entry;
+    }
+    return nullptr;
+}
