@@ -14,10 +14,10 @@ SubstitutionChain PlayersChain() {
         const SubstitutionChain chain = ApplyChain(ParseSettings(bytes).swap);
         if (chain.count > 0) return chain;
     }
-    bytes.clear();
+    std::string defaults;
     for (std::string_view line : DefaultSettingsLines)
-        bytes.append(line).append("\n");
-    return ApplyChain(ParseSettings(bytes).swap);
+        defaults.append(line).append("\n");
+    return ApplyChain(ParseSettings(defaults).swap);
 }
 
 } // namespace

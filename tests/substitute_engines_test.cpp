@@ -355,7 +355,7 @@ TEST(FastestEngine, ANarrowerEngineWinsOnlyWhenClearlyFasterInAllRoundsButOne) {
     const TrialTimes clearlyFaster = {80, 80, 80, 80, 80, 80, 80};
     const TrialTimes fasterButOnce = {80, 80, 80, 200, 80, 80, 80};
     const TrialTimes fasterButTwice = {80, 80, 200, 200, 80, 80, 80};
-    const TrialTimes barelyFaster = {91, 91, 91, 91, 91, 91, 91};
+    const TrialTimes barelyFaster = {90, 90, 90, 90, 90, 90, 90};
     const TrialTimes slower = {150, 150, 150, 150, 150, 150, 150};
     struct Case {
         std::vector<TrialTimes> times; // widest engine first
@@ -367,7 +367,7 @@ TEST(FastestEngine, ANarrowerEngineWinsOnlyWhenClearlyFasterInAllRoundsButOne) {
         {{steady, clearlyFaster}, 1},
         {{steady, fasterButOnce}, 1},
         {{steady, fasterButTwice}, 0},
-        {{steady, barelyFaster}, 0}, // within a tenth: a tie
+        {{steady, barelyFaster}, 0}, // a tenth, not more: a tie
         {{steady, slower}, 0},
         {{clearlyFaster, steady}, 0},         // the wider one faster
         {{steady, clearlyFaster, steady}, 1}, // the narrowest must beat the best, not the widest
