@@ -12,13 +12,7 @@ namespace fs = std::filesystem;
 int RunDefault(bool crlf, const std::string& path, bool force, std::ostream& out,
                std::ostream& err) {
     // The same lines the plug-in writes; on Windows its text-mode write makes them CR LF.
-    const std::string_view ending = crlf ? "\r\n" : "\n";
-    std::string text;
-    text.reserve(160 * 1024);
-    for (std::string_view line : DefaultSettingsLines) {
-        text += line;
-        text += ending;
-    }
+    const std::string text = DefaultSettingsText(crlf ? "\r\n" : "\n");
     if (path.empty()) {
         // 155 KB of dictionary scrolls past a player and leaves no file behind.
         if (&out == &std::cout && platform::OutputIsTerminal()) {

@@ -36,9 +36,7 @@ struct DefaultEntry {
     std::string header;
 };
 std::unordered_map<std::string, DefaultEntry> DefaultDictionary() {
-    std::string text;
-    for (std::string_view line : DefaultSettingsLines)
-        (text += line) += '\n';
+    const std::string text = DefaultSettingsText();
     std::unordered_map<std::string, DefaultEntry> entries;
     std::string_view header;
     ParseSettings(text, [&](const SettingsLine& line) {

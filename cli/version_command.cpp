@@ -14,10 +14,7 @@ SubstitutionChain PlayersChain() {
         const SubstitutionChain chain = ApplyChain(ParseSettings(bytes).swap);
         if (chain.count > 0) return chain;
     }
-    std::string defaults;
-    for (std::string_view line : DefaultSettingsLines)
-        defaults.append(line).append("\n");
-    return ApplyChain(ParseSettings(defaults).swap);
+    return ApplyChain(ParseSettings(DefaultSettingsText()).swap);
 }
 
 } // namespace

@@ -4,6 +4,14 @@
 #include <exception>
 #include <fstream>
 
+std::string DefaultSettingsText(std::string_view lineEnd) {
+    std::string text;
+    text.reserve(160 * 1024);
+    for (std::string_view line : DefaultSettingsLines)
+        (text += line) += lineEnd;
+    return text;
+}
+
 void WriteDefaultSettings(const std::string& path) {
     bool opened = false;
     bool complete = false;

@@ -22,11 +22,8 @@ constexpr size_t kChunk = 1 << 20;
 
 // Every hash of the default file's dictionary, as the plug-in reads it.
 std::vector<uint32_t> DictionaryHashes() {
-    std::string text;
-    for (const std::string_view line : DefaultSettingsLines)
-        (text += line) += '\n';
     std::vector<uint32_t> hashes;
-    for (const auto& [name, hash] : ParseSettings(text).dictionary)
+    for (const auto& [name, hash] : ParseSettings(DefaultSettingsText()).dictionary)
         hashes.push_back(hash);
     return hashes;
 }
