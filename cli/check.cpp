@@ -208,10 +208,10 @@ struct Checker {
                                   "section, so the plug-in ignores it");
             return;
         }
-        std::string message =
-            Quoted(line.key) + " is not one of the nine settings, so the plug-in ignores this line";
-        const std::string_view closest =
-            ClosestName(line.key, {SettingKeyNames.begin(), SettingKeyNames.end()});
+        std::string message = Quoted(line.key) + " is not one of the " +
+                              NumberWord(kSettingKeyCount) +
+                              " settings, so the plug-in ignores this line";
+        const std::string_view closest = ClosestName(line.key, SettingKeyNames);
         if (!closest.empty()) {
             message += "; did you mean " + Quoted(closest) + "?";
         } else {
@@ -367,7 +367,7 @@ void CheckCrossedPairs(Checker& checker, const ParsedSettings& parsed) {
         const SettingKey other = newSlips ? oldKey : newKey;
         const auto describe = [&](SettingKey key, const Checker::Definition& definition) {
             return std::string(SettingKeyNames[key]) + " " + Quoted(parsed.values[key]) + " is " +
-                   std::string(DictionarySectionItems[definition.section]) + " (under " +
+                   std::string(SwapPairs[definition.section].items) + " (under " +
                    std::string(DictionaryHeaders[definition.section]) + ", line " +
                    std::to_string(definition.line) + ")";
         };
@@ -377,8 +377,8 @@ void CheckCrossedPairs(Checker& checker, const ParsedSettings& parsed) {
             checker.settingLines[slip],
             describe(slip, odd) + " but " + describe(other, kept) + ", so the " +
                 std::string(pair.name) + " pair would put " +
-                std::string(DictionarySectionItems[odd.section]) + " where the game expects " +
-                std::string(DictionarySectionItems[kept.section]) +
+                std::string(SwapPairs[odd.section].items) + " where the game expects " +
+                std::string(SwapPairs[kept.section].items) +
                 " and corrupt its data; take both names of a pair from one section (" +
                 std::string(DictionaryHeaders[index]) + " for this pair)",
             true};
@@ -405,8 +405,8 @@ void CheckCommonHashes(Checker& checker, const ParsedSettings& parsed) {
             }
             checker.warnings.push_back(
                 {checker.settingLines[setting.key],
-                 std::string(SettingKeyNames[setting.key]) + " " + Quoted(name) + " resolves to " +
-                     HexHash(hash) + where +
+                 std::string(setting.name) + " " + Quoted(name) + " resolves to " + HexHash(hash) +
+                     where +
                      ", a value ordinary memory is full of (mostly 0x00 and 0xFF bytes: small "
                      "numbers, floats such as 1.0), so the swap would rewrite it in countless "
                      "places that are not the item and corrupt the game's data; give the item's "

@@ -30,7 +30,7 @@ void PrintText(const std::string& path, const CheckReport& report, std::ostream&
             const std::string name = report.settingLines[setting.key] == 0
                                          ? "(not set)"
                                          : Printable(parsed.values[setting.key]);
-            out << "  " << Padded(std::string(SettingKeyNames[setting.key]), 14)
+            out << "  " << Padded(std::string(setting.name), 14)
                 << Padded(name, std::max<size_t>(nameWidth, 9) + 2)
                 << HexHash(parsed.swap.*setting.resolved) << "\n";
         }

@@ -4,11 +4,6 @@
 
 #include <unordered_map>
 
-const std::array<std::string_view, 4> DictionarySectionItems = {
-    "a camera shake", "a shake-loop envelope", "a depth-of-field setting", "a camera"};
-const std::vector<std::string_view> DictionarySectionWords = {"shake", "shakeloop", "dof",
-                                                              "camera"};
-
 std::vector<DictionaryName> DictionaryNames(std::string_view fileBytes) {
     std::vector<DictionaryName> names;
     std::unordered_map<std::string_view, size_t> index;

@@ -9,11 +9,6 @@
 #include <string_view>
 #include <vector>
 
-// What the entries of each dictionary section are, in the order of DictionaryHeaders.
-extern const std::array<std::string_view, 4> DictionarySectionItems;
-// How a player names each section on the command line: "shake", "shakeloop", "dof", "camera".
-extern const std::vector<std::string_view> DictionarySectionWords;
-
 struct DictionaryName {
     std::string name;
     uint32_t hash;  // the value of its last definition, the one the plug-in keeps

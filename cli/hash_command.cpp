@@ -13,7 +13,8 @@ namespace {
 // its hash. The loader decides, reading such a line back; the rest only finds the words.
 std::string KeyTrap(const std::string& name, uint32_t hash) {
     if (hash == 0) return "hashes to 0x00000000, and the plug-in never swaps a hash of 0";
-    const NameToHash read = ParseSettings("[Shake]\n" + name + "=1\n").dictionary;
+    const NameToHash read =
+        ParseSettings(std::string(DictionaryHeaders[0]) + "\n" + name + "=1\n").dictionary;
     if (read.size() == 1 && read.count(name) == 1) return "";
     std::string why = "is not read back whole";
     if (name.find('\x1A') != std::string::npos) {

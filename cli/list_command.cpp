@@ -17,19 +17,19 @@ bool SameIgnoringCase(std::string_view a, std::string_view b) {
 }
 
 // The section `typed` names, as a word or as its header with or without brackets, in any
-// case; DictionaryHeaders.size() when none.
+// case; kPairCount when none.
 size_t NamedSection(std::string_view typed) {
     if (typed.starts_with('[') && typed.ends_with(']') && typed.size() >= 2) {
         typed = typed.substr(1, typed.size() - 2);
     }
-    for (size_t section = 0; section < DictionaryHeaders.size(); ++section) {
-        const std::string_view header = DictionaryHeaders[section];
-        if (SameIgnoringCase(typed, DictionarySectionWords[section]) ||
+    for (size_t section = 0; section < kPairCount; ++section) {
+        const std::string_view header = SwapPairs[section].header;
+        if (SameIgnoringCase(typed, SwapPairs[section].word) ||
             SameIgnoringCase(typed, header.substr(1, header.size() - 2))) {
             return section;
         }
     }
-    return DictionaryHeaders.size();
+    return kPairCount;
 }
 
 } // namespace
@@ -37,11 +37,17 @@ size_t NamedSection(std::string_view typed) {
 int RunList(const std::string& sectionName, const std::string& text,
             const std::string& settingsPath, std::ostream& out, std::ostream& err) {
     const size_t section = NamedSection(sectionName);
-    if (section == DictionaryHeaders.size()) {
+    if (section == kPairCount) {
         err << "ostrevane list: \"" << Printable(sectionName) << "\" is not a section";
-        const std::string_view closest = ClosestName(sectionName, DictionarySectionWords);
+        std::array<std::string_view, kPairCount> words;
+        for (size_t i = 0; i < kPairCount; ++i)
+            words[i] = SwapPairs[i].word;
+        const std::string_view closest = ClosestName(sectionName, words);
         if (!closest.empty()) err << "; did you mean \"" << closest << "\"?";
-        err << "\nSections: shake, shakeloop, dof, camera; for example `ostrevane list camera`.\n";
+        err << "\nSections:";
+        for (std::string_view word : words)
+            err << (word == words.front() ? " " : ", ") << word;
+        err << "; for example `ostrevane list " << words.back() << "`.\n";
         return kExitFailed;
     }
     std::string bytes;
@@ -60,14 +66,13 @@ int RunList(const std::string& sectionName, const std::string& text,
     for (const DictionaryName& entry : shown)
         width = std::max(width, Printable(entry.name).size());
 
-    const std::string header(DictionaryHeaders[section]);
+    const std::string header(pair.header);
     out << "Settings file: " << FullPath(settingsPath) << "\n";
     for (const DictionaryName& entry : shown) {
         out << "  " << Padded(Printable(entry.name), width + 2) << HexHash(entry.hash);
         // The names the settings choose now, so a player sees what a change replaces.
         for (const PairSetting& setting : {pair.oldSetting, pair.newSetting}) {
-            if (parsed.values[setting.key] == entry.name)
-                out << "  " << SettingKeyNames[setting.key];
+            if (parsed.values[setting.key] == entry.name) out << "  " << setting.name;
         }
         out << "\n";
     }
@@ -78,9 +83,9 @@ int RunList(const std::string& sectionName, const std::string& text,
             << " hold \"" << Printable(text) << "\".\n";
     }
     if (!shown.empty()) {
-        out << "Choose one with `ostrevane set " << SettingKeyNames[pair.oldSetting.key]
-            << " NAME` (the item to replace) or `ostrevane set "
-            << SettingKeyNames[pair.newSetting.key] << " NAME` (the item to use instead).\n";
+        out << "Choose one with `ostrevane set " << pair.oldSetting.name
+            << " NAME` (the item to replace) or `ostrevane set " << pair.newSetting.name
+            << " NAME` (the item to use instead).\n";
     }
     return kExitOk;
 }

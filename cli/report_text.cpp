@@ -13,6 +13,13 @@ std::string CountOf(uint64_t count, std::string_view one, std::string_view many)
     return std::to_string(count) + " " + std::string(count == 1 ? one : many);
 }
 
+std::string NumberWord(size_t count) {
+    constexpr std::string_view kWords[] = {"no",   "one",    "two",   "three", "four",
+                                           "five", "six",    "seven", "eight", "nine",
+                                           "ten",  "eleven", "twelve"};
+    return count < std::size(kWords) ? std::string(kWords[count]) : std::to_string(count);
+}
+
 void PrintWarnings(const std::vector<std::string>& warnings, std::ostream& out) {
     if (warnings.empty()) {
         out << "No warnings.\n";

@@ -16,6 +16,10 @@ std::string Padded(std::string text, size_t width);
 // "1 window", "2 windows": the count and the word that goes with it.
 std::string CountOf(uint64_t count, std::string_view one, std::string_view many);
 
+// "four", "nine": a small count in words, as the reports' sentences give it; digits past
+// twelve.
+std::string NumberWord(size_t count);
+
 // "No warnings." or "N warnings:" and each warning on an indented line, its bytes made
 // printable.
 void PrintWarnings(const std::vector<std::string>& warnings, std::ostream& out);

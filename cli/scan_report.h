@@ -1,5 +1,5 @@
 #pragma once
-// What `ostrevane scan` tells a player about a running game: for each of the four pairs,
+// What `ostrevane scan` tells a player about a running game: for each pair,
 // how often each item occurs in the memory the walk rewrites, and what the toggle key would
 // do there.
 
@@ -27,12 +27,12 @@ struct ScannedPair {
 };
 
 struct ScanReport {
-    std::array<ScannedPair, 4> pairs;
+    std::array<ScannedPair, kPairCount> pairs;
     std::vector<ScannedItem> dictionary; // with --all: names that occur, most first
     std::vector<std::string> warnings;
 };
 
-// A counter for the settings' eight hashes and, when `all`, every dictionary hash.
+// A counter for the settings' pairs' hashes and, when `all`, every dictionary hash.
 WindowCounter ScanCounter(const ParsedSettings& settings, bool all);
 
 // The report on `result`, a scan made with ScanCounter(settings, all).

@@ -133,7 +133,7 @@ std::string Refusal(std::string_view bytes, SettingKey key, const std::string& v
         return p.oldSetting.key == key || p.newSetting.key == key;
     });
     const size_t section = size_t(pair - SwapPairs.begin());
-    const std::string list = "`ostrevane list " + std::string(DictionarySectionWords[section]) +
+    const std::string list = "`ostrevane list " + std::string(SwapPairs[section].word) +
                              "` lists the names under " + std::string(DictionaryHeaders[section]);
     const std::vector<DictionaryName> names = DictionaryNames(bytes);
     const DictionaryName* entry = FindName(names, value);
@@ -150,10 +150,10 @@ std::string Refusal(std::string_view bytes, SettingKey key, const std::string& v
     const std::string line = "line " + std::to_string(entry->line);
     const std::string at = " (" + line + ")";
     if (entry->section != section) {
-        return Quoted(value) + " is " + std::string(DictionarySectionItems[entry->section]) +
-               " (under " + std::string(DictionaryHeaders[entry->section]) + ", " + line +
-               "), but " + std::string(SettingKeyNames[key]) + " takes " +
-               std::string(DictionarySectionItems[section]) +
+        return Quoted(value) + " is " + std::string(SwapPairs[entry->section].items) + " (under " +
+               std::string(DictionaryHeaders[entry->section]) + ", " + line + "), but " +
+               std::string(SettingKeyNames[key]) + " takes " +
+               std::string(SwapPairs[section].items) +
                ": both names of a pair come from one section, or the game reads one kind of "
                "item where it expects another; " +
                list;
@@ -178,8 +178,7 @@ int RunSet(const std::string& settingName, const std::string& value,
     const auto named = std::find(SettingKeyNames.begin(), SettingKeyNames.end(), settingName);
     if (named == SettingKeyNames.end()) {
         err << "ostrevane set: " << Quoted(settingName) << " is not a setting";
-        const std::string_view closest =
-            ClosestName(settingName, {SettingKeyNames.begin(), SettingKeyNames.end()});
+        const std::string_view closest = ClosestName(settingName, SettingKeyNames);
         if (!closest.empty()) err << "; did you mean \"" << closest << "\"?";
         err << "\nSettings:";
         for (std::string_view name : SettingKeyNames)

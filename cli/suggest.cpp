@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <vector>
 
 namespace {
 
@@ -54,8 +55,7 @@ bool ContainsIgnoringCase(std::string_view text, std::string_view part) {
     return false;
 }
 
-std::string_view ClosestName(std::string_view typed,
-                             const std::vector<std::string_view>& candidates) {
+std::string_view ClosestName(std::string_view typed, std::span<const std::string_view> candidates) {
     for (std::string_view candidate : candidates) {
         if (EqualIgnoringCase(typed, candidate)) return candidate;
     }

@@ -29,9 +29,10 @@ int RunSwap(bool restore, const std::string& settingsPath, const std::string& in
     out << "Settings file: " << FullPath(settingsPath) << "\n";
     const SwapSettingsRecord swap = ParseSettings(settings).swap;
     const SubstitutionChain chain = restore ? RestoreChain(swap) : ApplyChain(swap);
-    if (chain.count < 4) {
-        err << "ostrevane swap: skipping " << 4 - chain.count
-            << " of the four pairs, where a name resolves to 0; `ostrevane check` tells which\n";
+    if (chain.count < kPairCount) {
+        err << "ostrevane swap: skipping " << kPairCount - chain.count << " of the "
+            << NumberWord(kPairCount)
+            << " pairs, where a name resolves to 0; `ostrevane check` tells which\n";
     }
     const size_t rewritten =
         SubstituteRange(reinterpret_cast<uint8_t*>(bytes.data()), bytes.size(), chain);

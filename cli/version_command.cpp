@@ -2,6 +2,7 @@
 
 #include "settings/default_settings.h"
 #include "settings/parse_settings.h"
+#include "settings/settings.h"
 #include "swap/swap.h"
 
 namespace {

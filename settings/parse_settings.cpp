@@ -1,18 +1,11 @@
 #include "settings/parse_settings.h"
 
 #include "settings/key_names.h"
-#include "settings/swap_pairs.h"
 
 #include <algorithm>
+#include <cstdio>
+#include <memory>
 #include <string_view>
-
-const std::array<std::string_view, kSettingKeyCount> SettingKeyNames = {
-    "oldshake", "newshake",  "oldshakeloop", "newshakeloop",   "olddof",
-    "newdof",   "oldcamera", "newcamera",    "modactivatekey",
-};
-
-const std::array<std::string_view, 4> DictionaryHeaders = {"[Shake]", "[NewShakeLoop]", "[DOF]",
-                                                           "[Camera]"};
 
 bool OpensDictionary(std::string_view line) {
     for (std::string_view header : DictionaryHeaders) {
@@ -118,6 +111,24 @@ ParsedSettings ParseSettings(std::string_view fileBytes, const SettingsLineObser
             result.swap.*setting.resolved = Lookup(result.dictionary, result.values[setting.key]);
     }
     return result;
+}
+
+bool ReadFileBytes(const std::string& path, std::string& bytes) {
+    const std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"),
+                                                               &std::fclose);
+    if (!file) return false;
+    // Read straight into the string: the hook's script stacks are small.
+    constexpr size_t kChunk = 64 * 1024;
+    bytes.clear();
+    for (size_t got = kChunk; got == kChunk;) {
+        const size_t used = bytes.size();
+        bytes.resize(used + kChunk);
+        got = std::fread(bytes.data() + used, 1, kChunk, file.get());
+        bytes.resize(used + got);
+    }
+    // A folder opens on some systems and then fails to read: that is no settings file, and
+    // neither is half of one.
+    return !std::ferror(file.get());
 }
 
 uint32_t ParseHash(std::string_view text) {

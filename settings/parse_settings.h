@@ -2,7 +2,7 @@
 // How the plug-in reads a settings file, line by line: the rules behind LoadSettings that
 // the ostrevane command explains to a player.
 
-#include "settings/settings.h"
+#include "settings/swap_pairs.h"
 
 #include <array>
 #include <cstddef>
@@ -10,25 +10,11 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 
-// The nine settings keys, in the order their values are resolved.
-enum SettingKey {
-    kOldShake,
-    kNewShake,
-    kOldShakeLoop,
-    kNewShakeLoop,
-    kOldDof,
-    kNewDof,
-    kOldCamera,
-    kNewCamera,
-    kModActivateKey,
-    kSettingKeyCount
-};
-extern const std::array<std::string_view, kSettingKeyCount> SettingKeyNames;
+// Item name (bytes, compared exactly) to hash.
+using NameToHash = std::unordered_map<std::string, uint32_t>;
 
-// The headers that open a dictionary section, spelled exactly so, wherever they stand in
-// a header line. Any other header opens a settings section.
-extern const std::array<std::string_view, 4> DictionaryHeaders;
 // True when the header line `line` (starting with "[") opens a dictionary section.
 bool OpensDictionary(std::string_view line);
 // The index in DictionaryHeaders of the section a dictionary header line opens: the first
@@ -39,8 +25,8 @@ enum class LineKind {
     Empty,           // nothing on it
     Header,          // starts with "["; opens a dictionary or a settings section
     DictionaryEntry, // key=number in a dictionary section
-    Setting,         // one of the nine keys in a settings section
-    UnknownSetting,  // key=value in a settings section, but not one of the nine keys
+    Setting,         // one of SettingKeyNames in a settings section
+    UnknownSetting,  // key=value in a settings section, but not one of those
     NoEquals,        // anything else: skipped, as comments are
 };
 

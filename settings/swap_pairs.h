@@ -1,28 +1,123 @@
 #pragma once
-// The four pairs the swap exchanges, each an item to replace and the item to put in its
-// place: the one list of them that the loader, the swap and the ostrevane command read.
-
-#include "settings/parse_settings.h"
-#include "settings/settings.h"
+// The pairs the swap exchanges, each an item to replace and the item to put in its place:
+// the one table of them that the loader, the swap, the ostrevane command and the default
+// file's generator read. Adding a pair is a row here, its two fields in SwapSettingsRecord
+// and its dictionary section in the default file.
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <string_view>
 
+// The pairs' hashes and the toggle key, resolved from the settings file.
+struct SwapSettingsRecord {
+    uint32_t oldShake = 0;
+    uint32_t newShake = 0;
+    uint32_t oldShakeLoop = 0;
+    uint32_t newShakeLoop = 0;
+    uint32_t oldDof = 0;
+    uint32_t newDof = 0;
+    uint32_t oldCamera = 0;
+    uint32_t newCamera = 0;
+    int32_t activationKey = 0;
+
+    bool operator==(const SwapSettingsRecord&) const = default;
+};
+
+// A setting's place in the order values are resolved: each pair's old and new setting, in
+// the table's order, then the toggle key.
+enum SettingKey : size_t {};
+
 // One of a pair's two name settings, and the field its name's hash fills.
 struct PairSetting {
-    SettingKey key;                         // kOldShake: the setting oldshake
+    std::string_view name;                  // in the settings file: "oldshake"
     std::string_view jsonName;              // in `ostrevane check --json`: "oldShake"
     uint32_t SwapSettingsRecord::*resolved; // &SwapSettingsRecord::oldShake
+    SettingKey key{};                       // numbered by the table
 };
 
 struct SwapPair {
     std::string_view name;     // in text for players: "shake-loop"
     std::string_view jsonName; // in `ostrevane scan --json`: "shakeLoop"
+    std::string_view header;   // the dictionary section its items come from: "[NewShakeLoop]"
+    std::string_view word;     // that section on the command line: "shakeloop"
+    std::string_view items;    // what that section's entries are: "a shake-loop envelope"
     PairSetting oldSetting;    // names the item the swap replaces
     PairSetting newSetting;    // names the item it puts in its place
 };
 
-// In the order the walk substitutes them, which is also the order of their settings and
-// of DictionaryHeaders, the sections their items come from.
-extern const std::array<SwapPair, 4> SwapPairs;
+namespace swap_pairs_detail {
+// Numbers the settings in table order, so a row never spells its own place.
+template <size_t N> constexpr std::array<SwapPair, N> Numbered(std::array<SwapPair, N> pairs) {
+    for (size_t i = 0; i < N; ++i) {
+        pairs[i].oldSetting.key = SettingKey(2 * i);
+        pairs[i].newSetting.key = SettingKey(2 * i + 1);
+    }
+    return pairs;
+}
+} // namespace swap_pairs_detail
+
+// In the order the walk substitutes them.
+inline constexpr auto SwapPairs = swap_pairs_detail::Numbered(std::to_array<SwapPair>({
+    {"shake",
+     "shake",
+     "[Shake]",
+     "shake",
+     "a camera shake",
+     {"oldshake", "oldShake", &SwapSettingsRecord::oldShake},
+     {"newshake", "newShake", &SwapSettingsRecord::newShake}},
+    {"shake-loop",
+     "shakeLoop",
+     "[NewShakeLoop]",
+     "shakeloop",
+     "a shake-loop envelope",
+     {"oldshakeloop", "oldShakeLoop", &SwapSettingsRecord::oldShakeLoop},
+     {"newshakeloop", "newShakeLoop", &SwapSettingsRecord::newShakeLoop}},
+    {"depth-of-field",
+     "dof",
+     "[DOF]",
+     "dof",
+     "a depth-of-field setting",
+     {"olddof", "oldDof", &SwapSettingsRecord::oldDof},
+     {"newdof", "newDof", &SwapSettingsRecord::newDof}},
+    {"camera",
+     "camera",
+     "[Camera]",
+     "camera",
+     "a camera",
+     {"oldcamera", "oldCamera", &SwapSettingsRecord::oldCamera},
+     {"newcamera", "newCamera", &SwapSettingsRecord::newCamera}},
+}));
+inline constexpr size_t kPairCount = SwapPairs.size();
+
+inline constexpr SettingKey kModActivateKey = SettingKey(2 * kPairCount);
+inline constexpr size_t kSettingKeyCount = 2 * kPairCount + 1;
+
+// Every setting's name in the file, in SettingKey order.
+inline constexpr auto SettingKeyNames = [] {
+    std::array<std::string_view, kSettingKeyCount> names{};
+    for (const SwapPair& pair : SwapPairs) {
+        names[pair.oldSetting.key] = pair.oldSetting.name;
+        names[pair.newSetting.key] = pair.newSetting.name;
+    }
+    names[kModActivateKey] = "modactivatekey";
+    return names;
+}();
+
+// The headers that open a dictionary section, in the pairs' order.
+inline constexpr auto DictionaryHeaders = [] {
+    std::array<std::string_view, kPairCount> headers{};
+    for (size_t i = 0; i < kPairCount; ++i)
+        headers[i] = SwapPairs[i].header;
+    return headers;
+}();
+
+// The first four pairs' settings by name, for code that means one of them.
+inline constexpr SettingKey kOldShake = SwapPairs[0].oldSetting.key;
+inline constexpr SettingKey kNewShake = SwapPairs[0].newSetting.key;
+inline constexpr SettingKey kOldShakeLoop = SwapPairs[1].oldSetting.key;
+inline constexpr SettingKey kNewShakeLoop = SwapPairs[1].newSetting.key;
+inline constexpr SettingKey kOldDof = SwapPairs[2].oldSetting.key;
+inline constexpr SettingKey kNewDof = SwapPairs[2].newSetting.key;
+inline constexpr SettingKey kOldCamera = SwapPairs[3].oldSetting.key;
+inline constexpr SettingKey kNewCamera = SwapPairs[3].newSetting.key;

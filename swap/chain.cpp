@@ -1,15 +1,13 @@
 #include "swap/swap.h"
 
-#include "settings/swap_pairs.h"
-
 namespace {
 
 // The pairs whose two hashes are both known, old to new, or new to old when `restore`.
-SubstitutionChain ChainOf(const SwapSettingsRecord& s, bool restore) {
+SubstitutionChain ChainOf(const SwapSettingsRecord& settings, bool restore) {
     SubstitutionChain chain;
     for (const SwapPair& pair : SwapPairs) {
-        const uint32_t oldHash = s.*pair.oldSetting.resolved;
-        const uint32_t newHash = s.*pair.newSetting.resolved;
+        const uint32_t oldHash = settings.*pair.oldSetting.resolved;
+        const uint32_t newHash = settings.*pair.newSetting.resolved;
         if (oldHash == 0 || newHash == 0) continue;
         chain.pairs[chain.count++] =
             restore ? HashPair{newHash, oldHash} : HashPair{oldHash, newHash};
@@ -19,10 +17,10 @@ SubstitutionChain ChainOf(const SwapSettingsRecord& s, bool restore) {
 
 } // namespace
 
-SubstitutionChain ApplyChain(const SwapSettingsRecord& s) {
-    return ChainOf(s, false);
+SubstitutionChain ApplyChain(const SwapSettingsRecord& settings) {
+    return ChainOf(settings, false);
 }
 
-SubstitutionChain RestoreChain(const SwapSettingsRecord& s) {
-    return ChainOf(s, true);
+SubstitutionChain RestoreChain(const SwapSettingsRecord& settings) {
+    return ChainOf(settings, true);
 }

@@ -3,12 +3,11 @@
 // game uses the items the player chose; and rewrites them back.
 
 #include "platform/platform.h"
+#include "settings/swap_pairs.h"
 
 #include <array>
 #include <cstddef>
 #include <cstdint>
-
-struct SwapSettingsRecord;
 
 struct HashPair {
     uint32_t from;
@@ -19,13 +18,13 @@ struct HashPair {
 // Pairs with a zero hash on either side are left out: 0 stands for a name the dictionary
 // lacks, and rewriting zeros would corrupt memory wholesale.
 struct SubstitutionChain {
-    std::array<HashPair, 4> pairs{};
+    std::array<HashPair, kPairCount> pairs{};
     size_t count = 0;
 };
 
-// Shake, loop, depth of field, camera: old to new.
+// SwapPairs in their order, old to new.
 SubstitutionChain ApplyChain(const SwapSettingsRecord& settings);
-// The same four pairs, each reversed.
+// The same pairs, each reversed.
 SubstitutionChain RestoreChain(const SwapSettingsRecord& settings);
 
 // Runs the chain over every 4-byte window of [begin, begin + size), one byte apart,

@@ -6,7 +6,7 @@
 
 ChainCopy CopyChain(const SubstitutionChain& chain) {
     ChainCopy copy;
-    copy.count = std::min<size_t>(chain.count, 4);
+    copy.count = std::min(chain.count, kVectorPairCap);
     for (size_t p = 0; p < copy.count; ++p) {
         copy.from[p] = chain.pairs[p].from;
         copy.to[p] = chain.pairs[p].to;

@@ -29,15 +29,21 @@ constexpr size_t kExactStretch = 64 * 1024; // bytes of exact compares before th
 // many times in a row as this.
 constexpr unsigned kDenseRepicks = 8;
 
+// The most pairs a vector engine runs: VectorSubstitute has a case for each count up to it.
+constexpr size_t kVectorPairCap = 4;
+static_assert(kPairCount <= kVectorPairCap,
+              "the vector engines run at most kVectorPairCap (4) pairs: give VectorSubstitute "
+              "(swap/vector_loop.h) a case for each count up to kPairCount, then raise the cap");
+
 // The pairs copied into the engine's frame before the first store, since the caller's
 // chain may itself lie in the memory being rewritten.
 struct ChainCopy {
-    uint32_t from[4] = {};
-    uint32_t to[4] = {};
+    uint32_t from[kVectorPairCap] = {};
+    uint32_t to[kVectorPairCap] = {};
     size_t count = 0;
 };
 
-// Copies at most four pairs of `chain`.
+// Copies at most kVectorPairCap pairs of `chain`.
 ChainCopy CopyChain(const SubstitutionChain& chain);
 
 // Two byte positions (0..3, first < second) of `needle`. Rank 0 is the pair least likely to

@@ -27,8 +27,8 @@
 // The swap rewrites these values wherever they sit in heap or stack memory, so the
 // demonstration keeps them in its own image, where the walk never looks; and with
 // external linkage, so that the compiler re-reads them after every frame.
-uint32_t demoOld[4];
-uint32_t demoNew[4];
+uint32_t demoOld[kPairCount];
+uint32_t demoNew[kPairCount];
 
 namespace {
 
@@ -62,18 +62,21 @@ uint64_t NextRandom(uint64_t& state) {
 }
 
 // Counts, over every 4-byte window, the windows holding each of `values`.
-void CountWindows(const uint8_t* block, const uint32_t* values, size_t (&counts)[4]) {
+void CountWindows(const uint8_t* block, const uint32_t* values, size_t (&counts)[kPairCount]) {
     std::memset(counts, 0, sizeof counts);
     for (size_t i = 0; i + 4 <= kBlockBytes; ++i) {
         uint32_t window;
         std::memcpy(&window, block + i, 4);
-        for (size_t k = 0; k < 4; ++k)
+        for (size_t k = 0; k < kPairCount; ++k)
             counts[k] += window == values[k] && values[k] != 0;
     }
 }
 
-size_t Sum(const size_t (&counts)[4]) {
-    return counts[0] + counts[1] + counts[2] + counts[3];
+size_t Sum(const size_t (&counts)[kPairCount]) {
+    size_t sum = 0;
+    for (size_t count : counts)
+        sum += count;
+    return sum;
 }
 
 // Game memory as the swap sees it: a block of noise holding `kReferences` references to
@@ -91,13 +94,13 @@ std::unique_ptr<uint8_t[]> MakeGameMemory() {
         for (size_t i = 0; i + 4 <= kBlockBytes; ++i) {
             uint32_t window;
             std::memcpy(&window, block.get() + i, 4);
-            for (size_t k = 0; k < 4; ++k) {
+            for (size_t k = 0; k < kPairCount; ++k) {
                 if (window == values[k]) block[i] ^= 0x55;
             }
         }
     }
     for (size_t slot = 0; slot < kReferences; ++slot) {
-        const size_t item = slot % 4;
+        const size_t item = slot % kPairCount;
         if (demoOld[item] == 0) continue;
         const size_t offset = slot * kSlotBytes + NextRandom(state) % (kSlotBytes - 8);
         std::memcpy(block.get() + offset, &demoOld[item], 4);
@@ -293,7 +296,7 @@ int RunDemo(const std::string& ostrevane) {
     settings = {}; // its hashes would be swapped along with the game's
 
     std::unique_ptr<uint8_t[]> block = MakeGameMemory();
-    size_t counts[4];
+    size_t counts[kPairCount];
     CountWindows(block.get(), demoOld, counts);
     const size_t planted = Sum(counts);
     More("The game's memory now holds " + Grouped(planted) + " references to the four old items,");
@@ -322,7 +325,7 @@ int RunDemo(const std::string& ostrevane) {
     More("Each subtitle stays five seconds; they come four seconds apart.)");
     const double walkedBytes = double(PrivateWritableBytes());
     host::RunFrames(1);
-    size_t nowNew[4], stillOld[4];
+    size_t nowNew[kPairCount], stillOld[kPairCount];
     CountWindows(block.get(), demoNew, nowNew);
     CountWindows(block.get(), demoOld, stillOld);
     const double applySeconds = SliceSeconds("New:", 2);
@@ -350,7 +353,7 @@ int RunDemo(const std::string& ostrevane) {
     host::RunFrames(1);
     host::KeyUp(key);
     Say(("The player presses " + keyName + " again.").c_str());
-    size_t backToOld[4], leftNew[4];
+    size_t backToOld[kPairCount], leftNew[kPairCount];
     CountWindows(block.get(), demoOld, backToOld);
     CountWindows(block.get(), demoNew, leftNew);
     const double restoreSeconds = SliceSeconds("Mod Disabled", 1);

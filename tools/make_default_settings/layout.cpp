@@ -1,10 +1,13 @@
 #include "layout.h"
 
 #include "settings/name_hash.h"
+#include "settings/swap_pairs.h"
 
 #include <algorithm>
+#include <array>
 #include <set>
 #include <span>
+#include <type_traits>
 
 namespace {
 
@@ -143,20 +146,23 @@ constexpr FieldShape kCameraFields[] = {
 constexpr std::string_view kViewModeFlags[] = {"THIRD_PERSON_NEAR", "THIRD_PERSON_MEDIUM",
                                                "THIRD_PERSON_FAR", "CINEMATIC", "FIRST_PERSON"};
 
-struct SettingLine {
-    std::string_view key, value, comment;
+// Each pair's default old and new item, with the comment beside each setting.
+struct DefaultChoice {
+    std::string_view oldName, oldComment, newName, newComment;
 };
-constexpr SettingLine kSettingLines[] = {
-    {"oldshake", "sky_diving_shake", "Default Sky Dive Camera"},
-    {"newshake", "family5_drug_trip_shake", "Change This Name"},
-    {"oldshakeloop", "family5_drug_trip_shake_loop",
-     "This Should Use The newshake Name To Change Loop"},
-    {"newshakeloop", "sky_diving_shake_loop", "Change This Name"},
-    {"olddof", "DOF05", "Default Sky Dive Camera"},
-    {"newdof", "DOF10", "Change This Name"},
-    {"oldcamera", "Camera38", "Default Sky Dive Camera"},
-    {"newcamera", "Camera15", "Change This Name"},
-};
+constexpr std::array<DefaultChoice, kPairCount> kDefaultChoices = {{
+    {"sky_diving_shake", "Default Sky Dive Camera", "family5_drug_trip_shake", "Change This Name"},
+    {"family5_drug_trip_shake_loop", "This Should Use The newshake Name To Change Loop",
+     "sky_diving_shake_loop", "Change This Name"},
+    {"DOF05", "Default Sky Dive Camera", "DOF10", "Change This Name"},
+    {"Camera38", "Default Sky Dive Camera", "Camera15", "Change This Name"},
+}};
+
+std::string SettingLine(std::string_view key, std::string_view value, std::string_view comment) {
+    std::string line = std::string(key) + "=" + std::string(value);
+    line.resize(kSettingsCommentColumn, ' ');
+    return line + ";" + std::string(comment) + " ";
+}
 
 constexpr std::string_view kClosingComments[] = {
     ";    Not sure what these control",
@@ -451,23 +457,28 @@ void Append(std::vector<std::string>& lines, const std::vector<std::string>& mor
 
 std::vector<std::string> DefaultSettingsText(const Tables& tables) {
     CheckNamesDistinct(tables);
-    std::vector<std::string> lines = {"[Settings]", "modactivatekey=F8"};
-    for (const SettingLine& setting : kSettingLines) {
-        std::string line = std::string(setting.key) + "=" + std::string(setting.value);
-        line.resize(kSettingsCommentColumn, ' ');
-        lines.push_back(line + ";" + std::string(setting.comment) + " ");
+    std::vector<std::string> lines = {"[Settings]",
+                                      std::string(SettingKeyNames[kModActivateKey]) + "=F8"};
+    for (size_t i = 0; i < kPairCount; ++i) {
+        const DefaultChoice& choice = kDefaultChoices[i];
+        lines.push_back(
+            SettingLine(SwapPairs[i].oldSetting.name, choice.oldName, choice.oldComment));
+        lines.push_back(
+            SettingLine(SwapPairs[i].newSetting.name, choice.newName, choice.newComment));
     }
-    Append(lines, {"",
-                   "        ;If you change the oldshake to a new camera, olddof and oldcamera "
-                   "must match",
-                   "", "[Shake]"});
-    Append(lines, ShakeLines(tables.shakes));
-    Append(lines, {"", "[NewShakeLoop]"});
-    Append(lines, LoopLines(tables.loops, tables.shakes));
-    Append(lines, {"", "[DOF]"});
-    Append(lines, DofLines(tables.dofs));
-    Append(lines, {"", "[Camera]"});
-    Append(lines, CameraLines(tables.cameras));
+    lines.push_back("");
+    lines.push_back("        ;If you change the oldshake to a new camera, olddof and oldcamera "
+                    "must match");
+    // The dictionary sections, in the pairs' order.
+    const std::vector<std::string> sections[] = {
+        ShakeLines(tables.shakes), LoopLines(tables.loops, tables.shakes), DofLines(tables.dofs),
+        CameraLines(tables.cameras)};
+    static_assert(std::extent_v<decltype(sections)> == kPairCount,
+                  "each pair needs its dictionary section here");
+    for (size_t i = 0; i < kPairCount; ++i) {
+        Append(lines, {"", std::string(SwapPairs[i].header)});
+        Append(lines, sections[i]);
+    }
     lines.emplace_back();
     for (std::string_view comment : kClosingComments) {
         lines.push_back(std::string(kCommentColumn, ' ') + std::string(comment));
