@@ -56,7 +56,7 @@ int RunSwap(bool restore, const std::string& settingsPath, const std::string& in
             const std::string& outPath, bool replace, std::ostream& out, std::ostream& err);
 
 // The game to scan: by process id, or by program file name when `process` is not empty.
-struct ScanTarget {
+struct ProcessToScan {
     uint32_t pid = 0;
     std::string process;
 };
@@ -65,5 +65,5 @@ struct ScanTarget {
 // rewrite, and what it would do there, reading that memory only; with `all`, every
 // dictionary name too.
 // An empty `settingsPath` means the settings file in the game's current folder.
-int RunScan(const ScanTarget& target, const std::string& settingsPath, bool all, bool json,
+int RunScan(const ProcessToScan& target, const std::string& settingsPath, bool all, bool json,
             std::ostream& out, std::ostream& err);

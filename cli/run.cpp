@@ -14,17 +14,28 @@
 
 namespace {
 
-constexpr std::string_view kCommandList =
-    "Commands: check, list, set, default, hash, swap, scan. `ostrevane --help` tells what each "
-    "does, `ostrevane COMMAND --help` how to run it.\n";
+// The commands, as the parser holds them, in the order help lists them.
+std::vector<std::string_view> CommandNames(const CLI::App& app) {
+    std::vector<std::string_view> names;
+    for (const CLI::App* command : app.get_subcommands([](const CLI::App*) { return true; }))
+        names.push_back(command->get_name());
+    return names;
+}
+
+std::string CommandList(const std::vector<std::string_view>& commands) {
+    std::string list = "Commands:";
+    for (std::string_view command : commands)
+        (list += command == commands.front() ? " " : ", ") += command;
+    return list + ". `ostrevane --help` tells what each does, `ostrevane COMMAND --help` how to "
+                  "run it.\n";
+}
 
 // A first word that names no command: the parser would only say that a command is
 // required, never which word it did not know.
-bool IsCommandSlip(int argc, const char* const* argv, std::ostream& err) {
-    const std::vector<std::string_view> commands = {"check", "list", "set", "default",
-                                                    "hash",  "swap", "scan"};
+bool IsCommandSlip(const CLI::App& app, int argc, const char* const* argv, std::ostream& err) {
+    const std::vector<std::string_view> commands = CommandNames(app);
     if (argc < 2) {
-        err << "ostrevane: name a command.\n" << kCommandList;
+        err << "ostrevane: name a command.\n" << CommandList(commands);
         return true;
     }
     const std::string_view first = argv[1];
@@ -35,8 +46,26 @@ bool IsCommandSlip(int argc, const char* const* argv, std::ostream& err) {
     err << "ostrevane: \"" << first << "\" is not a command";
     const std::string_view closest = ClosestName(first, commands);
     if (!closest.empty()) err << "; did you mean \"" << closest << "\"?";
-    err << "\n" << kCommandList;
+    err << "\n" << CommandList(commands);
     return true;
+}
+
+// "shake, shakeloop, dof or camera": the words `list` takes for the dictionary's sections.
+std::string SectionWords() {
+    std::string words;
+    for (const SwapPair& pair : SwapPairs) {
+        if (!words.empty()) words += &pair == &SwapPairs.back() ? " or " : ", ";
+        words += pair.word;
+    }
+    return words;
+}
+
+// "modactivatekey, oldshake, newshake, ... newcamera": the settings `set` takes.
+std::string SettingWords() {
+    return std::string(SettingKeyNames[kModActivateKey]) + ", " +
+           std::string(SwapPairs.front().oldSetting.name) + ", " +
+           std::string(SwapPairs.front().newSetting.name) + ", ... " +
+           std::string(SwapPairs.back().newSetting.name);
 }
 
 int RunCommand(int argc, const char* const* argv, std::ostream& out, std::ostream& err) {
@@ -64,7 +93,7 @@ int RunCommand(int argc, const char* const* argv, std::ostream& out, std::ostrea
             "list", "List the item names under one section of the settings file's dictionary, "
                     "with their hashes: the names a setting can take.");
         std::string section, text, listSettings = settingsName;
-        list->add_option("SECTION", section, "shake, shakeloop, dof or camera")->required();
+        list->add_option("SECTION", section, SectionWords())->required();
         list->add_option("TEXT", text, "Only the names that hold TEXT, in any case");
         list->add_option("--settings", listSettings,
                          "The settings file (default: " + settingsName + " here)")
@@ -74,8 +103,7 @@ int RunCommand(int argc, const char* const* argv, std::ostream& out, std::ostrea
             "set", "Set one setting in the settings file, changing nothing else in it, once the "
                    "plug-in could use the value; then check the file.");
         std::string setting, value, setSettings = settingsName;
-        set->add_option("SETTING", setting, "modactivatekey, oldshake, newshake, ... newcamera")
-            ->required();
+        set->add_option("SETTING", setting, SettingWords())->required();
         set->add_option("VALUE", value, "A name from the setting's dictionary section, or a key")
             ->required();
         set->add_option("--settings", setSettings,
@@ -121,7 +149,7 @@ int RunCommand(int argc, const char* const* argv, std::ostream& out, std::ostrea
         CLI::App* scan = app.add_subcommand(
             "scan", "Count the settings' items in a running game's memory and say what the toggle "
                     "key would do there now, reading that memory only.");
-        ScanTarget target;
+        ProcessToScan target;
         std::string scanSettings;
         bool all = false;
         CLI::Option_group* game = scan->add_option_group("game");
@@ -147,7 +175,7 @@ int RunCommand(int argc, const char* const* argv, std::ostream& out, std::ostrea
             out << (command ? command->help() : app.help());
             return kExitOk;
         }
-        if (IsCommandSlip(argc, argv, err)) return kExitFailed;
+        if (IsCommandSlip(app, argc, argv, err)) return kExitFailed;
         try {
             app.parse(argc, argv);
         } catch (const CLI::ParseError& error) {

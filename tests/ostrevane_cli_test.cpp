@@ -1,4 +1,4 @@
-#include "cli/check.h"
+#include "cli/check/check.h"
 #include "cli/commands.h"
 #include "cli/ostrevane.h"
 #include "cli/suggest.h"

@@ -3,8 +3,8 @@
 #include "tests/scan_target.h"
 
 #include "cli/commands.h"
-#include "cli/scan.h"
-#include "cli/scan_report.h"
+#include "cli/scan/scan.h"
+#include "cli/scan/scan_report.h"
 #include "settings/parse_settings.h"
 #include "settings/settings.h"
 #include "swap/engines.h"
@@ -88,7 +88,7 @@ struct Outcome {
 };
 
 // The command as main() runs it, but for its command line: that is ostrevane.exe's, under Wine.
-Outcome RunCommand(const ScanTarget& target, bool all = false) {
+Outcome RunCommand(const ProcessToScan& target, bool all = false) {
     std::ostringstream out, err;
     const int status = RunScan(target, SettingsPath, all, true, out, err);
     return {status, out.str(), err.str()};

@@ -1,5 +1,5 @@
 #include "cli/bytes_text.h"
-#include "cli/check.h"
+#include "cli/check/check.h"
 #include "cli/commands.h"
 #include "cli/files.h"
 #include "cli/report_text.h"

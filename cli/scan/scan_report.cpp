@@ -1,4 +1,4 @@
-#include "cli/scan_report.h"
+#include "cli/scan/scan_report.h"
 
 #include "cli/bytes_text.h"
 #include "cli/report_text.h"

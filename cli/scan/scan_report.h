@@ -3,7 +3,7 @@
 // how often each item occurs in the memory the walk rewrites, and what the toggle key would
 // do there.
 
-#include "cli/scan.h"
+#include "cli/scan/scan.h"
 #include "settings/parse_settings.h"
 #include "settings/swap_pairs.h"
 

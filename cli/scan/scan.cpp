@@ -1,4 +1,4 @@
-#include "cli/scan.h"
+#include "cli/scan/scan.h"
 
 #include <algorithm>
 #include <cstring>

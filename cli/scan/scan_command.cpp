@@ -1,8 +1,8 @@
-#include "cli/check.h"
+#include "cli/check/check.h"
 #include "cli/commands.h"
 #include "cli/files.h"
-#include "cli/scan.h"
-#include "cli/scan_report.h"
+#include "cli/scan/scan.h"
+#include "cli/scan/scan_report.h"
 #include "cli/suggest.h"
 #include "platform/command_host.h"
 #include "platform/process_memory.h"
@@ -49,7 +49,7 @@ ScanProgressFunction TerminalProgress(std::ostream& err, Clock::time_point start
     };
 }
 
-bool FindTarget(const ScanTarget& target, uint32_t& pid, std::ostream& err) {
+bool FindTarget(const ProcessToScan& target, uint32_t& pid, std::ostream& err) {
     if (target.process.empty()) {
         pid = target.pid;
         return true;
@@ -154,7 +154,7 @@ bool ReadGameSettings(const platform::ProcessReader& reader, std::string& path, 
 
 } // namespace
 
-int RunScan(const ScanTarget& target, const std::string& settingsPath, bool all, bool json,
+int RunScan(const ProcessToScan& target, const std::string& settingsPath, bool all, bool json,
             std::ostream& out, std::ostream& err) {
     uint32_t pid = 0;
     platform::ProcessReader reader;

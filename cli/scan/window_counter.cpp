@@ -1,4 +1,4 @@
-#include "cli/window_counter.h"
+#include "cli/scan/window_counter.h"
 
 #include <algorithm>
 #include <cstring>

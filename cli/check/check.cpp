@@ -1,0 +1,24 @@
+#include "cli/check/checker.h"
+
+#include <algorithm>
+
+CheckReport CheckSettings(std::string_view fileBytes) {
+    Checker checker;
+    checker.startsWithByteOrderMark = fileBytes.starts_with(kUtf8ByteOrderMark);
+    CheckReport report;
+    report.parsed =
+        ParseSettings(fileBytes, [&](const SettingsLine& line) { checker.Observe(line); });
+    const ParsedSettings& parsed = report.parsed;
+
+    FindSettingsLostToCtrlZ(checker, parsed, fileBytes);
+    CheckPairSettings(checker, parsed);
+    CheckActivationKey(checker, parsed);
+    ReportMissedSections(checker);
+    CheckWholeFile(checker, parsed, fileBytes);
+
+    std::stable_sort(checker.warnings.begin(), checker.warnings.end(),
+                     [](const CheckWarning& a, const CheckWarning& b) { return a.line < b.line; });
+    report.settingLines = checker.settingLines;
+    report.warnings = std::move(checker.warnings);
+    return report;
+}
