@@ -15,13 +15,6 @@
 #include <iostream>
 #include <ostream>
 
-#ifdef _WIN32
-#include <io.h>
-#define isatty _isatty
-#else
-#include <unistd.h>
-#endif
-
 namespace {
 
 using Clock = std::chrono::steady_clock;
@@ -33,7 +26,7 @@ double SecondsSince(Clock::time_point start) {
 // Progress on the player's terminal once a scan has run a second, never into a pipe or a
 // file, where it would only be noise in the report.
 ScanProgressFunction TerminalProgress(std::ostream& err, Clock::time_point start, bool& shown) {
-    if (&err != &std::cerr || !isatty(2)) return nullptr;
+    if (&err != &std::cerr || !platform::ErrorIsTerminal()) return nullptr;
     return [&err, start, &shown, last = Clock::time_point()](const ScanProgress& p) mutable {
         const Clock::time_point now = Clock::now();
         if (now - start < std::chrono::seconds(1) || now - last < std::chrono::milliseconds(100)) {
