@@ -74,6 +74,11 @@ struct Region {
     RegionKind kind;
 };
 
+// Where `region` ends, and the next region begins.
+inline uintptr_t RegionEnd(const Region& region) {
+    return region.base + region.size;
+}
+
 struct AddressRange {
     uintptr_t lowest;
     uintptr_t highest;
@@ -85,6 +90,20 @@ AddressRange ApplicationAddressRange();
 bool QueryRegion(uintptr_t address, Region& region);
 // The size of a page: the smallest unit whose protection can change on its own.
 size_t PageSize();
+
+// Takes the regions of [from, to) lowest first: query(address, region) describes the region
+// that holds `address`, and visit(region) returns where the next query goes, RegionEnd(region)
+// or, to ask again about the rest of the region, an address before it. False when a query
+// failed, or described no bytes, before `to`.
+template <typename Query, typename Visit>
+bool ForEachRegion(uintptr_t from, uintptr_t to, Query query, Visit visit) {
+    for (uintptr_t address = from; address < to;) {
+        Region region;
+        if (!query(address, region) || region.size == 0) return false;
+        address = visit(region);
+    }
+    return true;
+}
 // The calling thread's stack (a fiber's own, on a fiber): from its lowest committed address
 // up to its top.
 AddressRange ThreadStack();

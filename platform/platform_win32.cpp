@@ -25,17 +25,24 @@ bool PathExists(const char* path) {
     return ::GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES;
 }
 
-AddressRange ApplicationAddressRange() {
+namespace {
+
+SYSTEM_INFO SystemInformation() {
     SYSTEM_INFO info;
     ::GetSystemInfo(&info);
+    return info;
+}
+
+} // namespace
+
+AddressRange ApplicationAddressRange() {
+    const SYSTEM_INFO info = SystemInformation();
     return {reinterpret_cast<uintptr_t>(info.lpMinimumApplicationAddress),
             reinterpret_cast<uintptr_t>(info.lpMaximumApplicationAddress)};
 }
 
 size_t PageSize() {
-    SYSTEM_INFO info;
-    ::GetSystemInfo(&info);
-    return info.dwPageSize;
+    return SystemInformation().dwPageSize;
 }
 
 AddressRange ThreadStack() {
@@ -81,11 +88,13 @@ Region RegionFrom(const MEMORY_BASIC_INFORMATION& info) {
     return region;
 }
 
+bool QueryRegionInformation(uintptr_t address, MEMORY_BASIC_INFORMATION& info) {
+    return ::VirtualQuery(reinterpret_cast<LPCVOID>(address), &info, sizeof info) != 0;
+}
+
 bool QueryRegion(uintptr_t address, Region& region) {
     MEMORY_BASIC_INFORMATION info;
-    if (::VirtualQuery(reinterpret_cast<LPCVOID>(address), &info, sizeof info) == 0) {
-        return false;
-    }
+    if (!QueryRegionInformation(address, info)) return false;
     region = RegionFrom(info);
     return true;
 }

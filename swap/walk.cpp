@@ -100,21 +100,18 @@ __attribute__((noinline)) WalkResult WalkBelowCaller(const SubstitutionChain& ch
 
     WalkResult result;
     if (!platform::BeginFaultRecovery()) return result;
+    const auto walkRegion = [&](const platform::Region& region) {
+        const uintptr_t end = platform::RegionEnd(region);
+        if (!IsWalkedRegion(region)) return end;
+        uintptr_t begin = region.base;
+        if (begin <= ownFrame && ownFrame < end) begin = std::clamp(ownFramesEnd, begin, end);
+        result.regionsScanned += 1;
+        result.bytesScanned += end - begin;
+        return std::min(end, SubstituteInRegion(begin, end, pairs, result));
+    };
     const platform::AddressRange range = platform::ApplicationAddressRange();
-    for (uintptr_t address = range.lowest; address < range.highest;) {
-        platform::Region region;
-        if (!platform::QueryRegion(address, region) || region.size == 0) break;
-        uintptr_t next = address + region.size;
-        if (IsWalkedRegion(region)) {
-            uintptr_t begin = region.base;
-            const uintptr_t end = begin + region.size;
-            if (begin <= ownFrame && ownFrame < end) begin = std::clamp(ownFramesEnd, begin, end);
-            next = std::min(next, SubstituteInRegion(begin, end, pairs, result));
-            result.regionsScanned += 1;
-            result.bytesScanned += end - begin;
-        }
-        address = next;
-    }
+    // A failed query ends the walk where it is.
+    platform::ForEachRegion(range.lowest, range.highest, platform::QueryRegion, walkRegion);
     platform::EndFaultRecovery();
     return result;
 }
@@ -151,10 +148,12 @@ __attribute__((noinline)) WalkResult WalkPrivateWritableMemory(const Substitutio
     ClearVectorRegisters();
     const platform::AddressRange stack = platform::ThreadStack();
     if (stack.lowest < skippedEnd && skippedEnd <= stack.highest) {
+        // A loop of this body's own, not ForEachRegion: a helper's frame would lie in the
+        // stack it clears.
         for (uintptr_t address = (stack.lowest + 7) & ~uintptr_t(7); address < skippedEnd;) {
             platform::Region region;
             if (!platform::QueryRegion(address, region) || region.size == 0) break;
-            const uintptr_t next = region.base + region.size;
+            const uintptr_t next = platform::RegionEnd(region);
             if (IsWalkedRegion(region))
                 ZeroWords(address, std::min(next, skippedEnd) & ~uintptr_t(7));
             address = std::max(next, address + 8);
