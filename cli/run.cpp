@@ -3,7 +3,7 @@
 #include "cli/commands.h"
 #include "cli/suggest.h"
 #include "platform/command_host.h"
-#include "platform/process_memory.h"
+#include "platform/output_pipe.h"
 #include "settings/settings.h"
 
 #include <CLI/CLI.hpp>

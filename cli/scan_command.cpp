@@ -5,6 +5,7 @@
 #include "cli/scan_report.h"
 #include "cli/suggest.h"
 #include "platform/command_host.h"
+#include "platform/process_folder.h"
 #include "platform/process_memory.h"
 #include "settings/parse_settings.h"
 #include "settings/settings.h"

@@ -7,7 +7,7 @@
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
 
-#include "platform/platform.h"
+#include "platform/fault_recovery.h"
 #include "platform/region_win32.h"
 
 #include <atomic>

@@ -2,7 +2,7 @@
 // the process's own parameters, which its environment block points to: read it there, as
 // no system call hands out another process's current folder. The program file's folder,
 // from the system, is the fallback.
-#include "platform/process_memory.h"
+#include "platform/process_folder.h"
 
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>

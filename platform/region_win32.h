@@ -1,8 +1,8 @@
 #pragma once
 // For the Windows bodies alone, after <windows.h>: the system's description of a region of
-// this process, and that description in the seam's terms. (platform_win32.cpp)
+// this process, and that description in the seam's terms. (memory_regions_win32.cpp)
 
-#include "platform/platform.h"
+#include "platform/memory_regions.h"
 
 namespace platform {
 

@@ -1,4 +1,5 @@
-#include "platform/platform.h"
+#include "platform/fault_recovery.h"
+#include "platform/memory_regions.h"
 #include "swap/engines.h"
 #include "swap/swap.h"
 

@@ -1,5 +1,6 @@
 #include "tests/standin.h"
 
+#include "platform/keyboard.h"
 #include "platform/keyboard_layout.h"
 #include "platform/process_memory.h"
 #include "platform/subtitle_natives.h"

@@ -4,7 +4,7 @@
 // swap rewrote in the game's memory and how long the walk took, then the restore.
 #include "tests/win32/host.h"
 
-#include "platform/platform.h"
+#include "platform/memory_regions.h"
 #include "settings/parse_settings.h"
 #include "settings/swap_pairs.h"
 #include "swap/engines.h"
