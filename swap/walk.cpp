@@ -32,11 +32,11 @@ void SubstituteSpan(void* context) {
 // faulted.
 uintptr_t SubstituteInRegion(uintptr_t begin, uintptr_t end, const SubstitutionChain& chain,
                              WalkResult& result) {
-    const size_t countBefore = Rewrites.count;
+    const size_t countBefore = StoresSoFar.count;
     uintptr_t next = end;
     Span span{begin, end, &chain};
     for (;;) {
-        Rewrites.end = reinterpret_cast<uint8_t*>(span.begin);
+        StoresSoFar.end = reinterpret_cast<uint8_t*>(span.begin);
         uintptr_t fault = 0;
         if (platform::RunGuarded(SubstituteSpan, &span, span.begin, span.end, fault)) break;
         result.faultsRecovered += 1;
@@ -45,11 +45,11 @@ uintptr_t SubstituteInRegion(uintptr_t begin, uintptr_t end, const SubstitutionC
         // fault were read without a match, and read the same again.
         const uintptr_t page = fault & ~(uintptr_t(platform::PageSize()) - 1);
         next = page + platform::PageSize();
-        span.begin = std::max(span.begin, reinterpret_cast<uintptr_t>(Rewrites.end));
+        span.begin = std::max(span.begin, reinterpret_cast<uintptr_t>(StoresSoFar.end));
         span.end = page;
         if (span.end < span.begin + 4) break;
     }
-    result.windowsRewritten += Rewrites.count - countBefore;
+    result.windowsRewritten += StoresSoFar.count - countBefore;
     return next;
 }
 
