@@ -4,7 +4,8 @@
 #include <iostream>
 
 int main(int argc, char** argv) {
-    // `default` chooses its own line ends; a text-mode stdout would make its CR LF CR CR LF.
+    // Bytes out as they are: `default` chooses its own line endings, and a text-mode
+    // stdout would turn its CR LF into CR CR LF.
     platform::WriteOutputAsBytes();
     const int status = RunOstrevane(argc, argv, std::cout, std::cerr);
     // Double-clicked, the command's window would close before anyone read a word of it.
