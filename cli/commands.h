@@ -12,13 +12,6 @@ constexpr int kExitOk = 0;
 constexpr int kExitWarnings = 1;
 constexpr int kExitFailed = 2;
 
-// The plug-in writes its default file in text mode: CR LF line ends on Windows only.
-#ifdef _WIN32
-constexpr bool kPlugInWritesCrLf = true;
-#else
-constexpr bool kPlugInWritesCrLf = false;
-#endif
-
 // Whether `default` ends lines with CR LF: as --crlf or --lf asks, else as the plug-in on
 // this system writes them (`plugInWritesCrLf`).
 constexpr bool DefaultEndsLinesWithCrLf(bool crlf, bool lf, bool plugInWritesCrLf) {

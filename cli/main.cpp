@@ -3,17 +3,10 @@
 
 #include <iostream>
 
-#ifdef _WIN32
-#include <fcntl.h>
-#include <io.h>
-#endif
-
 int main(int argc, char** argv) {
-#ifdef _WIN32
     // Bytes out as they are: `default` chooses its own line endings, and a text-mode
     // stdout would turn its CR LF into CR CR LF.
-    _setmode(_fileno(stdout), _O_BINARY);
-#endif
+    platform::WriteOutputAsBytes();
     const int status = RunOstrevane(argc, argv, std::cout, std::cerr);
     // Double-clicked, the command's window would close before anyone read a word of it.
     if (platform::AloneInConsole()) {

@@ -2,7 +2,8 @@
 
 #include "cli/commands.h"
 #include "cli/suggest.h"
-#include "platform/process_memory.h"
+#include "platform/command_host.h"
+#include "platform/output_pipe.h"
 #include "settings/settings.h"
 
 #include <CLI/CLI.hpp>
@@ -193,8 +194,8 @@ int RunCommand(int argc, const char* const* argv, std::ostream& out, std::ostrea
         if (*set) return RunSet(setting, value, setSettings, out, err);
         if (*scan) return RunScan(target, scanSettings, all, json, out, err);
         if (*makeDefault) {
-            return RunDefault(DefaultEndsLinesWithCrLf(crlf, lf, kPlugInWritesCrLf), defaultFile,
-                              force, out, err);
+            return RunDefault(DefaultEndsLinesWithCrLf(crlf, lf, platform::TextModeWritesCrLf()),
+                              defaultFile, force, out, err);
         }
         if (*hash) {
             // The parser would read "[a,b]" as a list of two; a name is taken as typed. Only

@@ -1,7 +1,7 @@
 #pragma once
 // What the ostrevane command asks of the system it runs on, beyond the plug-in's seam:
-// replacing a file in one step, its console window, and whether Wine runs it. One body per
-// system: command_host_win32.cpp and command_host_posix.cpp.
+// replacing a file in one step, its console window and standard streams, and whether Wine
+// runs it. One body per system: command_host_win32.cpp and command_host_posix.cpp.
 
 namespace platform {
 
@@ -11,6 +11,14 @@ bool RenameReplacing(const char* from, const char* to);
 
 // True when standard output is a terminal or a console window, not a file or a pipe.
 bool OutputIsTerminal();
+// True when standard error is a terminal or a console window, not a file or a pipe.
+bool ErrorIsTerminal();
+// Makes standard output pass bytes as they are, turning no LF into CR LF; before any output.
+void WriteOutputAsBytes();
+
+// True when a file written in text mode, as the plug-in writes its default file, gets CR LF
+// line ends: on Windows.
+bool TextModeWritesCrLf();
 
 // True when no other program shares this one's console window, which then closes the
 // moment it exits: it was started by a double click, not from a prompt. Never off Windows,

@@ -1,5 +1,5 @@
-// The command's host off Windows: rename replaces in one step, and no terminal closes when
-// a program in it ends.
+// The command's host off Windows: rename replaces in one step, text mode leaves line ends
+// alone, and no terminal closes when a program in it ends.
 #include "platform/command_host.h"
 
 #include <cstdio>
@@ -13,6 +13,16 @@ bool RenameReplacing(const char* from, const char* to) {
 
 bool OutputIsTerminal() {
     return ::isatty(1) == 1;
+}
+
+bool ErrorIsTerminal() {
+    return ::isatty(2) == 1;
+}
+
+void WriteOutputAsBytes() {}
+
+bool TextModeWritesCrLf() {
+    return false;
 }
 
 bool AloneInConsole() {

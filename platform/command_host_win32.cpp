@@ -5,6 +5,10 @@
 
 #include "platform/command_host.h"
 
+#include <cstdio>
+#include <fcntl.h>
+#include <io.h>
+
 namespace platform {
 
 bool RenameReplacing(const char* from, const char* to) {
@@ -17,6 +21,18 @@ bool OutputIsTerminal() {
     const HANDLE output = ::GetStdHandle(STD_OUTPUT_HANDLE);
     DWORD mode = 0;
     return ::GetFileType(output) == FILE_TYPE_CHAR && ::GetConsoleMode(output, &mode) != 0;
+}
+
+bool ErrorIsTerminal() {
+    return ::_isatty(2) != 0;
+}
+
+void WriteOutputAsBytes() {
+    ::_setmode(::_fileno(stdout), _O_BINARY);
+}
+
+bool TextModeWritesCrLf() {
+    return true;
 }
 
 bool AloneInConsole() {

@@ -1,7 +1,7 @@
 // Fault recovery for the native stand-in: real faults on pages that a test unmaps or
 // protects, caught with a signal handler and left with siglongjmp, so the walk's recovery
 // runs natively and under the sanitizers as it does in the game.
-#include "platform/platform.h"
+#include "platform/fault_recovery.h"
 
 #include <atomic>
 #include <pthread.h>

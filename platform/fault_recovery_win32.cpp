@@ -7,7 +7,8 @@
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
 
-#include "platform/platform.h"
+#include "platform/fault_recovery.h"
+#include "platform/region_win32.h"
 
 #include <atomic>
 
@@ -68,7 +69,7 @@ LONG CALLBACK OnException(EXCEPTION_POINTERS* exception) {
 // growth or watch logic still counts on it.
 void RestoreGuard(uintptr_t address) {
     MEMORY_BASIC_INFORMATION info;
-    if (VirtualQuery(reinterpret_cast<LPCVOID>(address), &info, sizeof info) == 0) return;
+    if (!platform::QueryRegionInformation(address, info)) return;
     if (info.State != MEM_COMMIT || (info.Protect & PAGE_GUARD) != 0) return;
     DWORD previous;
     VirtualProtect(reinterpret_cast<LPVOID>(address), 1, info.Protect | PAGE_GUARD, &previous);

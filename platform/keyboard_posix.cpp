@@ -1,7 +1,7 @@
 // The keyboard off Windows, for the native ostrevane command: a US layout, where the game's
 // Windows build asks the player's own. In a file of its own so that the tests' stand-in
 // can bring a keyboard of its own in its place.
-#include "platform/platform.h"
+#include "platform/keyboard.h"
 
 namespace platform {
 

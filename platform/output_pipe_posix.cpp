@@ -1,6 +1,6 @@
 // A reader that has gone, off Windows: the write failed with EPIPE, which it does only
 // where SIGPIPE is ignored (elsewhere the signal ends the command quietly before this).
-#include "platform/process_memory.h"
+#include "platform/output_pipe.h"
 
 #include <cerrno>
 #include <sys/stat.h>

@@ -2,7 +2,7 @@
 // with "the pipe is being closed", "has been ended" or "is not connected" (the last under
 // Wine), which the C runtime turns into EPIPE or, having no better code, EINVAL, and may
 // clear from the last error by the time the stream reports it. A pipe has no disk to fill.
-#include "platform/process_memory.h"
+#include "platform/output_pipe.h"
 
 #include <cerrno>
 

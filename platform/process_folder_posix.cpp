@@ -1,20 +1,22 @@
 // Another process's folders off Windows, for `ostrevane scan`: /proc tells both.
-#include "platform/process_memory.h"
+#include "platform/proc_file_posix.h"
+#include "platform/process_folder.h"
 
 #include <filesystem>
 
 namespace platform {
 
 bool ProcessFolder(const ProcessReader& reader, std::string& folder, FolderSource& source) {
-    const std::string proc = "/proc/" + std::to_string(reader.pid);
     std::error_code error;
-    const std::filesystem::path current = std::filesystem::read_symlink(proc + "/cwd", error);
+    const std::filesystem::path current =
+        std::filesystem::read_symlink(ProcFile(reader.pid, "cwd"), error);
     if (!error) {
         folder = current.string();
         source = FolderSource::kCurrentFolder;
         return true;
     }
-    const std::filesystem::path program = std::filesystem::read_symlink(proc + "/exe", error);
+    const std::filesystem::path program =
+        std::filesystem::read_symlink(ProcFile(reader.pid, "exe"), error);
     if (error) return false;
     folder = program.parent_path().string();
     source = FolderSource::kProgramFolder;

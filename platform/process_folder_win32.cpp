@@ -2,7 +2,7 @@
 // the process's own parameters, which its environment block points to: read it there, as
 // no system call hands out another process's current folder. The program file's folder,
 // from the system, is the fallback.
-#include "platform/process_memory.h"
+#include "platform/process_folder.h"
 
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
@@ -32,11 +32,8 @@ struct CountedPath { // a counted wide string: length in bytes, no terminating z
 
 using QueryInformation = LONG(WINAPI*)(HANDLE, ULONG, PVOID, ULONG, PULONG);
 
-template <typename T> bool ReadValue(HANDLE process, uintptr_t address, T& value) {
-    SIZE_T read = 0;
-    return ::ReadProcessMemory(process, reinterpret_cast<LPCVOID>(address), &value, sizeof value,
-                               &read) &&
-           read == sizeof value;
+template <typename T> bool ReadValue(const ProcessReader& reader, uintptr_t address, T& value) {
+    return ReadProcessBytes(reader, address, &value, sizeof value);
 }
 
 // The narrow form every other path of the command takes; false when a character has none.
@@ -52,7 +49,8 @@ bool Narrow(const std::wstring& wide, std::string& narrow) {
     return !lossy;
 }
 
-bool CurrentFolder(HANDLE process, std::wstring& folder) {
+bool CurrentFolder(const ProcessReader& reader, std::wstring& folder) {
+    const auto process = reinterpret_cast<HANDLE>(reader.handle);
     const auto query = reinterpret_cast<QueryInformation>(reinterpret_cast<void*>(
         ::GetProcAddress(::GetModuleHandleW(L"ntdll.dll"), "NtQueryInformationProcess")));
     BasicInformation basic{};
@@ -63,19 +61,16 @@ bool CurrentFolder(HANDLE process, std::wstring& folder) {
     }
     uintptr_t parameters = 0;
     CountedPath path{};
-    if (!ReadValue(process,
+    if (!ReadValue(reader,
                    reinterpret_cast<uintptr_t>(basic.environmentBlock) +
                        kParametersInEnvironmentBlock,
                    parameters) ||
-        parameters == 0 || !ReadValue(process, parameters + kCurrentFolderInParameters, path) ||
+        parameters == 0 || !ReadValue(reader, parameters + kCurrentFolderInParameters, path) ||
         path.length == 0 || path.length % 2 != 0 || path.buffer == 0) {
         return false;
     }
     folder.assign(path.length / 2, L'\0');
-    SIZE_T read = 0;
-    return ::ReadProcessMemory(process, reinterpret_cast<LPCVOID>(path.buffer), folder.data(),
-                               path.length, &read) &&
-           read == path.length;
+    return ReadProcessBytes(reader, path.buffer, folder.data(), path.length);
 }
 
 bool ProgramFolder(HANDLE process, std::wstring& folder) {
@@ -92,13 +87,12 @@ bool ProgramFolder(HANDLE process, std::wstring& folder) {
 } // namespace
 
 bool ProcessFolder(const ProcessReader& reader, std::string& folder, FolderSource& source) {
-    const auto process = reinterpret_cast<HANDLE>(reader.handle);
     std::wstring wide;
-    if (CurrentFolder(process, wide) && Narrow(wide, folder)) {
+    if (CurrentFolder(reader, wide) && Narrow(wide, folder)) {
         source = FolderSource::kCurrentFolder;
         return true;
     }
-    if (ProgramFolder(process, wide) && Narrow(wide, folder)) {
+    if (ProgramFolder(reinterpret_cast<HANDLE>(reader.handle), wide) && Narrow(wide, folder)) {
         source = FolderSource::kProgramFolder;
         return true;
     }

@@ -2,8 +2,10 @@
 // Reading another process's memory, for `ostrevane scan`: the process is opened with query
 // and read rights only, so nothing here can change the game. Its regions are described
 // with the record the plug-in's walk uses, so the walk's own filter decides what counts.
+// Bodies: process_memory_win32.cpp, process_memory_posix.cpp; in the native tests, the
+// stand-in (tests/standin.cpp).
 
-#include "platform/platform.h"
+#include "platform/memory_regions.h"
 
 #include <cstdint>
 #include <string>
@@ -62,18 +64,5 @@ bool ReadProcessBytes(const ProcessReader& reader, uintptr_t address, void* buff
 
 // False once the process has exited.
 bool ProcessIsRunning(const ProcessReader& reader);
-
-// Where a process finds a file it names without a folder, as the plug-in names its settings.
-enum class FolderSource {
-    kCurrentFolder, // the process's own current folder: on Windows from its process parameters
-    kProgramFolder, // the folder of its program file, when the current one cannot be read
-};
-// The folder the process `reader` would open a relative file name in, and how it was found;
-// false when neither folder can be read. (process_folder_*.cpp)
-bool ProcessFolder(const ProcessReader& reader, std::string& folder, FolderSource& source);
-
-// True when the write to standard output that just failed went to a pipe, or a socket,
-// whose reader had closed it, as `more` does when the player quits it. (output_pipe_*.cpp)
-bool OutputReaderGone();
 
 } // namespace platform

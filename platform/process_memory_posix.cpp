@@ -3,6 +3,7 @@
 // same use would be, so the plug-in's filter picks what the walk would pick in the game:
 // only anonymous private memory (heap, stacks, anonymous mappings) is the process's own; a
 // shared mapping, or a private file mapping (a program's or library's pages), is not.
+#include "platform/proc_file_posix.h"
 #include "platform/process_memory.h"
 
 #include <cerrno>
@@ -17,10 +18,6 @@
 namespace platform {
 
 namespace {
-
-std::string ProcFile(uint32_t pid, const char* leaf) {
-    return "/proc/" + std::to_string(pid) + "/" + leaf;
-}
 
 Access AccessOf(const char* perms) {
     if (perms[2] == 'x') return Access::kExecutable;

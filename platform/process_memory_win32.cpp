@@ -62,27 +62,29 @@ int TraceRestriction() {
 }
 
 RegionListing ProcessRegions(const ProcessReader& reader, std::vector<Region>& regions) {
-    SYSTEM_INFO system;
-    ::GetSystemInfo(&system);
-    const auto highest = reinterpret_cast<uintptr_t>(system.lpMaximumApplicationAddress);
-    regions.clear();
-    for (auto address = reinterpret_cast<uintptr_t>(system.lpMinimumApplicationAddress);
-         address < highest;) {
+    const auto query = [&reader](uintptr_t address, Region& region) {
         MEMORY_BASIC_INFORMATION info;
         if (::VirtualQueryEx(HandleOf(reader), reinterpret_cast<LPCVOID>(address), &info,
-                             sizeof info) == 0 ||
-            info.RegionSize == 0) {
-            // Below the highest address every query has an answer, free memory included: a
-            // failure here is a refused or broken query, not the end of the list.
-            if (!ProcessIsRunning(reader)) break;
-            return RegionListing::kQueryFailed;
+                             sizeof info) == 0) {
+            return false;
         }
-        regions.push_back(RegionFrom(info));
-        address = reinterpret_cast<uintptr_t>(info.BaseAddress) + info.RegionSize;
-    }
-    if (ProcessIsRunning(reader)) return RegionListing::kComplete;
+        region = RegionFrom(info);
+        return true;
+    };
     regions.clear();
-    return RegionListing::kExited;
+    const AddressRange range = ApplicationAddressRange();
+    const bool listed =
+        ForEachRegion(range.lowest, range.highest, query, [&regions](const Region& region) {
+            regions.push_back(region);
+            return RegionEnd(region);
+        });
+    if (!ProcessIsRunning(reader)) {
+        regions.clear();
+        return RegionListing::kExited;
+    }
+    // Below the highest address every query has an answer, free memory included: a failure
+    // in a running process is a refused or broken query, not the end of the list.
+    return listed ? RegionListing::kComplete : RegionListing::kQueryFailed;
 }
 
 bool ReadProcessBytes(const ProcessReader& reader, uintptr_t address, void* buffer, size_t size) {

@@ -1,11 +1,14 @@
 #pragma once
-// For the Windows bodies alone, after <windows.h>: the system's description of a region in
-// the seam's terms. (platform_win32.cpp)
+// For the Windows bodies alone, after <windows.h>: the system's description of a region of
+// this process, and that description in the seam's terms. (memory_regions_win32.cpp)
 
-#include "platform/platform.h"
+#include "platform/memory_regions.h"
 
 namespace platform {
 
+// The system's description of the region that holds `address`; false when the query fails.
+bool QueryRegionInformation(uintptr_t address, MEMORY_BASIC_INFORMATION& info);
+// The region `info` describes, in the terms the walk decides by.
 Region RegionFrom(const MEMORY_BASIC_INFORMATION& info);
 
 } // namespace platform

@@ -2,7 +2,7 @@
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
 
-#include "platform/platform.h"
+#include "platform/script_hook.h"
 
 // The hook's exports. MSVC decorates these declarations into exactly the names the hook
 // exports; for GCC the import library binds the plain names (cmake/script_hook_import.cmake).

@@ -3,7 +3,7 @@
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
 
-#include "platform/platform.h"
+#include "platform/script_hook.h"
 #include "plugin/script.h"
 
 BOOL APIENTRY DllMain(HMODULE module, DWORD reason, LPVOID) {

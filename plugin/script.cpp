@@ -1,6 +1,7 @@
 #include "plugin/script.h"
 
-#include "platform/platform.h"
+#include "platform/keyboard.h"
+#include "platform/script_hook.h"
 #include "platform/subtitle_natives.h"
 #include "settings/settings.h"
 #include "swap/swap.h"

@@ -1,6 +1,6 @@
 #include "settings/key_names.h"
 
-#include "platform/platform.h"
+#include "platform/keyboard.h"
 
 #include <cstdio>
 

@@ -1,6 +1,6 @@
 #include "settings/settings.h"
 
-#include "platform/platform.h"
+#include "platform/files.h"
 #include "settings/default_settings.h"
 
 #include <exception>

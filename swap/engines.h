@@ -23,13 +23,13 @@ struct RewriteProgress {
     uint8_t* end;
     size_t count;
 };
-extern volatile RewriteProgress Rewrites;
+extern volatile RewriteProgress StoresSoFar;
 
-// Notes a store at `window` in Rewrites, after the store itself.
+// Notes a store at `window` in StoresSoFar, after the store itself.
 inline void NoteRewrite(uint8_t* window) {
     __atomic_signal_fence(__ATOMIC_SEQ_CST);
-    Rewrites.end = window + 1;
-    Rewrites.count = Rewrites.count + 1;
+    StoresSoFar.end = window + 1;
+    StoresSoFar.count = StoresSoFar.count + 1;
 }
 
 // The plain byte-by-byte engine: obviously right, and the oracle for faster ones.

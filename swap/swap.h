@@ -2,7 +2,7 @@
 // Rewrites item hashes in place across the process's private writable memory, so the
 // game uses the items the player chose; and rewrites them back.
 
-#include "platform/platform.h"
+#include "platform/memory_regions.h"
 #include "settings/swap_pairs.h"
 
 #include <array>

@@ -1,4 +1,5 @@
-#include "platform/platform.h"
+#include "platform/fault_recovery.h"
+#include "platform/memory_regions.h"
 #include "swap/engines.h"
 #include "swap/swap.h"
 
@@ -31,11 +32,11 @@ void SubstituteSpan(void* context) {
 // faulted.
 uintptr_t SubstituteInRegion(uintptr_t begin, uintptr_t end, const SubstitutionChain& chain,
                              WalkResult& result) {
-    const size_t countBefore = Rewrites.count;
+    const size_t countBefore = StoresSoFar.count;
     uintptr_t next = end;
     Span span{begin, end, &chain};
     for (;;) {
-        Rewrites.end = reinterpret_cast<uint8_t*>(span.begin);
+        StoresSoFar.end = reinterpret_cast<uint8_t*>(span.begin);
         uintptr_t fault = 0;
         if (platform::RunGuarded(SubstituteSpan, &span, span.begin, span.end, fault)) break;
         result.faultsRecovered += 1;
@@ -44,11 +45,11 @@ uintptr_t SubstituteInRegion(uintptr_t begin, uintptr_t end, const SubstitutionC
         // fault were read without a match, and read the same again.
         const uintptr_t page = fault & ~(uintptr_t(platform::PageSize()) - 1);
         next = page + platform::PageSize();
-        span.begin = std::max(span.begin, reinterpret_cast<uintptr_t>(Rewrites.end));
+        span.begin = std::max(span.begin, reinterpret_cast<uintptr_t>(StoresSoFar.end));
         span.end = page;
         if (span.end < span.begin + 4) break;
     }
-    result.windowsRewritten += Rewrites.count - countBefore;
+    result.windowsRewritten += StoresSoFar.count - countBefore;
     return next;
 }
 
@@ -100,21 +101,18 @@ __attribute__((noinline)) WalkResult WalkBelowCaller(const SubstitutionChain& ch
 
     WalkResult result;
     if (!platform::BeginFaultRecovery()) return result;
+    const auto walkRegion = [&](const platform::Region& region) {
+        const uintptr_t end = platform::RegionEnd(region);
+        if (!IsWalkedRegion(region)) return end;
+        uintptr_t begin = region.base;
+        if (begin <= ownFrame && ownFrame < end) begin = std::clamp(ownFramesEnd, begin, end);
+        result.regionsScanned += 1;
+        result.bytesScanned += end - begin;
+        return std::min(end, SubstituteInRegion(begin, end, pairs, result));
+    };
     const platform::AddressRange range = platform::ApplicationAddressRange();
-    for (uintptr_t address = range.lowest; address < range.highest;) {
-        platform::Region region;
-        if (!platform::QueryRegion(address, region) || region.size == 0) break;
-        uintptr_t next = address + region.size;
-        if (IsWalkedRegion(region)) {
-            uintptr_t begin = region.base;
-            const uintptr_t end = begin + region.size;
-            if (begin <= ownFrame && ownFrame < end) begin = std::clamp(ownFramesEnd, begin, end);
-            next = std::min(next, SubstituteInRegion(begin, end, pairs, result));
-            result.regionsScanned += 1;
-            result.bytesScanned += end - begin;
-        }
-        address = next;
-    }
+    // A failed query ends the walk where it is.
+    platform::ForEachRegion(range.lowest, range.highest, platform::QueryRegion, walkRegion);
     platform::EndFaultRecovery();
     return result;
 }
@@ -151,10 +149,12 @@ __attribute__((noinline)) WalkResult WalkPrivateWritableMemory(const Substitutio
     ClearVectorRegisters();
     const platform::AddressRange stack = platform::ThreadStack();
     if (stack.lowest < skippedEnd && skippedEnd <= stack.highest) {
+        // A loop of this body's own, not ForEachRegion: a helper's frame would lie in the
+        // stack it clears.
         for (uintptr_t address = (stack.lowest + 7) & ~uintptr_t(7); address < skippedEnd;) {
             platform::Region region;
             if (!platform::QueryRegion(address, region) || region.size == 0) break;
-            const uintptr_t next = region.base + region.size;
+            const uintptr_t next = platform::RegionEnd(region);
             if (IsWalkedRegion(region))
                 ZeroWords(address, std::min(next, skippedEnd) & ~uintptr_t(7));
             address = std::max(next, address + 8);

@@ -2,7 +2,7 @@
 #include "cli/commands.h"
 #include "cli/ostrevane.h"
 #include "cli/suggest.h"
-#include "platform/platform.h"
+#include "platform/keyboard.h"
 #include "platform/process_memory.h"
 #include "settings/default_settings.h"
 #include "settings/key_names.h"

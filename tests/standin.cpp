@@ -1,5 +1,6 @@
 #include "tests/standin.h"
 
+#include "platform/keyboard.h"
 #include "platform/keyboard_layout.h"
 #include "platform/process_memory.h"
 #include "platform/subtitle_natives.h"
@@ -36,7 +37,7 @@ struct State {
     std::string pendingText;
 };
 
-State& S() {
+State& TheStandIn() {
     static State state;
     return state;
 }
@@ -46,11 +47,11 @@ State& S() {
 namespace standin {
 
 void Reset() {
-    S() = State{};
+    TheStandIn() = State{};
 }
 
 void ClearRecords() {
-    State& s = S();
+    State& s = TheStandIn();
     s.calls.clear();
     s.subtitles.clear();
     s.waits.clear();
@@ -58,82 +59,82 @@ void ClearRecords() {
 }
 
 void SetStack(uintptr_t lowest, uintptr_t highest) {
-    S().stack = {lowest, highest};
+    TheStandIn().stack = {lowest, highest};
 }
 
 void AddRegion(void* base, size_t size, platform::RegionKind kind) {
-    auto& regions = S().regions;
+    auto& regions = TheStandIn().regions;
     regions.push_back({reinterpret_cast<uintptr_t>(base), size, kind});
     std::sort(regions.begin(), regions.end(),
               [](const auto& a, const auto& b) { return a.base < b.base; });
 }
 
 void RemoveRegion(void* base) {
-    std::erase_if(S().regions, [base](const platform::Region& region) {
+    std::erase_if(TheStandIn().regions, [base](const platform::Region& region) {
         return region.base == reinterpret_cast<uintptr_t>(base);
     });
 }
 
 void SetQueryHook(std::function<void(uintptr_t address)> hook) {
-    S().queryHook = std::move(hook);
+    TheStandIn().queryHook = std::move(hook);
 }
 
 void FailQueriesFrom(uintptr_t address) {
-    S().failFrom = address;
+    TheStandIn().failFrom = address;
 }
 
 void SetApplicationRange(uintptr_t lowest, uintptr_t highest) {
-    S().rangeSet = true;
-    S().range = {lowest, highest};
+    TheStandIn().rangeSet = true;
+    TheStandIn().range = {lowest, highest};
 }
 
 void SetKeyScript(KeyScript script) {
-    S().keyScript = std::move(script);
+    TheStandIn().keyScript = std::move(script);
 }
 
 const std::vector<int>& PolledKeys() {
-    return S().polledKeys;
+    return TheStandIn().polledKeys;
 }
 
 void SetUntypableLetters(std::string letters) {
-    S().untypableLetters = std::move(letters);
+    TheStandIn().untypableLetters = std::move(letters);
 }
 
 const std::vector<NativeCall>& NativeCalls() {
-    return S().calls;
+    return TheStandIn().calls;
 }
 
 const std::vector<Subtitle>& Subtitles() {
-    return S().subtitles;
+    return TheStandIn().subtitles;
 }
 
 const std::vector<Wait>& Waits() {
-    return S().waits;
+    return TheStandIn().waits;
 }
 
 uint64_t NowMs() {
-    return S().now;
+    return TheStandIn().now;
 }
 
 uint64_t Frame() {
-    return S().frame;
+    return TheStandIn().frame;
 }
 
 const std::vector<platform::ScriptFunction>& RegisteredScripts() {
-    return S().scripts;
+    return TheStandIn().scripts;
 }
 
 void SetFrameHook(std::function<void(uint64_t frame)> hook) {
-    S().frameHook = std::move(hook);
+    TheStandIn().frameHook = std::move(hook);
 }
 
 void RunScript(platform::ScriptFunction script, uint64_t frames) {
-    S().frameLimit = S().frame + frames;
+    TheStandIn().frameLimit = TheStandIn().frame + frames;
     try {
         script();
     } catch (const ScriptEnded&) {
     }
-    S().frameLimit = std::numeric_limits<uint64_t>::max();
+    TheStandIn().frameLimit = std::numeric_limits<uint64_t>::max();
 }
 
 } // namespace standin
@@ -141,15 +142,15 @@ void RunScript(platform::ScriptFunction script, uint64_t frames) {
 namespace platform {
 
 void scriptRegister(ModuleHandle, ScriptFunction script) {
-    S().scripts.push_back(script);
+    TheStandIn().scripts.push_back(script);
 }
 
 void scriptUnregister(ModuleHandle) {
-    S().scripts.clear();
+    TheStandIn().scripts.clear();
 }
 
 void scriptWait(uint32_t milliseconds) {
-    State& s = S();
+    State& s = TheStandIn();
     s.waits.push_back({milliseconds, s.now});
     s.now += std::max<uint64_t>(milliseconds, standin::kFrameMs);
     ++s.frame;
@@ -158,17 +159,17 @@ void scriptWait(uint32_t milliseconds) {
 }
 
 void nativeInit(uint64_t nativeHash) {
-    S().calls.push_back({nativeHash, {}, {}});
+    TheStandIn().calls.push_back({nativeHash, {}, {}});
 }
 
 void nativePush64(uint64_t argument) {
-    S().calls.back().arguments.push_back(argument);
+    TheStandIn().calls.back().arguments.push_back(argument);
 }
 
 uint64_t* nativeCall() {
     // Only the subtitle natives mean anything to this game: it shows what they print.
     static uint64_t result = 0;
-    State& s = S();
+    State& s = TheStandIn();
     standin::NativeCall& call = s.calls.back();
     const bool takesText =
         call.hash == kNativeBeginTextCommandPrint || call.hash == kNativeAddTextComponentString;
@@ -183,7 +184,7 @@ uint64_t* nativeCall() {
 }
 
 bool KeyIsDown(int virtualKey) {
-    State& s = S();
+    State& s = TheStandIn();
     s.polledKeys.push_back(virtualKey);
     return s.keyScript && s.keyScript(virtualKey, s.frame);
 }
@@ -192,7 +193,8 @@ std::optional<int> KeyForCharacter(char character) {
     const bool lower = character >= 'a' && character <= 'z';
     const char upper = lower ? char(character - 'a' + 'A') : character;
     int16_t answer = -1;
-    if (upper >= 'A' && upper <= 'Z' && S().untypableLetters.find(upper) == std::string::npos) {
+    if (upper >= 'A' && upper <= 'Z' &&
+        TheStandIn().untypableLetters.find(upper) == std::string::npos) {
         answer = int16_t(lower ? upper : 0x100 | upper); // a capital takes the shift key
     } else if (character >= '0' && character <= '9') {
         answer = character;
@@ -201,7 +203,7 @@ std::optional<int> KeyForCharacter(char character) {
 }
 
 AddressRange ApplicationAddressRange() {
-    const State& s = S();
+    const State& s = TheStandIn();
     if (s.rangeSet || s.regions.empty()) return s.range;
     uintptr_t highest = 0;
     for (const auto& r : s.regions)
@@ -211,7 +213,7 @@ AddressRange ApplicationAddressRange() {
 
 // The answer the system would give about `address`, before anything is done with it.
 static bool DescribeRegion(uintptr_t address, Region& region) {
-    const State& s = S();
+    const State& s = TheStandIn();
     if (address >= s.failFrom) return false;
     // Pages of one byte: a region found mid-way is described from the queried address on.
     uintptr_t nextBase = ApplicationAddressRange().highest;
@@ -230,12 +232,12 @@ static bool DescribeRegion(uintptr_t address, Region& region) {
 }
 
 AddressRange ThreadStack() {
-    return S().stack;
+    return TheStandIn().stack;
 }
 
 bool QueryRegion(uintptr_t address, Region& region) {
     if (!DescribeRegion(address, region)) return false;
-    if (S().queryHook) S().queryHook(address);
+    if (TheStandIn().queryHook) TheStandIn().queryHook(address);
     return true;
 }
 
@@ -271,7 +273,7 @@ RegionListing ProcessRegions(const ProcessReader&, std::vector<Region>& regions)
 }
 
 bool ReadProcessBytes(const ProcessReader&, uintptr_t address, void* buffer, size_t size) {
-    for (const Region& r : S().regions) {
+    for (const Region& r : TheStandIn().regions) {
         if (address >= r.base && address + size <= r.base + r.size) {
             std::memcpy(buffer, reinterpret_cast<const void*>(address), size);
             return true;

@@ -4,7 +4,8 @@
 // scan` reads as another process, a keyboard the test scripts frame by frame, and a host
 // that records every call on a virtual clock.
 
-#include "platform/platform.h"
+#include "platform/memory_regions.h"
+#include "platform/script_hook.h"
 
 #include <cstdint>
 #include <functional>

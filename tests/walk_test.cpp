@@ -1,4 +1,5 @@
 #include "cli/commands.h"
+#include "platform/fault_recovery.h"
 #include "settings/settings.h"
 #include "swap/swap.h"
 #include "tests/standin.h"

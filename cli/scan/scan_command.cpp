@@ -5,6 +5,7 @@
 #include "cli/scan/scan_report.h"
 #include "cli/suggest.h"
 #include "platform/command_host.h"
+#include "platform/process_folder.h"
 #include "platform/process_memory.h"
 #include "settings/parse_settings.h"
 #include "settings/settings.h"
@@ -14,13 +15,6 @@
 #include <filesystem>
 #include <iostream>
 #include <ostream>
-
-#ifdef _WIN32
-#include <io.h>
-#define isatty _isatty
-#else
-#include <unistd.h>
-#endif
 
 namespace {
 
@@ -33,7 +27,7 @@ double SecondsSince(Clock::time_point start) {
 // Progress on the player's terminal once a scan has run a second, never into a pipe or a
 // file, where it would only be noise in the report.
 ScanProgressFunction TerminalProgress(std::ostream& err, Clock::time_point start, bool& shown) {
-    if (&err != &std::cerr || !isatty(2)) return nullptr;
+    if (&err != &std::cerr || !platform::ErrorIsTerminal()) return nullptr;
     return [&err, start, &shown, last = Clock::time_point()](const ScanProgress& p) mutable {
         const Clock::time_point now = Clock::now();
         if (now - start < std::chrono::seconds(1) || now - last < std::chrono::milliseconds(100)) {

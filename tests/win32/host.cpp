@@ -57,7 +57,7 @@ void Start() {
 
 void* LoadPlugin() {
     Start();
-    const std::filesystem::path path = ProgramFolder() / "Ostrevane.asi";
+    const std::filesystem::path path = ProgramFolder() / OSTREVANE_PLUGIN_FILE;
     HMODULE module = LoadLibraryW(path.c_str());
     if (!module) {
         std::fprintf(stderr, "LoadLibrary(%s) failed: error %lu\n", path.string().c_str(),

@@ -35,7 +35,7 @@ Ran Prompt(const char* line) {
 
 TEST(Release, InstallsIntoAnEmptyGameFolder) {
     host::Start();
-    const std::filesystem::path asi = std::filesystem::current_path() / "Ostrevane.asi";
+    const std::filesystem::path asi = std::filesystem::current_path() / OSTREVANE_PLUGIN_FILE;
     HMODULE plugin = LoadLibraryW(asi.c_str());
     ASSERT_NE(plugin, nullptr) << "error " << GetLastError();
     host::RunFrames(1); // the script's first frame reads the settings

@@ -1,8 +1,8 @@
 # Extracts the release ZIP into an empty game folder and checks that it holds exactly what a
-# player needs, without debug sections and with a readme of this VERSION; then runs TEST
-# there under WINE: the stand-in game loads the plug-in from that folder, and runs
-# ostrevane.exe there.
-# cmake -DZIP=... -DVERSION=... -DFOLDER=... -DOBJDUMP=... -DWINE=... -DTEST=...
+# player needs, the plug-in's file PLUGIN among it, without debug sections and with a readme
+# of this VERSION; then runs TEST there under WINE: the stand-in game loads the plug-in from
+# that folder, and runs ostrevane.exe there.
+# cmake -DZIP=... -DVERSION=... -DPLUGIN=... -DFOLDER=... -DOBJDUMP=... -DWINE=... -DTEST=...
 #       -P release_zip.cmake
 file(REMOVE_RECURSE ${FOLDER})
 file(MAKE_DIRECTORY ${FOLDER})
@@ -13,12 +13,13 @@ if(failed)
 endif()
 file(GLOB_RECURSE files RELATIVE ${FOLDER} LIST_DIRECTORIES true ${FOLDER}/*)
 list(SORT files)
-set(expected LICENSE.txt Ostrevane.asi README.txt ostrevane.exe)
+set(expected LICENSE.txt ${PLUGIN} README.txt ostrevane.exe)
+list(SORT expected)
 if(NOT files STREQUAL expected)
     message(FATAL_ERROR "The zip holds:\n  ${files}\nexpected:\n  ${expected}")
 endif()
 
-foreach(binary Ostrevane.asi ostrevane.exe)
+foreach(binary ${PLUGIN} ostrevane.exe)
     execute_process(COMMAND ${OBJDUMP} -h ${FOLDER}/${binary} OUTPUT_VARIABLE sections)
     if(sections MATCHES "\\.debug_")
         message(FATAL_ERROR "${binary} in the zip still carries debug sections")

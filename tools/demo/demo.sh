@@ -14,7 +14,7 @@ build=$root/build/win64
 mkdir -p "$build"
 log=$build/demo-build.log
 echo "Building the plug-in and the stand-in game (the first build takes a minute or two)..."
-if ! { cmake --preset win64 && cmake --build --preset win64 --target Ostrevane ostrevane standin_host; } \
+if ! { cmake --preset win64 && cmake --build --preset win64 --target Ostrevane ostrevane ostrevane_demo; } \
     >"$log" 2>&1; then
     tail -n 40 "$log"
     echo "The build failed; the whole log is in $log" >&2
@@ -30,7 +30,7 @@ mkdir -p "$game"
 cd "$game"
 echo
 WINEPREFIX="$build/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" \
-    wine "$build/tests/win32/standin_host.exe" --demo "$build/ostrevane.exe"
+    wine "$build/tests/win32/ostrevane_demo.exe" --demo "$build/ostrevane.exe"
 echo
 echo "The settings file the plug-in wrote is in $game"
 echo "To scan the stand-in game by hand: see \"Demonstration\" in docs/DEVELOPING.md."

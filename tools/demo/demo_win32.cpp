@@ -1,10 +1,10 @@
-// `standin_host.exe --demo`: what a player would see, without the game. The real plug-in
+// `ostrevane_demo.exe --demo`: what a player would see, without the game. The real plug-in
 // runs in the stand-in game from an empty game folder; the demonstration prints the
 // subtitles on the game clock, the settings file it wrote, how many item references the
 // swap rewrote in the game's memory and how long the walk took, then the restore.
 #include "tests/win32/host.h"
 
-#include "platform/platform.h"
+#include "platform/memory_regions.h"
 #include "settings/parse_settings.h"
 #include "settings/swap_pairs.h"
 #include "swap/engines.h"
@@ -212,7 +212,7 @@ void* StartGame(ParsedSettings& settings, std::unique_ptr<uint8_t[]>& block) {
     return plugin;
 }
 
-// `standin_host.exe --game`: the stand-in game on a real clock, for trying `ostrevane.exe
+// `ostrevane_demo.exe --game`: the stand-in game on a real clock, for trying `ostrevane.exe
 // scan` by hand from another window. Enter presses the toggle key; q and Enter quit.
 int RunGame() {
     host::Start();
@@ -400,8 +400,8 @@ int main(int argc, char** argv) {
         return RunDemo(argc == 3 ? argv[2] : "");
     if (argc == 2 && std::strcmp(argv[1], "--game") == 0) return RunGame();
     std::fprintf(stderr,
-                 "usage: standin_host.exe --demo [OSTREVANE_EXE]\n"
-                 "       standin_host.exe --game\n"
+                 "usage: ostrevane_demo.exe --demo [OSTREVANE_EXE]\n"
+                 "       ostrevane_demo.exe --game\n"
                  "Runs Ostrevane.asi, from this program's folder, in a stand-in game whose\n"
                  "folder is the current folder. --demo shows what a player would see, with\n"
                  "ostrevane.exe scan before and after the swap when OSTREVANE_EXE is given;\n"

@@ -32,6 +32,8 @@ function(copy_crlf from to)
     file(WRITE ${to} "${text}")
 endfunction()
 
+get_filename_component(asi_file ${ASI} NAME)
+get_filename_component(exe_file ${EXE} NAME)
 set(stage ${OUT}/${NAME})
 set(debug ${OUT}/${NAME}-symbols)
 file(REMOVE_RECURSE ${stage} ${debug})
@@ -54,7 +56,7 @@ copy_crlf(${SOURCE}/LICENSE ${stage}/LICENSE.txt)
 file(REMOVE ${OUT}/${NAME}.zip ${OUT}/${NAME}-symbols.zip)
 # Flat: a player extracts it straight into the game folder.
 run(${CMAKE_COMMAND} -E chdir ${stage} ${CMAKE_COMMAND} -E tar cf ${OUT}/${NAME}.zip
-    --format=zip --mtime=${date} Ostrevane.asi ostrevane.exe README.txt LICENSE.txt)
+    --format=zip --mtime=${date} ${asi_file} ${exe_file} README.txt LICENSE.txt)
 run(${CMAKE_COMMAND} -E chdir ${debug} ${CMAKE_COMMAND} -E tar cf ${OUT}/${NAME}-symbols.zip
-    --format=zip --mtime=${date} Ostrevane.asi.debug ostrevane.exe.debug)
+    --format=zip --mtime=${date} ${asi_file}.debug ${exe_file}.debug)
 message(STATUS "Packed ${OUT}/${NAME}.zip and ${NAME}-symbols.zip")

@@ -1,41 +1,33 @@
-// The Windows calls behind the seam, for every program that runs on Windows: the plug-in,
-// ostrevane.exe and the demonstration. The hook's own exports are in script_hook_win32.cpp,
-// so that programs without the hook can link these.
+// The process's own regions on Windows, for every program that runs there: the plug-in,
+// ostrevane.exe and the demonstration.
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
 
-#include "platform/keyboard_layout.h"
-#include "platform/platform.h"
+#include "platform/memory_regions.h"
 #include "platform/region_win32.h"
 
 #include <cstddef>
 
 namespace platform {
 
-bool KeyIsDown(int virtualKey) {
-    // Bit 15 is the key's state now; bit 0, a press since some earlier call by anyone.
-    return (::GetAsyncKeyState(virtualKey) & 0x8000) != 0;
-}
+namespace {
 
-std::optional<int> KeyForCharacter(char character) {
-    return KeyInLayoutAnswer(::VkKeyScanA(character));
-}
-
-bool PathExists(const char* path) {
-    return ::GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES;
-}
-
-AddressRange ApplicationAddressRange() {
+SYSTEM_INFO SystemInformation() {
     SYSTEM_INFO info;
     ::GetSystemInfo(&info);
+    return info;
+}
+
+} // namespace
+
+AddressRange ApplicationAddressRange() {
+    const SYSTEM_INFO info = SystemInformation();
     return {reinterpret_cast<uintptr_t>(info.lpMinimumApplicationAddress),
             reinterpret_cast<uintptr_t>(info.lpMaximumApplicationAddress)};
 }
 
 size_t PageSize() {
-    SYSTEM_INFO info;
-    ::GetSystemInfo(&info);
-    return info.dwPageSize;
+    return SystemInformation().dwPageSize;
 }
 
 AddressRange ThreadStack() {
@@ -81,11 +73,13 @@ Region RegionFrom(const MEMORY_BASIC_INFORMATION& info) {
     return region;
 }
 
+bool QueryRegionInformation(uintptr_t address, MEMORY_BASIC_INFORMATION& info) {
+    return ::VirtualQuery(reinterpret_cast<LPCVOID>(address), &info, sizeof info) != 0;
+}
+
 bool QueryRegion(uintptr_t address, Region& region) {
     MEMORY_BASIC_INFORMATION info;
-    if (::VirtualQuery(reinterpret_cast<LPCVOID>(address), &info, sizeof info) == 0) {
-        return false;
-    }
+    if (!QueryRegionInformation(address, info)) return false;
     region = RegionFrom(info);
     return true;
 }

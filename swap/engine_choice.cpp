@@ -8,7 +8,7 @@
 #include <cstring>
 #include <vector>
 
-volatile RewriteProgress Rewrites = {};
+volatile RewriteProgress StoresSoFar = {};
 
 namespace {
 

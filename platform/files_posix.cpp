@@ -1,0 +1,13 @@
+// Files off Windows, for the native ostrevane command and the tests.
+#include "platform/files.h"
+
+#include <sys/stat.h>
+
+namespace platform {
+
+bool PathExists(const char* path) {
+    struct stat info;
+    return ::stat(path, &info) == 0;
+}
+
+} // namespace platform

@@ -1,0 +1,13 @@
+// The page size off Windows, for the native ostrevane command and the tests; the stand-in
+// (tests/standin.cpp) describes the regions.
+#include "platform/memory_regions.h"
+
+#include <unistd.h>
+
+namespace platform {
+
+size_t PageSize() {
+    return static_cast<size_t>(sysconf(_SC_PAGESIZE));
+}
+
+} // namespace platform
