@@ -10,4 +10,8 @@ bool PathExists(const char* path) {
     return ::stat(path, &info) == 0;
 }
 
+std::string InCurrentFolder(const char* name) {
+    return std::string("./") + name;
+}
+
 } // namespace platform

@@ -10,4 +10,8 @@ bool PathExists(const char* path) {
     return ::GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES;
 }
 
+std::string InCurrentFolder(const char* name) {
+    return std::string(".\\") + name;
+}
+
 } // namespace platform

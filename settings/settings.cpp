@@ -5,11 +5,7 @@
 
 #include <exception>
 
-#ifdef _WIN32
-const std::string SettingsPath = std::string(".\\") + kSettingsFileName;
-#else
-const std::string SettingsPath = std::string("./") + kSettingsFileName;
-#endif
+const std::string SettingsPath = platform::InCurrentFolder(kSettingsFileName);
 NameToHash HashDictionary;
 SwapSettingsRecord SwapSettings;
 
