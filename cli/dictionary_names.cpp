@@ -4,6 +4,13 @@
 
 #include <unordered_map>
 
+std::vector<std::string_view> SectionWords() {
+    std::vector<std::string_view> words;
+    for (const SwapPair& pair : SwapPairs)
+        words.push_back(pair.word);
+    return words;
+}
+
 std::vector<DictionaryName> DictionaryNames(std::string_view fileBytes) {
     std::vector<DictionaryName> names;
     std::unordered_map<std::string_view, size_t> index;

@@ -9,6 +9,9 @@
 #include <string_view>
 #include <vector>
 
+// How a player names each dictionary section on the command line, in the pairs' order.
+std::vector<std::string_view> SectionWords();
+
 struct DictionaryName {
     std::string name;
     uint32_t hash;  // the value of its last definition, the one the plug-in keeps

@@ -39,15 +39,11 @@ int RunList(const std::string& sectionName, const std::string& text,
     const size_t section = NamedSection(sectionName);
     if (section == kPairCount) {
         err << "ostrevane list: \"" << Printable(sectionName) << "\" is not a section";
-        std::array<std::string_view, kPairCount> words;
-        for (size_t i = 0; i < kPairCount; ++i)
-            words[i] = SwapPairs[i].word;
+        const std::vector<std::string_view> words = SectionWords();
         const std::string_view closest = ClosestName(sectionName, words);
         if (!closest.empty()) err << "; did you mean \"" << closest << "\"?";
-        err << "\nSections:";
-        for (std::string_view word : words)
-            err << (word == words.front() ? " " : ", ") << word;
-        err << "; for example `ostrevane list " << words.back() << "`.\n";
+        err << "\nSections: " << Listed(words) << "; for example `ostrevane list " << words.back()
+            << "`.\n";
         return kExitFailed;
     }
     std::string bytes;

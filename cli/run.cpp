@@ -1,6 +1,8 @@
 #include "cli/ostrevane.h"
 
 #include "cli/commands.h"
+#include "cli/dictionary_names.h"
+#include "cli/report_text.h"
 #include "cli/suggest.h"
 #include "platform/command_host.h"
 #include "platform/output_pipe.h"
@@ -24,11 +26,9 @@ std::vector<std::string_view> CommandNames(const CLI::App& app) {
 }
 
 std::string CommandList(const std::vector<std::string_view>& commands) {
-    std::string list = "Commands:";
-    for (std::string_view command : commands)
-        (list += command == commands.front() ? " " : ", ") += command;
-    return list + ". `ostrevane --help` tells what each does, `ostrevane COMMAND --help` how to "
-                  "run it.\n";
+    return "Commands: " + Listed(commands) +
+           ". `ostrevane --help` tells what each does, `ostrevane COMMAND --help` how to "
+           "run it.\n";
 }
 
 // A first word that names no command: the parser would only say that a command is
@@ -49,16 +49,6 @@ bool IsCommandSlip(const CLI::App& app, int argc, const char* const* argv, std::
     if (!closest.empty()) err << "; did you mean \"" << closest << "\"?";
     err << "\n" << CommandList(commands);
     return true;
-}
-
-// "shake, shakeloop, dof or camera": the words `list` takes for the dictionary's sections.
-std::string SectionWords() {
-    std::string words;
-    for (const SwapPair& pair : SwapPairs) {
-        if (!words.empty()) words += &pair == &SwapPairs.back() ? " or " : ", ";
-        words += pair.word;
-    }
-    return words;
 }
 
 // "modactivatekey, oldshake, newshake, ... newcamera": the settings `set` takes.
@@ -94,7 +84,7 @@ int RunCommand(int argc, const char* const* argv, std::ostream& out, std::ostrea
             "list", "List the item names under one section of the settings file's dictionary, "
                     "with their hashes: the names a setting can take.");
         std::string section, text, listSettings = settingsName;
-        list->add_option("SECTION", section, SectionWords())->required();
+        list->add_option("SECTION", section, Listed(SectionWords(), " or "))->required();
         list->add_option("TEXT", text, "Only the names that hold TEXT, in any case");
         list->add_option("--settings", listSettings,
                          "The settings file (default: " + settingsName + " here)")

@@ -149,9 +149,7 @@ void Checker::ObserveUnknownSetting(const SettingsLine& line) {
     if (!closest.empty()) {
         message += "; did you mean " + Quoted(closest) + "?";
     } else {
-        for (size_t key = 0; key < SettingKeyNames.size(); ++key)
-            message += (key == 0 ? " (" : ", ") + std::string(SettingKeyNames[key]);
-        message += ")";
+        message += " (" + Listed(SettingKeyNames) + ")";
     }
     Warn(line.number, std::move(message));
 }
