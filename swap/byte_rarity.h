@@ -1,7 +1,6 @@
 #pragma once
-// How common each byte value is in a game's memory. The vector engines build their filter
-// on a hash's rarest bytes; `ostrevane check` warns of a hash made of common ones, which
-// the swap would find in countless places that are not the item.
+// How common each byte value is in a game's memory: the vector filter uses a hash's rarest
+// bytes, and `ostrevane check` warns of a hash made of common ones.
 
 #include <cstdint>
 
