@@ -3,8 +3,6 @@
 // and re-protect memory while the walk runs, so a page can change between the query that
 // describes it and the pass that rewrites it. A walk makes one BeginFaultRecovery, then any
 // number of RunGuarded on the same thread, then one EndFaultRecovery; one walk at a time.
-// Bodies: fault_recovery_win32.cpp (a vectored exception handler), fault_recovery_posix.cpp
-// (a signal handler, for the native tests).
 
 #include <cstdint>
 

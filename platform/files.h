@@ -1,5 +1,4 @@
 #pragma once
-// Files, beyond what the standard library tells. Bodies: files_win32.cpp, files_posix.cpp.
 
 #include <string>
 

@@ -1,6 +1,5 @@
 #pragma once
-// Another process's folders, for `ostrevane scan`, which finds the game's settings file
-// where the plug-in would. Bodies: process_folder_win32.cpp, process_folder_posix.cpp.
+// Another process's folders, so `ostrevane scan` finds the settings file where the plug-in would.
 
 #include "platform/process_memory.h"
 

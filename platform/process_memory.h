@@ -1,9 +1,7 @@
 #pragma once
-// Reading another process's memory, for `ostrevane scan`: the process is opened with query
-// and read rights only, so nothing here can change the game. Its regions are described
-// with the record the plug-in's walk uses, so the walk's own filter decides what counts.
-// Bodies: process_memory_win32.cpp, process_memory_posix.cpp; in the native tests, the
-// stand-in (tests/standin.cpp).
+// Reading another process's memory, for `ostrevane scan`: opened with query and read rights
+// only, so nothing here can change the game. Regions come in the walk's own record, so the
+// walk's own filter decides what counts.
 
 #include "platform/memory_regions.h"
 
@@ -38,13 +36,11 @@ ProcessOpening OpenProcessForReading(uint32_t pid, ProcessReader& reader);
 // Releases what OpenProcessForReading took.
 void CloseProcessReader(ProcessReader& reader);
 
-// The ids of the running processes whose program file is named `name` (without folders;
-// case-insensitive on Windows).
+// The ids of running processes whose program file is `name` (case-insensitive on Windows).
 std::vector<uint32_t> FindProcesses(const std::string& name);
 
-// Whether a file a process maps, named without its folders, is Wine's loader (wine-preloader,
-// wine64-preloader) or the Unix half of its ntdll: then the process is a Windows program
-// that Wine runs. Off Windows only.
+// Whether a file a process maps, named without folders, is Wine's preloader or the Unix half
+// of its ntdll: then Wine runs the process. Off Windows only.
 bool IsWineRuntimeFile(std::string_view file);
 
 // The kernel's limit on reading other processes of the same user: 0 none; 1 only a
