@@ -4,8 +4,7 @@
 
 namespace platform {
 
-// Whether anything, a file or a folder, is at `path`; false also when the system cannot tell
-// (bad path, access refused).
+// Whether anything, file or folder, is at `path`; false also when the system cannot tell.
 bool PathExists(const char* path);
 
 // `name` in the current folder, as the system writes a relative path: ".\\name" on Windows.

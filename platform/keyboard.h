@@ -8,8 +8,7 @@ namespace platform {
 
 // Whether the key with this virtual-key code is down now.
 bool KeyIsDown(int virtualKey);
-// The virtual-key code of the key that types `character` in the current keyboard layout,
-// whatever shift it needs; none when no key types it.
+// The virtual-key code typing `character` in this layout, whatever shift; none if no key types it.
 std::optional<int> KeyForCharacter(char character);
 
 } // namespace platform

@@ -45,9 +45,8 @@ size_t PageSize();
 AddressRange ThreadStack();
 
 // Takes the regions of [from, to) lowest first: query(address, region) describes the region
-// that holds `address`, and visit(region) returns where the next query goes, RegionEnd(region)
-// or, to ask again about the rest of the region, an address before it. False when a query
-// failed, or described no bytes, before `to`.
+// holding `address`; visit(region) returns where to query next, RegionEnd(region) or an earlier
+// address to ask again about the rest. False when a query fails or describes no bytes.
 template <typename Query, typename Visit>
 bool ForEachRegion(uintptr_t from, uintptr_t to, Query query, Visit visit) {
     for (uintptr_t address = from; address < to;) {

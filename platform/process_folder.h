@@ -12,8 +12,7 @@ enum class FolderSource {
     kCurrentFolder, // the process's own current folder: on Windows from its process parameters
     kProgramFolder, // the folder of its program file, when the current one cannot be read
 };
-// The folder the process `reader` would open a relative file name in, and how it was found;
-// false when neither folder can be read.
+// Where `reader`'s process opens relative file names, and how that was found; false if unreadable.
 bool ProcessFolder(const ProcessReader& reader, std::string& folder, FolderSource& source);
 
 } // namespace platform

@@ -1,7 +1,6 @@
 #pragma once
-// Reading another process's memory, for `ostrevane scan`: opened with query and read rights
-// only, so nothing here can change the game. Regions come in the walk's own record, so the
-// walk's own filter decides what counts.
+// Reading another process's memory, for `ostrevane scan`, with query and read rights only, so
+// nothing here can change the game; regions come in the walk's record, for the walk's filter.
 
 #include "platform/memory_regions.h"
 
@@ -12,8 +11,7 @@
 
 namespace platform {
 
-// An opened process. `handle` is the Windows process handle, or the descriptor of
-// /proc/PID/mem elsewhere.
+// An opened process: `handle` is its Windows handle, or elsewhere the /proc/PID/mem descriptor.
 struct ProcessReader {
     uint32_t pid = 0;
     intptr_t handle = -1;

@@ -1,7 +1,6 @@
-// Another process's memory off Windows: /proc/PID/maps describes the mappings, /proc/PID/mem
-// reads them. A mapping is described as the game's memory of the same use would be, so the
-// walk's filter picks what it would in the game: only anonymous private memory is the
-// process's own, not a shared mapping nor a private file mapping (a program's pages).
+// /proc/PID/maps describes the mappings, /proc/PID/mem reads them. A mapping is described as
+// the game's memory of the same use would be, so the walk's filter picks what it would there:
+// only anonymous private memory is the process's own, not shared nor private file mappings.
 #include "platform/proc_file_posix.h"
 #include "platform/process_memory.h"
 

@@ -1,6 +1,5 @@
 #pragma once
-// The game's hash of an item name: Jenkins' one-at-a-time over its bytes. The plug-in never
-// computes it: it takes every hash from the settings file.
+// The game's hash of an item name (Jenkins' one-at-a-time); the plug-in never computes it.
 
 #include <cstdint>
 #include <string_view>

@@ -16,8 +16,7 @@ using NameToHash = std::unordered_map<std::string, uint32_t>;
 
 // True when the header line `line` (starting with "[") opens a dictionary section.
 bool OpensDictionary(std::string_view line);
-// Index in DictionaryHeaders of the first header a line holds, searched as the loader does; 0
-// for any other line.
+// Index in DictionaryHeaders of the first header a line holds, searched as the loader does, or 0.
 size_t DictionarySectionOf(std::string_view line);
 
 enum class LineKind {

@@ -1,7 +1,6 @@
 #pragma once
-// The pairs the swap exchanges, each an item to replace and the item to put in its place.
-// Adding a pair is a row here, its two fields in SwapSettingsRecord and its dictionary section
-// in the default file.
+// The pairs the swap exchanges, each an item to replace and the one to put in its place. A new
+// pair is a row here, two fields in SwapSettingsRecord and a section in the default file.
 
 #include <array>
 #include <cstddef>
@@ -23,8 +22,7 @@ struct SwapSettingsRecord {
     bool operator==(const SwapSettingsRecord&) const = default;
 };
 
-// A setting's place in the order values are resolved: each pair's old and new setting, in
-// the table's order, then the toggle key.
+// A setting's place in resolve order: each pair's old then new setting, then the toggle key.
 enum SettingKey : size_t {};
 
 // One of a pair's two name settings, and the field its name's hash fills.

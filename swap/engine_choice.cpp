@@ -34,9 +34,8 @@ void ListEngines() {
 }
 
 // Trial k of every engine ran in the same round, back to back, so they met the same weather
-// (other threads on the memory bus, the system taking the core) and none followed a long
-// stretch of its own that trained the prefetchers for it. Where engines run alike, the order
-// of the list decides, not chance.
+// (other threads on the memory bus, the system taking the core) and none had a long stretch to
+// train the prefetchers for it. Where engines run alike, the list's order decides, not chance.
 bool ClearlyFaster(const TrialTimes& narrower, const TrialTimes& wider) {
     unsigned won = 0;
     for (unsigned k = 0; k < kEngineTrials; ++k)

@@ -43,10 +43,9 @@ bool CpuHasAvx2();
 // Whether this CPU has AVX-512F and BW and the system saves the mask and 512-bit registers.
 bool CpuHasAvx512();
 
-// The widest engine is not always fastest from memory (on some CPUs AVX-512 streams at half
-// AVX2's speed while it leads in cache), so the first walk times them: stretches of
-// kEngineTrialBytes go to each engine in turn for kEngineTrials rounds, then the clear winner
-// runs for the module's lifetime. The trials take the first 21 MiB or so of the first walk.
+// The widest engine is not always fastest from memory (AVX-512 may stream at half AVX2's speed
+// while it leads in cache), so the first 21 MiB or so of the first walk time the engines in turn,
+// kEngineTrialBytes each, for kEngineTrials rounds; the clear winner then runs until unload.
 constexpr size_t kEngineTrialBytes = size_t{1} << 20;
 constexpr unsigned kEngineTrials = 7;
 

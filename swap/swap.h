@@ -27,8 +27,7 @@ SubstitutionChain ApplyChain(const SwapSettingsRecord& settings);
 SubstitutionChain RestoreChain(const SwapSettingsRecord& settings);
 
 // Runs the chain over every 4-byte window of [begin, begin + size), one byte apart, storing as
-// it goes, so a store changes what the next three windows read. Returns the number rewritten;
-// every engine gives the same bytes.
+// it goes, so a store changes what the next three windows read. Returns the number rewritten.
 size_t SubstituteRange(uint8_t* begin, size_t size, const SubstitutionChain& chain);
 // "AVX-512", "AVX2" or "SSE2": the engine SubstituteRange runs (the widest until chosen).
 const char* SubstituteEngineName();
@@ -47,11 +46,10 @@ struct WalkResult {
     size_t faultsRecovered = 0;
 };
 
-// Walks IsWalkedRegion memory from the lowest application address; a failed query ends it.
-// A page freed or re-protected under the scan is skipped, the windows before it getting exactly
-// an uncut scan's result. The walk's own frames are not scanned, and at the end the committed
-// stack below its callers' frames and the vector registers are cleared, so no copy of a
-// replaced hash outlives it there. Script thread only.
+// Walks IsWalkedRegion memory from the lowest application address; a failed query ends it. A
+// page freed or re-protected under the scan is skipped, the windows before it getting exactly an
+// uncut scan's result. The walk's own frames are not scanned; at the end the stack below its
+// callers' frames and the vector registers are cleared of replaced hashes. Script thread only.
 WalkResult WalkPrivateWritableMemory(const SubstitutionChain& chain);
 
 // Old hashes to new, from SwapSettings.

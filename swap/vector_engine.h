@@ -10,9 +10,8 @@
 // ahead at 0.85 of it; a page ahead brought AVX2 and AVX-512 to about 0.9.
 constexpr size_t kPrefetchDistance = 4096;
 
-// One filter step reads 64 + 3 bytes. Exact compares decide the 64 windows starting in it.
-// The byte-pair filter looks for each needle's first filter byte at 64 offsets; that byte
-// is at most the third of its window, so the step decides the first 62 windows.
+// One filter step reads 64 + 3 bytes: exact compares decide the 64 windows starting in it; the
+// byte-pair filter, whose first byte is at most the third of a window, the first 62.
 constexpr size_t kBlockBytes = 64 + 3;
 constexpr size_t kExactWindows = 64;
 constexpr size_t kPairWindows = 62;

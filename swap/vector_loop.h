@@ -172,9 +172,8 @@ template <size_t N> size_t PairOwner(const uint8_t* window, const Needles<N>& ne
     return 0;
 }
 
-// Confirms candidates (bit k: the window at `block` + k) in order. Resumes just past the first
-// window rewritten, whose store made the filter's verdict on the next three stale; else at
-// `windows`, the number the filter decided.
+// Confirms candidates (bit k: the window at `block` + k) in order; resumes past the first one
+// rewritten (its store made the filter's verdict on the next three stale), else at `windows`.
 template <size_t N>
 size_t RewriteCandidates(uint8_t* block, uint64_t candidates, size_t windows,
                          const ChainCopy& chain, const Needles<N>& needles, size_t& rewritten,

@@ -135,10 +135,9 @@ inline __attribute__((always_inline)) void ZeroWords(uintptr_t begin, uintptr_t 
 __attribute__((noinline)) WalkResult WalkPrivateWritableMemory(const SubstitutionChain& chain) {
     uintptr_t skippedEnd = 0;
     const WalkResult result = WalkBelowCaller(chain, skippedEnd);
-    // The stack the walk skipped still holds copies of the old hashes (the walk's pairs, the
-    // engines' needles, what the settings load and message formatting left). Clear its
-    // committed read-write pages up to the callers' frames, from this body, whose frame lies
-    // above the part it clears.
+    // The skipped stack still holds copies of the old hashes (the walk's pairs, the engines'
+    // needles, leftovers of the settings load and message formatting): clear its committed
+    // read-write pages up to the callers' frames, from this body, whose frame lies above them.
     ClearVectorRegisters();
     const platform::AddressRange stack = platform::ThreadStack();
     if (stack.lowest < skippedEnd && skippedEnd <= stack.highest) {
