@@ -41,7 +41,7 @@ AddressRange ApplicationAddressRange();
 bool QueryRegion(uintptr_t address, Region& region);
 // The size of a page: the smallest unit whose protection can change on its own.
 size_t PageSize();
-// The calling thread's stack (a fiber's own, on a fiber), from its lowest committed address.
+// The calling thread's stack (a fiber's own on a fiber): lowest committed address to top.
 AddressRange ThreadStack();
 
 // Takes the regions of [from, to) lowest first: query(address, region) describes the region

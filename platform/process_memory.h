@@ -34,11 +34,11 @@ ProcessOpening OpenProcessForReading(uint32_t pid, ProcessReader& reader);
 // Releases what OpenProcessForReading took.
 void CloseProcessReader(ProcessReader& reader);
 
-// The ids of running processes whose program file is `name` (case-insensitive on Windows).
+// Ids of running processes whose program file, folders aside, is `name` (any case on Windows).
 std::vector<uint32_t> FindProcesses(const std::string& name);
 
-// Whether a file a process maps, named without folders, is Wine's preloader or the Unix half
-// of its ntdll: then Wine runs the process. Off Windows only.
+// Whether a mapped file's name, without folders, is wine-preloader, wine64-preloader or the
+// Unix half of Wine's ntdll: then Wine runs the process. Off Windows only.
 bool IsWineRuntimeFile(std::string_view file);
 
 // The kernel's limit on reading other processes of the same user: 0 none; 1 only a

@@ -48,7 +48,7 @@ size_t RunTrial(uint8_t* begin, const SubstitutionChain& chain) {
     const size_t e = trialsRun % engineCount;
     const auto start = std::chrono::steady_clock::now();
     // The three bytes past the trial are read, not decided: the windows starting there belong
-    // to the next stretch, which reads them after this one's stores.
+    // to the next stretch, which reads them after this one's stores, as an uncut scan would.
     const size_t rewritten = engines[e].substitute(begin, kEngineTrialBytes + 3, chain);
     const auto took = std::chrono::steady_clock::now() - start;
     // Noted only once the stretch is done: a fault that cuts it short leaves no trial.
