@@ -1,7 +1,5 @@
 #pragma once
-// What the ostrevane command asks of the system it runs on, beyond the plug-in's seam:
-// replacing a file in one step, its console window and standard streams, and whether Wine
-// runs it. One body per system: command_host_win32.cpp and command_host_posix.cpp.
+// What the ostrevane command asks of the system it runs on, beyond the plug-in's seam.
 
 namespace platform {
 
@@ -16,17 +14,14 @@ bool ErrorIsTerminal();
 // Makes standard output pass bytes as they are, turning no LF into CR LF; before any output.
 void WriteOutputAsBytes();
 
-// True when a file written in text mode, as the plug-in writes its default file, gets CR LF
-// line ends: on Windows.
+// True when text mode writes line ends as CR LF, as on Windows.
 bool TextModeWritesCrLf();
 
-// True when no other program shares this one's console window, which then closes the
-// moment it exits: it was started by a double click, not from a prompt. Never off Windows,
-// nor under Wine.
+// True when no other program shares this one's console, which then closes as it exits: it
+// was started by a double click. Never off Windows, nor under Wine.
 bool AloneInConsole();
 
-// True when Wine (or Proton) runs this program, where one Wine prefix cannot see the
-// programs that run in another.
+// True under Wine or Proton, where a program sees only those of its own Wine prefix.
 bool RunsUnderWine();
 
 } // namespace platform

@@ -3,26 +3,22 @@
 // and re-protect memory while the walk runs, so a page can change between the query that
 // describes it and the pass that rewrites it. A walk makes one BeginFaultRecovery, then any
 // number of RunGuarded on the same thread, then one EndFaultRecovery; one walk at a time.
-// Bodies: fault_recovery_win32.cpp (a vectored exception handler), fault_recovery_posix.cpp
-// (a signal handler, for the native tests).
 
 #include <cstdint>
 
 namespace platform {
 
-// Makes faults in RunGuarded recoverable on the calling thread until EndFaultRecovery.
-// Every other exception, on any thread, goes on to the game's own handlers as before.
-// False when recovery could not be set up, or another walk has begun and not ended (that
-// walk goes on unchanged); then nothing must be rewritten, and EndFaultRecovery not called.
+// Makes faults in RunGuarded recoverable on this thread until EndFaultRecovery; other
+// exceptions, on any thread, go on to the game's handlers. False when setup failed or another
+// walk is in progress (it goes on unchanged): rewrite nothing, and skip EndFaultRecovery.
 bool BeginFaultRecovery();
 // Undoes BeginFaultRecovery; does nothing when no walk has begun.
 void EndFaultRecovery();
 
 using GuardedFunction = void (*)(void* context);
-// Runs function(context), which reads and writes only [begin, end). True when it ran to its
-// end. False when an access violation, in-page error or guard-page violation at an address
-// in that range cut it short: `faultAddress` is that address, and a guard page the function
-// tripped is a guard page again. Only between BeginFaultRecovery and EndFaultRecovery.
+// Runs function(context), which touches only [begin, end); true when it ran to its end. False
+// when an access violation, in-page error or guard-page violation in that range cut it short:
+// `faultAddress` is where, and a tripped guard page is a guard page again. Only inside a walk.
 bool RunGuarded(GuardedFunction function, void* context, uintptr_t begin, uintptr_t end,
                 uintptr_t& faultAddress);
 

@@ -1,6 +1,5 @@
-// Fault recovery for the native stand-in: real faults on pages that a test unmaps or
-// protects, caught with a signal handler and left with siglongjmp, so the walk's recovery
-// runs natively and under the sanitizers as it does in the game.
+// Real faults on pages a test unmaps or protects, caught by a signal handler and left with
+// siglongjmp, so the walk's recovery runs natively and under the sanitizers as in the game.
 #include "platform/fault_recovery.h"
 
 #include <atomic>

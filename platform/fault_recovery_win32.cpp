@@ -1,9 +1,8 @@
-// Fault recovery on Windows. GCC has no structured exception handling, so a vectored
-// handler, first in line while the walk runs, takes the walk's own faults: it moves the
-// faulting thread to a landing function that jumps back into RunGuarded. The jump restores
-// only the frame and stack pointers and the resume address, and nothing is unwound; the
-// walk's registers survive it because GCC saves every callee-saved register in a function
-// that calls __builtin_setjmp.
+// GCC has no structured exception handling, so a vectored handler, first in line while the
+// walk runs, moves a thread faulting in the walk to a landing function that jumps back into
+// RunGuarded. The jump restores only the frame and stack pointers and the resume address, and
+// nothing is unwound; the walk's registers survive it because GCC saves every callee-saved
+// register in a function that calls __builtin_setjmp.
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
 

@@ -1,12 +1,10 @@
 #pragma once
-// Files, beyond what the standard library tells. Bodies: files_win32.cpp, files_posix.cpp.
 
 #include <string>
 
 namespace platform {
 
-// Whether anything, a file or a folder, is at `path`; false also when the system cannot tell
-// (bad path, access refused).
+// Whether anything, file or folder, is at `path`; false also when the system cannot tell.
 bool PathExists(const char* path);
 
 // `name` in the current folder, as the system writes a relative path: ".\\name" on Windows.

@@ -1,4 +1,3 @@
-// Files off Windows, for the native ostrevane command and the tests.
 #include "platform/files.h"
 
 #include <sys/stat.h>

@@ -1,4 +1,3 @@
-// Files on Windows.
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
 

@@ -1,8 +1,6 @@
 #pragma once
-// The keyboard, in the system's virtual-key codes. Bodies: keyboard_win32.cpp; off Windows,
-// keyboard_posix.cpp (KeyForCharacter alone, for the native ostrevane command) or, in the
-// native tests, the stand-in (tests/standin.cpp). They keep no state: the plug-in calls them
-// on its script thread, the ostrevane command on its main thread.
+// The keyboard, in the system's virtual-key codes. Stateless: the plug-in calls it on its
+// script thread, the ostrevane command on its main thread.
 
 #include <optional>
 
@@ -10,8 +8,7 @@ namespace platform {
 
 // Whether the key with this virtual-key code is down now.
 bool KeyIsDown(int virtualKey);
-// The virtual-key code of the key that types `character` in the current keyboard layout,
-// whatever shift it needs; none when no key types it.
+// The virtual-key code typing `character` in this layout, whatever shift; none if no key types it.
 std::optional<int> KeyForCharacter(char character);
 
 } // namespace platform

@@ -1,6 +1,5 @@
-// The keyboard off Windows, for the native ostrevane command: a US layout, where the game's
-// Windows build asks the player's own. In a file of its own so that the tests' stand-in
-// can bring a keyboard of its own in its place.
+// A US layout off Windows, where the game asks the player's own; in a file of its own so the
+// tests' stand-in can bring a keyboard of its own in its place.
 #include "platform/keyboard.h"
 
 namespace platform {

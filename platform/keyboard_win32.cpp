@@ -1,4 +1,3 @@
-// The keyboard on Windows: the player's own layout, and the keys' state now.
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
 

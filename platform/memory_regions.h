@@ -1,9 +1,6 @@
 #pragma once
 // The process's own address space, region by region, in the terms the walk decides by.
-// Bodies: memory_regions_win32.cpp; off Windows, memory_regions_posix.cpp (PageSize alone)
-// and, in the native tests, the stand-in (tests/standin.cpp). They keep no state: the
-// plug-in calls them on its script thread, the ostrevane command and the demonstration on
-// their main thread.
+// Stateless: the plug-in calls it on its script thread, the tools on their main thread.
 
 #include <cstddef>
 #include <cstdint>
@@ -14,7 +11,6 @@ namespace platform {
 // allows: the walk never takes it.
 enum class Access : uint8_t { kNone, kReadOnly, kReadWrite, kWriteCopy, kExecutable };
 
-// What a region holds, in the terms the walk decides by.
 struct RegionKind {
     bool committed = false; // backed by memory, not free or only reserved
     bool isPrivate = false; // the process's own, not a view of a file or section or a program
@@ -30,7 +26,6 @@ struct Region {
     RegionKind kind;
 };
 
-// Where `region` ends, and the next region begins.
 inline uintptr_t RegionEnd(const Region& region) {
     return region.base + region.size;
 }
@@ -46,14 +41,12 @@ AddressRange ApplicationAddressRange();
 bool QueryRegion(uintptr_t address, Region& region);
 // The size of a page: the smallest unit whose protection can change on its own.
 size_t PageSize();
-// The calling thread's stack (a fiber's own, on a fiber): from its lowest committed address
-// up to its top.
+// The calling thread's stack (a fiber's own on a fiber): lowest committed address to top.
 AddressRange ThreadStack();
 
 // Takes the regions of [from, to) lowest first: query(address, region) describes the region
-// that holds `address`, and visit(region) returns where the next query goes, RegionEnd(region)
-// or, to ask again about the rest of the region, an address before it. False when a query
-// failed, or described no bytes, before `to`.
+// holding `address`; visit(region) returns where to query next, RegionEnd(region) or an earlier
+// address to ask again about the rest. False when a query fails or describes no bytes.
 template <typename Query, typename Visit>
 bool ForEachRegion(uintptr_t from, uintptr_t to, Query query, Visit visit) {
     for (uintptr_t address = from; address < to;) {

@@ -1,5 +1,3 @@
-// The page size off Windows, for the native ostrevane command and the tests; the stand-in
-// (tests/standin.cpp) describes the regions.
 #include "platform/memory_regions.h"
 
 #include <unistd.h>

@@ -1,5 +1,3 @@
-// The process's own regions on Windows, for every program that runs there: the plug-in,
-// ostrevane.exe and the demonstration.
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
 
@@ -31,10 +29,9 @@ size_t PageSize() {
 }
 
 AddressRange ThreadStack() {
-    // The system keeps the limit at the lowest committed page as the stack grows, and
-    // switches both bounds with the fiber.
-    // Read straight from the thread's information block (GS on x64): NtCurrentTeb's own
-    // read draws a false bounds warning from GCC.
+    // The system keeps the limit at the lowest committed page as the stack grows, and switches
+    // both bounds with the fiber. Read from the thread's information block (GS on x64):
+    // NtCurrentTeb's own read draws a false bounds warning from GCC.
     uintptr_t limit, base;
     asm volatile("movq %%gs:%c1, %0" : "=r"(limit) : "i"(offsetof(NT_TIB, StackLimit)));
     asm volatile("movq %%gs:%c1, %0" : "=r"(base) : "i"(offsetof(NT_TIB, StackBase)));

@@ -1,6 +1,4 @@
 #pragma once
-// Standard output into a pipe, for the ostrevane command. Bodies: output_pipe_win32.cpp,
-// output_pipe_posix.cpp.
 
 namespace platform {
 

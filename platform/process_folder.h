@@ -1,6 +1,5 @@
 #pragma once
-// Another process's folders, for `ostrevane scan`, which finds the game's settings file
-// where the plug-in would. Bodies: process_folder_win32.cpp, process_folder_posix.cpp.
+// Another process's folders, so `ostrevane scan` finds the settings file where the plug-in would.
 
 #include "platform/process_memory.h"
 
@@ -13,8 +12,7 @@ enum class FolderSource {
     kCurrentFolder, // the process's own current folder: on Windows from its process parameters
     kProgramFolder, // the folder of its program file, when the current one cannot be read
 };
-// The folder the process `reader` would open a relative file name in, and how it was found;
-// false when neither folder can be read.
+// Where `reader`'s process opens relative file names, and how that was found; false if unreadable.
 bool ProcessFolder(const ProcessReader& reader, std::string& folder, FolderSource& source);
 
 } // namespace platform

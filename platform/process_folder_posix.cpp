@@ -1,4 +1,3 @@
-// Another process's folders off Windows, for `ostrevane scan`: /proc tells both.
 #include "platform/proc_file_posix.h"
 #include "platform/process_folder.h"
 

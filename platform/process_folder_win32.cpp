@@ -1,7 +1,5 @@
-// Another process's folders on Windows, for `ostrevane scan`. The current folder lives in
-// the process's own parameters, which its environment block points to: read it there, as
-// no system call hands out another process's current folder. The program file's folder,
-// from the system, is the fallback.
+// No system call hands out another process's current folder: it lives in the process's own
+// parameters, which its environment block points to. The program file's folder is the fallback.
 #include "platform/process_folder.h"
 
 #define WIN32_LEAN_AND_MEAN

@@ -1,9 +1,6 @@
 #pragma once
-// Reading another process's memory, for `ostrevane scan`: the process is opened with query
-// and read rights only, so nothing here can change the game. Its regions are described
-// with the record the plug-in's walk uses, so the walk's own filter decides what counts.
-// Bodies: process_memory_win32.cpp, process_memory_posix.cpp; in the native tests, the
-// stand-in (tests/standin.cpp).
+// Reading another process's memory, for `ostrevane scan`, with query and read rights only, so
+// nothing here can change the game; regions come in the walk's record, for the walk's filter.
 
 #include "platform/memory_regions.h"
 
@@ -14,8 +11,7 @@
 
 namespace platform {
 
-// An opened process. `handle` is the Windows process handle, or the descriptor of
-// /proc/PID/mem elsewhere.
+// An opened process: `handle` is its Windows handle, or elsewhere the /proc/PID/mem descriptor.
 struct ProcessReader {
     uint32_t pid = 0;
     intptr_t handle = -1;
@@ -38,13 +34,11 @@ ProcessOpening OpenProcessForReading(uint32_t pid, ProcessReader& reader);
 // Releases what OpenProcessForReading took.
 void CloseProcessReader(ProcessReader& reader);
 
-// The ids of the running processes whose program file is named `name` (without folders;
-// case-insensitive on Windows).
+// Ids of running processes whose program file, folders aside, is `name` (any case on Windows).
 std::vector<uint32_t> FindProcesses(const std::string& name);
 
-// Whether a file a process maps, named without its folders, is Wine's loader (wine-preloader,
-// wine64-preloader) or the Unix half of its ntdll: then the process is a Windows program
-// that Wine runs. Off Windows only.
+// Whether a mapped file's name, without folders, is wine-preloader, wine64-preloader or the
+// Unix half of Wine's ntdll: then Wine runs the process. Off Windows only.
 bool IsWineRuntimeFile(std::string_view file);
 
 // The kernel's limit on reading other processes of the same user: 0 none; 1 only a

@@ -1,8 +1,6 @@
-// Another process's memory off Windows, for `ostrevane scan`: /proc/PID/maps describes the
-// mappings and /proc/PID/mem reads them. A mapping is described as the game's memory of the
-// same use would be, so the plug-in's filter picks what the walk would pick in the game:
-// only anonymous private memory (heap, stacks, anonymous mappings) is the process's own; a
-// shared mapping, or a private file mapping (a program's or library's pages), is not.
+// /proc/PID/maps describes the mappings, /proc/PID/mem reads them. A mapping is described as
+// the game's memory of the same use would be, so the walk's filter picks what it would there:
+// only anonymous private memory is the process's own, not shared nor private file mappings.
 #include "platform/proc_file_posix.h"
 #include "platform/process_memory.h"
 

@@ -1,5 +1,3 @@
-// Another process's memory on Windows, for `ostrevane scan`: opened with query and read
-// rights only, walked with VirtualQueryEx and read with ReadProcessMemory.
 #include "platform/process_memory.h"
 
 #define WIN32_LEAN_AND_MEAN

@@ -1,6 +1,5 @@
 #pragma once
-// For the Windows bodies alone, after <windows.h>: the system's description of a region of
-// this process, and that description in the seam's terms. (memory_regions_win32.cpp)
+// For the Windows bodies alone, after <windows.h>.
 
 #include "platform/memory_regions.h"
 

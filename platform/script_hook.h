@@ -1,10 +1,7 @@
 #pragma once
-// The script hook's exports, the plug-in's one way into the game: its script's thread and
-// the game's natives. Bodies: script_hook_win32.cpp, which forwards to the hook, for the
-// plug-in alone; in the native tests, the stand-in (tests/standin.cpp).
-//
-// Threads: scriptRegister and scriptUnregister on the loader thread, from the module entry;
-// the rest on the hook's script thread.
+// The script hook's exports, the plug-in's one way into the game. scriptRegister and
+// scriptUnregister run on the loader thread, from the module entry; the rest on the hook's
+// script thread.
 
 #include <cstdint>
 

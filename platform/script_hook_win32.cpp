@@ -1,11 +1,10 @@
-// The script hook's six exports, for the plug-in: each function forwards to the hook.
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
 
 #include "platform/script_hook.h"
 
-// The hook's exports. MSVC decorates these declarations into exactly the names the hook
-// exports; for GCC the import library binds the plain names (cmake/script_hook_import.cmake).
+// MSVC decorates these declarations into exactly the names the hook exports; for GCC the
+// import library binds the plain names (cmake/script_hook_import.cmake).
 #ifdef _MSC_VER
 #define OSTREVANE_HOOK_API __declspec(dllimport)
 #else

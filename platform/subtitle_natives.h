@@ -1,6 +1,5 @@
 #pragma once
-// The game natives that put a subtitle on screen, by hash, and how long it stays: what
-// the script calls and what the stand-ins for the hook recognise.
+// The game natives that put a subtitle on screen, by hash, and how long it stays.
 
 #include <cstdint>
 

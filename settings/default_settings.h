@@ -10,7 +10,6 @@ constexpr size_t kDefaultSettingsLineCount = 254;
 // The default file's lines, without their line feeds. Fixed text: nothing is computed.
 extern const std::array<std::string_view, kDefaultSettingsLineCount> DefaultSettingsLines;
 
-// The default file's whole text, each line ended by `lineEnd`.
 std::string DefaultSettingsText(std::string_view lineEnd = "\n");
 
 // Writes the default file to `path` in text mode, so on Windows each line ends with CR LF.

@@ -9,11 +9,9 @@
 // The virtual-key code of F5: the toggle key when the settings name none the plug-in knows.
 constexpr int kFallbackActivationKey = 0x74;
 
-// The virtual-key code for a key name such as "F8", "K" or "7"; kFallbackActivationKey
-// for anything else.
+// The virtual-key code for a name such as "F8", "K" or "7"; kFallbackActivationKey otherwise.
 int ParseActivationKey(std::string name);
-// The virtual-key code the plug-in reads `name` as, or nothing when it does not know the
-// name and falls back to F5. ParseActivationKey is this with the fallback.
+// ParseActivationKey without the fallback: nothing for a name the plug-in does not know.
 std::optional<int> KnownKeyCode(std::string name);
 // The key name that gives `virtualKey`: "F8", "K", "7"; "key 0xNN" for any other code.
 std::string KeyCodeName(int virtualKey);

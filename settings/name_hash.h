@@ -1,7 +1,5 @@
 #pragma once
-// The game's hash of a readable item name: Jenkins' one-at-a-time hash over its bytes.
-// Only `ostrevane hash` and the default file's generator compute it; the plug-in takes every
-// hash from the settings file.
+// The game's hash of an item name (Jenkins' one-at-a-time); the plug-in never computes it.
 
 #include <cstdint>
 #include <string_view>

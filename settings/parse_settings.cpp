@@ -30,9 +30,8 @@ std::string_view Trim(std::string_view text) {
     return text.substr(first, text.find_last_not_of(kBlanks) - first + 1);
 }
 
-// What the C runtime's text mode hands the reader on Windows: CR LF becomes LF, and a
-// Ctrl-Z byte ends the data (the caller cuts there). Applied everywhere so every build
-// reads a file alike.
+// What Windows text mode hands the reader: CR LF becomes LF, and Ctrl-Z ends the data (the
+// caller cuts there). Applied everywhere so every build reads a file alike.
 std::string TextModeView(std::string_view bytes) {
     std::string text;
     text.reserve(bytes.size());

@@ -1,6 +1,5 @@
 #pragma once
-// How the plug-in reads a settings file, line by line: the rules behind LoadSettings that
-// the ostrevane command explains to a player.
+// How a settings file is read, line by line: the rules behind LoadSettings.
 
 #include "settings/swap_pairs.h"
 
@@ -17,12 +16,11 @@ using NameToHash = std::unordered_map<std::string, uint32_t>;
 
 // True when the header line `line` (starting with "[") opens a dictionary section.
 bool OpensDictionary(std::string_view line);
-// The index in DictionaryHeaders of the section a dictionary header line opens: the first
-// header it holds, searched in that order, as the loader searches; 0 for any other line.
+// Index in DictionaryHeaders of the first header a line holds, searched as the loader does, or 0.
 size_t DictionarySectionOf(std::string_view line);
 
 enum class LineKind {
-    Empty,           // nothing on it
+    Empty,
     Header,          // starts with "["; opens a dictionary or a settings section
     DictionaryEntry, // key=number in a dictionary section
     Setting,         // one of SettingKeyNames in a settings section
@@ -49,16 +47,13 @@ struct ParsedSettings {
     size_t bytesRead = 0; // the file's bytes up to its first Ctrl-Z, or all of them
 };
 
-// Reads a whole file as bytes, as LoadSettings reads the settings file; false when it does
-// not open or cannot be read to the end.
+// Reads a whole file as bytes; false when it does not open or cannot be read to the end.
 bool ReadFileBytes(const std::string& path, std::string& bytes);
 
-// Parses the raw bytes of a settings file exactly as LoadSettings does, including the
-// Windows text-mode reading rules (CR before LF dropped, 0x1A ends the data).
+// Parses a settings file's raw bytes exactly as LoadSettings does, text-mode rules included.
 ParsedSettings ParseSettings(std::string_view fileBytes,
                              const SettingsLineObserver& observe = nullptr);
 
-// How a dictionary value was read as a number, step by step.
 struct HashReading {
     uint32_t value;
     size_t digitsBegin; // the digits read, after blanks, sign and any "0x"
@@ -68,9 +63,8 @@ struct HashReading {
     bool saturated;     // the digits exceed 32 bits: the value is 0xFFFFFFFF
 };
 
-// Reads a number the way the C library's strtoul with base 0 does when unsigned long is
-// 32 bits wide: leading blanks skipped, decimal, 0x hex or 0 octal, optional sign,
-// saturating at 0xFFFFFFFF, stopping at the first byte that is no digit.
+// Reads a number as strtoul with base 0 does where unsigned long is 32 bits: blanks skipped,
+// decimal, 0x hex or 0 octal, optional sign, saturating at 0xFFFFFFFF, stopping at a non-digit.
 HashReading ReadHash(std::string_view text);
 // ReadHash's value alone: what the dictionary holds for `text`.
 uint32_t ParseHash(std::string_view text);

@@ -1,14 +1,11 @@
 #pragma once
-// The settings the plug-in runs on: a dictionary from item names to their 32-bit hashes,
-// the pairs of hashes to swap and the toggle key, loaded from the settings file.
+// The settings the plug-in runs on, loaded from the settings file.
 
 #include "settings/parse_settings.h"
 #include "settings/swap_pairs.h"
 
 #include <string>
 
-// The settings file's name: the plug-in reads the file of this name in the game's current
-// folder.
 inline constexpr char kSettingsFileName[] = "Ostrevane.ini";
 // The settings file, relative to the game's current folder.
 extern const std::string SettingsPath;

@@ -1,8 +1,6 @@
 #pragma once
-// The pairs the swap exchanges, each an item to replace and the item to put in its place:
-// the one table of them that the loader, the swap, the ostrevane command and the default
-// file's generator read. Adding a pair is a row here, its two fields in SwapSettingsRecord
-// and its dictionary section in the default file.
+// The pairs the swap exchanges, each an item to replace and the one to put in its place. A new
+// pair is a row here, two fields in SwapSettingsRecord and a section in the default file.
 
 #include <array>
 #include <cstddef>
@@ -24,16 +22,15 @@ struct SwapSettingsRecord {
     bool operator==(const SwapSettingsRecord&) const = default;
 };
 
-// A setting's place in the order values are resolved: each pair's old and new setting, in
-// the table's order, then the toggle key.
+// A setting's place in resolve order: each pair's old then new setting, then the toggle key.
 enum SettingKey : size_t {};
 
 // One of a pair's two name settings, and the field its name's hash fills.
 struct PairSetting {
-    std::string_view name;                  // in the settings file: "oldshake"
-    std::string_view jsonName;              // in `ostrevane check --json`: "oldShake"
-    uint32_t SwapSettingsRecord::*resolved; // &SwapSettingsRecord::oldShake
-    SettingKey key{};                       // numbered by the table
+    std::string_view name;     // in the settings file: "oldshake"
+    std::string_view jsonName; // in `ostrevane check --json`: "oldShake"
+    uint32_t SwapSettingsRecord::*resolved;
+    SettingKey key{};
 };
 
 struct SwapPair {
@@ -42,8 +39,8 @@ struct SwapPair {
     std::string_view header;   // the dictionary section its items come from: "[NewShakeLoop]"
     std::string_view word;     // that section on the command line: "shakeloop"
     std::string_view items;    // what that section's entries are: "a shake-loop envelope"
-    PairSetting oldSetting;    // names the item the swap replaces
-    PairSetting newSetting;    // names the item it puts in its place
+    PairSetting oldSetting;
+    PairSetting newSetting;
 };
 
 namespace swap_pairs_detail {

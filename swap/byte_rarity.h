@@ -1,7 +1,5 @@
 #pragma once
-// How common each byte value is in a game's memory. The vector engines build their filter
-// on a hash's rarest bytes; `ostrevane check` warns of a hash made of common ones, which
-// the swap would find in countless places that are not the item.
+// How common each byte value is in game memory, for the vector filter and `ostrevane check`.
 
 #include <cstdint>
 
@@ -18,10 +16,9 @@ inline unsigned ByteRarity(uint8_t byte) {
     return 4;
 }
 
-// A value whose four bytes' rarities add up to this or less is as common as two zero
-// bytes beside two rare ones: every integer from -4,096 to 65,535, and every float whose
-// low half is zero, such as 1.0 (0x3F800000), 0.5 or 100. None of the default file's 227
-// hashes is (the closest add up to 9); of all 32-bit values, about 1 in 700 is.
+// A value whose four bytes' rarities add up to this or less is as common as two zero bytes
+// beside two rare ones: every integer from -4,096 to 65,535, every float with a zero low half
+// (1.0, 0.5, 100). No default hash is (the closest add up to 9); about 1 in 700 values is.
 constexpr unsigned kCommonValueRarity = 8;
 
 // True when ordinary memory is full of `value`: see kCommonValueRarity.

@@ -33,11 +33,9 @@ void ListEngines() {
     if (engineCount == 1) chosen = &engines[0];
 }
 
-// Trial k of every engine ran in the same round, one stretch right after another, so they
-// met the same weather (other threads on the memory bus, the system taking the core) and
-// each followed another engine's trial, never a long stretch of its own that would have
-// trained the prefetchers for it. Where the engines really run alike, the order of the
-// list decides, not chance.
+// Trial k of every engine ran in the same round, back to back, so they met the same weather
+// (other threads on the memory bus, the system taking the core) and none had a long stretch to
+// train the prefetchers for it. Where engines run alike, the list's order decides, not chance.
 bool ClearlyFaster(const TrialTimes& narrower, const TrialTimes& wider) {
     unsigned won = 0;
     for (unsigned k = 0; k < kEngineTrials; ++k)
@@ -45,14 +43,12 @@ bool ClearlyFaster(const TrialTimes& narrower, const TrialTimes& wider) {
     return won + 1 >= kEngineTrials;
 }
 
-// Runs the next engine in turn on the windows that start in the first kEngineTrialBytes
-// of `begin`, which holds three bytes more, and notes how long it took.
+// Times the next engine on the windows starting in the first kEngineTrialBytes of `begin`.
 size_t RunTrial(uint8_t* begin, const SubstitutionChain& chain) {
     const size_t e = trialsRun % engineCount;
     const auto start = std::chrono::steady_clock::now();
-    // The three bytes past the trial are read, not decided: the windows starting there
-    // belong to the next stretch, which reads them after this one's stores, as an uncut
-    // scan would.
+    // The three bytes past the trial are read, not decided: the windows starting there belong
+    // to the next stretch, which reads them after this one's stores, as an uncut scan would.
     const size_t rewritten = engines[e].substitute(begin, kEngineTrialBytes + 3, chain);
     const auto took = std::chrono::steady_clock::now() - start;
     // Noted only once the stretch is done: a fault that cuts it short leaves no trial.
@@ -67,14 +63,11 @@ size_t RunTrial(uint8_t* begin, const SubstitutionChain& chain) {
 constexpr unsigned kAvx2 = 1u << 5;
 constexpr unsigned kAvx512F = 1u << 16;
 constexpr unsigned kAvx512BW = 1u << 30;
-// Register state the operating system must save on a thread switch (XCR0): SSE and the
-// upper halves of the 256-bit registers; for AVX-512 also the mask registers and the
-// 512-bit ones. A CPU can have AVX-512 that the system leaves switched off.
+// State the system must save on a thread switch (XCR0): SSE and upper 256-bit halves; for
+// AVX-512 also the mask and 512-bit registers, which a system may leave switched off.
 constexpr unsigned kAvxState = 0x06;
 constexpr unsigned kAvx512State = 0xE6;
 
-// Whether the CPU has every feature bit in `features` and the operating system saves every
-// register state in `state`.
 bool CpuAndSystemHave(unsigned features, unsigned state) {
     unsigned eax, ebx, ecx, edx;
     if (!__get_cpuid(1, &eax, &ebx, &ecx, &edx) || (ecx & bit_OSXSAVE) == 0) return false;

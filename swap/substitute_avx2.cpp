@@ -1,4 +1,4 @@
-// The AVX2 engine: 32 windows per vector compare. Only on a CPU where CpuHasAvx2() holds.
+// The AVX2 engine: 32 windows per vector compare.
 #include <immintrin.h>
 
 #include <cstddef>

@@ -1,7 +1,6 @@
-// The AVX-512BW engine: 64 windows per vector compare. Only on a CPU where CpuHasAvx512()
-// holds. A flag is a zero byte, the bytes' difference: one ternary-logic instruction then
-// tests two byte pairs, and a bytewise minimum joins flags, where mask-register compares
-// would queue on the one port that runs them.
+// The AVX-512BW engine: 64 windows per vector compare. A flag is a zero byte, the bytes'
+// difference: one ternary-logic instruction tests two byte pairs and a bytewise minimum joins
+// flags, where mask-register compares would queue on the one port that runs them.
 #include <immintrin.h>
 
 #include <cstddef>

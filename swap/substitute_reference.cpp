@@ -7,7 +7,6 @@ size_t SubstituteReference(uint8_t* begin, size_t size, const SubstitutionChain&
     // A copy the stores below cannot alias, so it stays in registers.
     const SubstitutionChain pairs = chain;
     size_t rewritten = 0;
-    // Every full window, the last one (at size - 4) included.
     for (size_t i = 0; i + 4 <= size; ++i) {
         uint32_t value;
         std::memcpy(&value, begin + i, 4);

@@ -1,5 +1,4 @@
-// The SSE2 engine: 16 windows per vector compare. Every 64-bit x86 CPU has SSE2, so this is
-// the engine where AVX2 is missing.
+// The SSE2 engine: 16 windows per vector compare; every 64-bit x86 CPU has SSE2.
 #include <emmintrin.h>
 
 #include <cstddef>

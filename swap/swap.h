@@ -1,6 +1,5 @@
 #pragma once
-// Rewrites item hashes in place across the process's private writable memory, so the
-// game uses the items the player chose; and rewrites them back.
+// Rewrites item hashes in place across the process's private writable memory, and back.
 
 #include "platform/memory_regions.h"
 #include "settings/swap_pairs.h"
@@ -27,18 +26,13 @@ SubstitutionChain ApplyChain(const SwapSettingsRecord& settings);
 // The same pairs, each reversed.
 SubstitutionChain RestoreChain(const SwapSettingsRecord& settings);
 
-// Runs the chain over every 4-byte window of [begin, begin + size), one byte apart,
-// storing as it goes, so a store changes what the next three windows read. Returns the
-// number of windows rewritten. Runs the engine chosen for this CPU: every engine gives the
-// same bytes, and until the choice is made the walks time them on what they rewrite
-// (swap/engines.h).
+// Runs the chain over every 4-byte window of [begin, begin + size), one byte apart, storing as
+// it goes, so a store changes what the next three windows read. Returns the number rewritten.
 size_t SubstituteRange(uint8_t* begin, size_t size, const SubstitutionChain& chain);
-// "AVX-512", "AVX2" or "SSE2": the engine SubstituteRange runs; before the choice is made,
-// the widest this CPU can run.
+// "AVX-512", "AVX2" or "SSE2": the engine SubstituteRange runs (the widest until chosen).
 const char* SubstituteEngineName();
-// Makes the choice now for `chain`, unless a walk has, by the walk's own trials over
-// scratch memory (128 MiB, a tenth of a second); returns SubstituteEngineName(). For the
-// tools that report the choice without walking a game.
+// Unless a walk has chosen, chooses now by trials over 128 MiB of scratch memory (a tenth of
+// a second); returns SubstituteEngineName().
 const char* ChooseEngineNow(const SubstitutionChain& chain);
 
 // The regions the walk rewrites: committed private memory that is exactly read-write or
@@ -52,13 +46,10 @@ struct WalkResult {
     size_t faultsRecovered = 0;
 };
 
-// Walks committed private read-write and write-copy memory with `chain`, region by region
-// from the lowest application address; a failed query ends the walk there. A page that
-// another thread frees or re-protects under the scan is skipped: the windows before it get
-// exactly the result of an uncut scan, and the walk asks again from the page after it. The
-// walk's own stack frames are not scanned; when it ends, the committed stack below its
-// callers' frames and the vector registers are cleared, so no copy of a hash it replaced
-// outlives it there. Script thread only.
+// Walks IsWalkedRegion memory from the lowest application address; a failed query ends it. A
+// page freed or re-protected under the scan is skipped, the windows before it getting exactly an
+// uncut scan's result. The walk's own frames are not scanned; at the end the stack below its
+// callers' frames and the vector registers are cleared of replaced hashes. Script thread only.
 WalkResult WalkPrivateWritableMemory(const SubstitutionChain& chain);
 
 // Old hashes to new, from SwapSettings.

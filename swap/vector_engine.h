@@ -1,7 +1,5 @@
 #pragma once
-// What the vector engines share besides their loop (swap/vector_loop.h): the pairs held
-// in the engine's own frame, the exact chain on one window, and the choice of the two
-// needle bytes the vector filter looks for. Included by the vector engines and their tests.
+// What the vector engines share besides their loop (swap/vector_loop.h).
 
 #include "swap/engines.h"
 
@@ -12,24 +10,20 @@
 // ahead at 0.85 of it; a page ahead brought AVX2 and AVX-512 to about 0.9.
 constexpr size_t kPrefetchDistance = 4096;
 
-// One filter step reads 64 + 3 bytes. Exact compares decide the 64 windows starting in it.
-// The byte-pair filter looks for each needle's first filter byte at 64 offsets; that byte
-// is at most the third of its window, so the step decides the first 62 windows.
+// One filter step reads 64 + 3 bytes: exact compares decide the 64 windows starting in it; the
+// byte-pair filter, whose first byte is at most the third of a window, the first 62.
 constexpr size_t kBlockBytes = 64 + 3;
 constexpr size_t kExactWindows = 64;
 constexpr size_t kPairWindows = 62;
 
-// When the byte-pair filter keeps raising windows that then do not match (needle bytes that
-// are common in this memory), the engines switch to exact 32-bit compares for a stretch,
-// then try the cheaper filter again.
+// When the byte-pair filter keeps raising windows that do not match (needle bytes common in
+// this memory), the engines switch to exact compares for a stretch, then try it again.
 constexpr unsigned kDenseMisses = 8;        // misses within one probe stretch that trigger
 constexpr size_t kProbeStretch = 4096;      // bytes the byte-pair filter gets per try
 constexpr size_t kExactStretch = 64 * 1024; // bytes of exact compares before the next try
-// Before that, the needle that raised most of the misses moves to its next byte pair, as
-// many times in a row as this.
+// Before that, the needle raising most misses moves to its next byte pair, this many times.
 constexpr unsigned kDenseRepicks = 8;
 
-// The most pairs a vector engine runs: VectorSubstitute has a case for each count up to it.
 constexpr size_t kVectorPairCap = 4;
 static_assert(kPairCount <= kVectorPairCap,
               "the vector engines run at most kVectorPairCap (4) pairs: give VectorSubstitute "
@@ -46,17 +40,15 @@ struct ChainCopy {
 // Copies at most kVectorPairCap pairs of `chain`.
 ChainCopy CopyChain(const SubstitutionChain& chain);
 
-// Two byte positions (0..3, first < second) of `needle`. Rank 0 is the pair least likely to
-// turn up together in game memory (zero, 0xFF and small values are avoided where possible);
-// each higher rank, modulo the six pairs, the next likeliest.
+// Two byte positions (0..3, first < second) of `needle`: rank 0 the pair least likely together
+// in game memory (avoiding zero, 0xFF and small values), each higher rank (mod 6) the next.
 struct FilterBytes {
     unsigned first;
     unsigned second;
 };
 FilterBytes ChooseFilterBytes(uint32_t needle, unsigned rank = 0);
 
-// Runs the chain on the window at `at`, exactly as the reference engine does. Returns
-// whether it stored.
+// Runs the chain on one window as the reference engine does; returns whether it stored.
 inline bool RewriteWindow(uint8_t* at, const ChainCopy& chain) {
     uint32_t value;
     std::memcpy(&value, at, 4);
@@ -79,8 +71,7 @@ inline size_t StretchEnd(size_t i, size_t length, size_t end) {
     return i < end && end - i > length ? i + length : end;
 }
 
-// The windows from `i` on that no full filter block reaches, one at a time; the last
-// window starts at size - 4. Returns the number rewritten.
+// The windows from `i` on that no full filter block reaches; returns the number rewritten.
 inline size_t RewriteTail(uint8_t* begin, size_t i, size_t size, const ChainCopy& chain) {
     size_t rewritten = 0;
     for (; i + 4 <= size; ++i)

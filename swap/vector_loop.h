@@ -1,13 +1,9 @@
 #pragma once
-// The loop every vector engine runs, written once. An engine's source file defines
-// OSTREVANE_TARGET (the instruction set its functions are compiled for) and `VectorOps`
-// (its width's loads and compares), then includes this file. Everything here is private to
-// that file, so each engine gets its own copy, compiled for its own CPU, and the module
-// still loads and runs on a CPU that lacks the wider ones.
-//
-// VectorOps: `Vec`, kWidth bytes; `Hits`, one flag per byte of a Vec; Load (unaligned);
-// Splat (a byte in every byte); Pair (byte k flagged where two vectors equal two others
-// there) and Quad (the same for four); Or, None, Any; and Bits (bit k set: byte k flagged).
+// The loop every vector engine runs. An engine's source file defines OSTREVANE_TARGET and
+// `VectorOps`, then includes this file: each engine gets a private copy compiled for its own
+// CPU, so the module still runs on a CPU that lacks the wider ones.
+// VectorOps: `Vec` (kWidth bytes), `Hits` (a flag per byte), Load (unaligned), Splat, Pair and
+// Quad (byte k flagged where two or four vectors equal as many others), Or, None, Any, Bits.
 
 #include "swap/vector_engine.h"
 
@@ -24,18 +20,17 @@ constexpr size_t kWidth = VectorOps::kWidth;
 // Vectors per filter step: every step reads the 64 bytes its windows start in.
 constexpr size_t kVectors = 64 / kWidth;
 
-// The old hashes, spread across vectors once per call. The byte pair a needle's filter
-// looks for can change during a run, when memory turns out to be full of it.
+// The old hashes spread across vectors; a needle's filter pair may change mid-run.
 template <size_t N> struct Needles {
-    Vec first[N];          // the needle's first filter byte, in every byte
-    Vec second[N];         // its second filter byte
-    Vec bytes[N][4];       // each of its bytes, for exact compares
-    uint32_t hash[N];      // the needle itself
-    unsigned rank[N];      // which of its byte pairs the filter uses, best first
-    size_t firstAt[N];     // where the first filter byte sits in the window
-    size_t gap[N];         // how far the second one follows it
-    uint8_t firstByte[N];  // the first filter byte, for telling which needle raised a window
-    uint8_t secondByte[N]; // the second one
+    Vec first[N]; // the needle's first filter byte, in every byte
+    Vec second[N];
+    Vec bytes[N][4]; // each of its bytes, for exact compares
+    uint32_t hash[N];
+    unsigned rank[N]; // which of its byte pairs the filter uses, best first
+    size_t firstAt[N];
+    size_t gap[N]; // how far the second filter byte follows the first
+    uint8_t firstByte[N];
+    uint8_t secondByte[N];
 };
 
 inline uint8_t ByteOf(uint32_t hash, size_t at) {
@@ -64,8 +59,7 @@ template <size_t N> OSTREVANE_TARGET Needles<N> Spread(const ChainCopy& chain) {
     return needles;
 }
 
-// Byte k set: needle n's first filter byte is at `at` + k and its second `gap` bytes on.
-// `anchors` holds the kWidth bytes at `at`.
+// Byte k set: needle n's filter pair starts at `at` + k; `anchors` holds the bytes at `at`.
 template <size_t N>
 OSTREVANE_TARGET inline Hits PairHits(Vec anchors, const uint8_t* at, const Needles<N>& needles,
                                       size_t n) {
@@ -79,8 +73,7 @@ OSTREVANE_TARGET inline void LoadShifted(const uint8_t* at, Vec (&shifted)[4]) {
         shifted[b] = VectorOps::Load(at + b);
 }
 
-// Whether some needle's filter pair sits in place for a first filter byte at one of the
-// 64 offsets from `at`. Loading those 64 bytes once serves every needle.
+// Whether a needle's filter pair starts within 64 bytes of `at`; one load serves every needle.
 template <size_t N>
 OSTREVANE_TARGET inline bool PairAny(const uint8_t* at, const Needles<N>& needles) {
     Vec anchors[kVectors];
@@ -169,7 +162,6 @@ template <size_t N> struct Misses {
     unsigned byNeedle[N] = {};
 };
 
-// The first needle whose filter pair sits in the window at `window`.
 template <size_t N> size_t PairOwner(const uint8_t* window, const Needles<N>& needles) {
     for (size_t n = 0; n < N; ++n) {
         if (window[needles.firstAt[n]] == needles.firstByte[n] &&
@@ -180,11 +172,8 @@ template <size_t N> size_t PairOwner(const uint8_t* window, const Needles<N>& ne
     return 0;
 }
 
-// Confirms the filter's candidates (bit k: the window at `block` + k) in order. Returns
-// the offset from `block` where the loop resumes: just past the first window rewritten,
-// because that store changed what the next three windows read and the filter's verdict
-// on them is stale; otherwise `windows`, the number the filter decided. Counts stores in
-// `rewritten` and false alarms in `misses`.
+// Confirms candidates (bit k: the window at `block` + k) in order; resumes past the first one
+// rewritten (its store made the filter's verdict on the next three stale), else at `windows`.
 template <size_t N>
 size_t RewriteCandidates(uint8_t* block, uint64_t candidates, size_t windows,
                          const ChainCopy& chain, const Needles<N>& needles, size_t& rewritten,
@@ -230,10 +219,9 @@ OSTREVANE_TARGET size_t Substitute(uint8_t* begin, size_t size, const ChainCopy&
             denseInARow = 0;
             continue;
         }
-        // This memory is full of one needle's filter pair (the floats near 1.0 that a
-        // needle one unit above 1.0f shares two bytes with): that needle's filter moves to
-        // its next pair, which this memory may lack. Where every pair keeps failing,
-        // exact compares take over for a stretch.
+        // This memory is full of one needle's filter pair (floats near 1.0 share two bytes with a
+        // needle one unit above 1.0f): that needle moves to its next pair, which this memory may
+        // lack. Where every pair keeps failing, exact compares take over for a stretch.
         if (++denseInARow <= kDenseRepicks) {
             const size_t n = MostMissed(misses);
             UsePair(needles, n, needles.rank[n] + 1);
@@ -251,8 +239,7 @@ OSTREVANE_TARGET size_t Substitute(uint8_t* begin, size_t size, const ChainCopy&
     return rewritten + RewriteTail(begin, i, size, chain);
 }
 
-// The engine for any number of pairs: the needle count is fixed per instantiation, so the
-// loops over needles unroll.
+// The needle count is fixed per instantiation, so the loops over needles unroll.
 OSTREVANE_TARGET size_t VectorSubstitute(uint8_t* begin, size_t size,
                                          const SubstitutionChain& chain) {
     const ChainCopy pairs = CopyChain(chain);

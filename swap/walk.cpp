@@ -15,7 +15,6 @@ constexpr uintptr_t kCalleeHomeSpace = 32;
 constexpr uintptr_t kCalleeHomeSpace = 0;
 #endif
 
-// What RunGuarded hands SubstituteSpan: one stretch of a region, and the pairs.
 struct Span {
     uintptr_t begin;
     uintptr_t end;
@@ -27,9 +26,8 @@ void SubstituteSpan(void* context) {
     SubstituteRange(reinterpret_cast<uint8_t*>(span.begin), span.end - span.begin, *span.chain);
 }
 
-// Substitutes in [begin, end) of a region that was committed read-write when it was
-// queried. Returns where the walk goes on: `end`, or the page after the lowest page that
-// faulted.
+// [begin, end) was committed read-write when queried, not necessarily now. Returns where the
+// walk goes on: `end`, or the page after the lowest page that faulted.
 uintptr_t SubstituteInRegion(uintptr_t begin, uintptr_t end, const SubstitutionChain& chain,
                              WalkResult& result) {
     const size_t countBefore = StoresSoFar.count;
@@ -53,9 +51,8 @@ uintptr_t SubstituteInRegion(uintptr_t begin, uintptr_t end, const SubstitutionC
     return next;
 }
 
-// Zeroes the vector registers the caller may not count on keeping. The engines leave their
-// needles there, and the next fiber switch, exception or system call would store them in
-// the game's memory.
+// Zeroes the caller-saved vector registers: the engines leave their needles there, and the
+// next fiber switch, exception or system call would store them in the game's memory.
 __attribute__((noinline)) void ClearVectorRegisters() {
     if (CpuHasAvx2()) {
         asm volatile("vzeroall" ::
@@ -88,11 +85,10 @@ __attribute__((noinline)) void ClearVectorRegisters() {
 // the walk alone; `skippedEnd` is where that part of the stack ends.
 __attribute__((noinline)) WalkResult WalkBelowCaller(const SubstitutionChain& chain,
                                                      uintptr_t& skippedEnd) {
-    // The stack is private read-write memory too. From the walk's frames down, it holds the
-    // walk's own state (the copy of the pairs, whatever the compiler spills): substituting
-    // in it would rewrite the pairs mid-walk, so it is skipped. It ends at the caller's stack
-    // pointer at the call (the frame pointer will not do: on Win64 it may point mid-frame);
-    // the callers' frames above are walked like any other memory.
+    // The stack is private read-write memory too. From the walk's frames down it holds the walk's
+    // own state (the pairs' copy, compiler spills), which substituting would rewrite mid-walk, so
+    // it is skipped. It ends at the caller's stack pointer at the call (on Win64 the frame pointer
+    // may point mid-frame); the callers' frames above are walked like any other memory.
     const uintptr_t ownFramesEnd =
         reinterpret_cast<uintptr_t>(__builtin_dwarf_cfa()) + kCalleeHomeSpace;
     skippedEnd = ownFramesEnd;
@@ -111,15 +107,13 @@ __attribute__((noinline)) WalkResult WalkBelowCaller(const SubstitutionChain& ch
         return std::min(end, SubstituteInRegion(begin, end, pairs, result));
     };
     const platform::AddressRange range = platform::ApplicationAddressRange();
-    // A failed query ends the walk where it is.
     platform::ForEachRegion(range.lowest, range.highest, platform::QueryRegion, walkRegion);
     platform::EndFaultRecovery();
     return result;
 }
 
-// Zeroes every nonzero 8-byte word of [begin, end), both 8-aligned, without a stack frame
-// of its own: the words may lie just below the stack pointer. Pages nobody wrote stay as
-// they were, unwritten.
+// Zeroes every nonzero 8-byte word of [begin, end), both 8-aligned, leaving unwritten pages
+// unwritten; no stack frame of its own, for the words may lie just below the stack pointer.
 inline __attribute__((always_inline)) void ZeroWords(uintptr_t begin, uintptr_t end) {
     if (begin >= end) return;
     asm volatile("1:\n\t"
@@ -141,11 +135,9 @@ inline __attribute__((always_inline)) void ZeroWords(uintptr_t begin, uintptr_t 
 __attribute__((noinline)) WalkResult WalkPrivateWritableMemory(const SubstitutionChain& chain) {
     uintptr_t skippedEnd = 0;
     const WalkResult result = WalkBelowCaller(chain, skippedEnd);
-    // The stack the walk skipped still holds copies of the old hashes: the walk's copy of
-    // the pairs, the engines' needles, and whatever deeper calls left there before (the
-    // settings load, the formatting of the messages). Clear it, from the stack's committed
-    // low end up to the callers' frames, but only pages that are committed read-write. The
-    // clearing runs in this function's body, whose frame lies above the part it clears.
+    // The skipped stack still holds copies of the old hashes (the walk's pairs, the engines'
+    // needles, leftovers of the settings load and message formatting): clear its committed
+    // read-write pages up to the callers' frames, from this body, whose frame lies above them.
     ClearVectorRegisters();
     const platform::AddressRange stack = platform::ThreadStack();
     if (stack.lowest < skippedEnd && skippedEnd <= stack.highest) {
