@@ -246,7 +246,7 @@ bool Report(const std::vector<Case>& cases, const std::vector<Method>& methods,
     for (EngineTrialRecord record : EngineTrials()) {
         std::nth_element(record.nanos.begin(), record.nanos.begin() + kEngineTrials / 2,
                          record.nanos.end());
-        std::printf(" %s %.1f;", record.name, record.nanos[kEngineTrials / 2] / 1e3);
+        std::printf(" %s %.1f;", record.name, double(record.nanos[kEngineTrials / 2]) / 1e3);
     }
     std::printf("\n");
     if (!CpuHasAvx512()) std::printf("\nThis CPU, or its system, has no AVX-512: no column.\n");
