@@ -20,6 +20,11 @@ bool ReadWholeFile(const std::string& path, std::string& bytes, FileProblem& pro
 bool ReadSettingsFile(const std::string& context, const std::string& path, std::string& bytes,
                       std::ostream& err, std::string_view missingHint = {});
 
+// What ReadSettingsFile says after its context when the file at `path` could not be read:
+// the path, why, and on further lines what to do next.
+std::string SettingsFileProblemText(const std::string& path, const FileProblem& problem,
+                                    std::string_view missingHint = {});
+
 // Writes `bytes` to a temporary file beside `path` and renames it over `path`, so `path`
 // is either untouched or complete. Unless `replace`, an existing `path` is kept and the
 // write refused; a read-only one is always refused. On failure returns false, sets `problem`, and

@@ -37,6 +37,15 @@ void CloseProcessReader(ProcessReader& reader);
 // Ids of running processes whose program file, folders aside, is `name` (any case on Windows).
 std::vector<uint32_t> FindProcesses(const std::string& name);
 
+// A running program: its process id and its program file's name, without folders.
+struct RunningProgram {
+    uint32_t pid;
+    std::string file;
+};
+// The running programs whose program file sits directly in `folder`, compared as the system
+// compares paths (any case on Windows); empty when none, or when the system cannot tell.
+std::vector<RunningProgram> ProgramsInFolder(const std::string& folder);
+
 // Whether a mapped file's name, without folders, is wine-preloader, wine64-preloader or the
 // Unix half of Wine's ntdll: then Wine runs the process. Off Windows only.
 bool IsWineRuntimeFile(std::string_view file);

@@ -10,10 +10,21 @@
 #include <string_view>
 #include <vector>
 
+// What a finding is about, so a face can place it beside what it concerns.
+enum class FindingKind {
+    kWholeFile,   // empty, saved as UTF-16, a byte-order mark, a Ctrl-Z that ends it early
+    kHeader,      // a header the plug-in misses, and what that costs
+    kSkippedLine, // a line the plug-in skips or ignores
+    kDictionary,  // a dictionary value that does not read as written, a name defined twice
+    kSetting,     // a setting that resolves to nothing usable, or is set twice
+    kCorrupts,    // the swap would rewrite what is not the item: scan repeats it
+};
+
 struct CheckWarning {
-    size_t line;           // 1-based, as the plug-in counts lines; 0 for the file as a whole
-    std::string message;   // one line; names appear as their raw bytes
-    bool corrupts = false; // the swap would rewrite what is not the item: scan repeats it
+    size_t line;         // 1-based, as the plug-in counts lines; 0 for the file as a whole
+    std::string message; // one line; names appear as their raw bytes
+    FindingKind kind;
+    SettingKey setting = SettingKey(kSettingKeyCount); // the setting it concerns, if one
 };
 
 struct CheckReport {

@@ -3,6 +3,7 @@
 // how often each item occurs in the memory the walk rewrites, and what the toggle key would
 // do there.
 
+#include "cli/check/check.h"
 #include "cli/scan/scan.h"
 #include "settings/parse_settings.h"
 #include "settings/swap_pairs.h"
@@ -24,12 +25,14 @@ struct ScannedPair {
     ScannedItem after;    // the new item
     const char* verdict;  // "wouldSwap", "onlyNew", "neither" or "skipped"
     std::string text;     // the verdict in words
+    size_t corruptingLine = 0; // a check finding on that line says the pair corrupts the game
 };
 
 struct ScanReport {
     std::array<ScannedPair, kPairCount> pairs;
     std::vector<ScannedItem> dictionary; // with --all: names that occur, most first
-    std::vector<std::string> warnings;
+    std::vector<CheckWarning> corruptions; // check's findings that hold in the game too
+    std::vector<std::string> warnings;      // the scan's own
 };
 
 // A counter for the settings' pairs' hashes and, when `all`, every dictionary hash.

@@ -1,0 +1,34 @@
+#pragma once
+// Reading a running game as `ostrevane scan` and the settings window's "Is it working?" do:
+// finding it, opening it for reading only, reading the settings file the plug-in reads there,
+// scanning its memory and judging each pair.
+
+#include "cli/scan/scan.h"
+#include "cli/scan/scan_report.h"
+
+#include <cstdint>
+#include <string>
+
+// The game to scan: by process id, or by program file name when `process` is not empty.
+struct ProcessToScan {
+    uint32_t pid = 0;
+    std::string process;
+};
+
+struct GameScan {
+    // Why nothing could be scanned, in the command's words after "ostrevane scan: ", with
+    // the next step; "" when the scan ran.
+    std::string problem;
+    uint32_t pid = 0;
+    std::string settingsPath;   // the file read, made absolute
+    std::string settingsSource; // where it was looked for, when not named: "the game's ..."
+    ScanResult result;
+    ScanReport report; // its pairs' verdicts carry check's findings on corrupting pairs
+    double seconds = 0;
+};
+
+// Finds the game, reads the settings file at `settingsPath` (empty: the one in the game's
+// current folder, where the plug-in reads it) and scans the game's memory, reading only.
+// `all`: every dictionary name is counted too. `progress` may be null.
+GameScan ScanGame(const ProcessToScan& target, const std::string& settingsPath, bool all,
+                  const ScanProgressFunction& progress);
