@@ -2,6 +2,8 @@
 // The subcommands of ostrevane, each given its parsed command line. Each returns the
 // exit status: kExitOk, kExitWarnings (check, set and scan only) or kExitFailed.
 
+#include "cli/scan/scan_game.h"
+
 #include <cstdint>
 #include <iosfwd>
 #include <string>
@@ -48,11 +50,6 @@ int RunHash(const std::vector<std::string>& names, std::ostream& out, std::ostre
 int RunSwap(bool restore, const std::string& settingsPath, const std::string& in,
             const std::string& outPath, bool replace, std::ostream& out, std::ostream& err);
 
-// The game to scan: by process id, or by program file name when `process` is not empty.
-struct ProcessToScan {
-    uint32_t pid = 0;
-    std::string process;
-};
 
 // Counts the settings' items in the memory of a running game that the toggle key would
 // rewrite, and what it would do there, reading that memory only; with `all`, every

@@ -48,7 +48,10 @@ struct Checker {
     std::array<bool, kSettingKeyCount> lostToCtrlZ{};
     std::vector<std::string_view> settingsLostToCtrlZ;
 
-    void Warn(size_t line, std::string message) { warnings.push_back({line, std::move(message)}); }
+    void Warn(size_t line, std::string message, FindingKind kind,
+              SettingKey setting = SettingKey(kSettingKeyCount)) {
+        warnings.push_back({line, std::move(message), kind, setting});
+    }
 
     void MissHeader(size_t line, std::string problem, bool meantDictionary) {
         missedSections.push_back({line, std::move(problem), meantDictionary, 0, {}});

@@ -37,7 +37,7 @@ void CheckEndOfData(Checker& checker, std::string_view bytes, size_t stop) {
         message += names.empty() ? ", so" : " and";
         message += " the toggle key is " + FallbackKeyName();
     }
-    checker.Warn(line, message + "; remove the Ctrl-Z");
+    checker.Warn(line, message + "; remove the Ctrl-Z", FindingKind::kWholeFile);
 }
 
 } // namespace
@@ -71,7 +71,8 @@ void CheckWholeFile(Checker& checker, const ParsedSettings& parsed, std::string_
         !SameReading(parsed, ParseSettings(bytes.substr(kUtf8ByteOrderMark.size())))) {
         checker.Warn(1, "the file starts with a byte-order mark (saved as \"UTF-8 with BOM\"), "
                         "which the plug-in reads as part of line 1; save the file as UTF-8 "
-                        "without BOM, or as ANSI");
+                        "without BOM, or as ANSI",
+                     FindingKind::kWholeFile);
     }
     // A file saved as UTF-16 gives the plug-in neither a dictionary entry nor a setting;
     // every other finding would only be an echo of that.
@@ -83,10 +84,12 @@ void CheckWholeFile(Checker& checker, const ParsedSettings& parsed, std::string_
                                 "key is " +
                                     FallbackKeyName() +
                                     "; the plug-in writes a fresh default file only where none "
-                                    "exists: delete this one and start the game"}};
+                                    "exists: delete this one and start the game",
+                             FindingKind::kWholeFile}};
     } else if (readNothing && LooksLikeUtf16(bytes)) {
         checker.warnings = {{1, "the file is saved as UTF-16 (what some editors call "
                                 "\"Unicode\"): the plug-in reads nothing usable from it; save "
-                                "it as ANSI or UTF-8"}};
+                                "it as ANSI or UTF-8",
+                             FindingKind::kWholeFile}};
     }
 }

@@ -24,7 +24,8 @@ void CheckActivationKey(Checker& checker, const ParsedSettings& parsed) {
         return;
     }
     if (line == 0) {
-        checker.Warn(0, setting + " is not set, so the toggle key is " + FallbackKeyName());
+        checker.Warn(0, setting + " is not set, so the toggle key is " + FallbackKeyName(),
+                     FindingKind::kSetting, kModActivateKey);
         return;
     }
     std::string message = setting + " " + Quoted(name) +
@@ -35,5 +36,5 @@ void CheckActivationKey(Checker& checker, const ParsedSettings& parsed) {
     for (char& c : upper)
         c = char(std::toupper(static_cast<unsigned char>(c)));
     if (KnownKeyCode(upper)) message += " (names are case-sensitive: " + Quoted(upper) + ")";
-    checker.Warn(line, std::move(message));
+    checker.Warn(line, std::move(message), FindingKind::kSetting, kModActivateKey);
 }

@@ -120,13 +120,14 @@ void Checker::ObserveSkippedLine(const SettingsLine& line) {
     }
     if (inDictionary) return;
     // "oldshake sky_diving_shake": meant as a setting, skipped like a comment.
-    for (std::string_view key : SettingKeyNames) {
+    for (const std::string_view& key : SettingKeyNames) {
         const bool startsWithKey = text.substr(0, key.size()) == key &&
                                    (text.size() == key.size() ||
                                     !std::isalnum(static_cast<unsigned char>(text[key.size()])));
         if (startsWithKey) {
             Warn(line.number,
-                 Quoted(line.text) + " has no \"=\", so the plug-in skips it like a comment");
+                 Quoted(line.text) + " has no \"=\", so the plug-in skips it like a comment",
+                 FindingKind::kSkippedLine, SettingKey(&key - SettingKeyNames.data()));
             return;
         }
     }
@@ -140,7 +141,8 @@ void Checker::ObserveUnknownSetting(const SettingsLine& line) {
     if (IsNumberLiteral(line.value) && line.value.size() > 2 && (line.value[1] | 0x20) == 'x') {
         Warn(line.number, Quoted(line.text) +
                               " looks like a dictionary entry, but it stands in a settings "
-                              "section, so the plug-in ignores it");
+                              "section, so the plug-in ignores it",
+             FindingKind::kSkippedLine);
         return;
     }
     std::string message = Quoted(line.key) + " is not one of the " + NumberWord(kSettingKeyCount) +
@@ -151,7 +153,7 @@ void Checker::ObserveUnknownSetting(const SettingsLine& line) {
     } else {
         message += " (" + Listed(SettingKeyNames) + ")";
     }
-    Warn(line.number, std::move(message));
+    Warn(line.number, std::move(message), FindingKind::kSkippedLine);
 }
 
 void Checker::ObserveSetting(const SettingsLine& line) {
@@ -160,7 +162,8 @@ void Checker::ObserveSetting(const SettingsLine& line) {
         if (settingLines[k] != 0) {
             Warn(line.number, std::string(line.key) + " is set again (first on line " +
                                   std::to_string(settingLines[k]) +
-                                  "): only this later value is used");
+                                  "): only this later value is used",
+                 FindingKind::kSetting, SettingKey(k));
         }
         settingLines[k] = line.number;
     }
@@ -175,7 +178,7 @@ void Checker::ObserveDictionaryEntry(const SettingsLine& line) {
         if (!key.empty() && key.front() == ';') {
             message += " (a comment line that holds \"=\" is read as a dictionary entry)";
         }
-        Warn(line.number, std::move(message));
+        Warn(line.number, std::move(message), FindingKind::kDictionary);
     }
     const auto [earlier, isNew] = dictionaryLines.emplace(key, line.number);
     if (!isNew) {
@@ -184,7 +187,8 @@ void Checker::ObserveDictionaryEntry(const SettingsLine& line) {
                               std::to_string(earlier->second) + "): " +
                               (before == line.hash ? std::string("both give ") + HexHash(line.hash)
                                                    : "this later " + HexHash(line.hash) +
-                                                         " replaces " + HexHash(before)));
+                                                         " replaces " + HexHash(before)),
+             FindingKind::kDictionary);
     }
     dictionaryValues[key] = line.hash;
     definitions[key] = {currentSection, line.number};
@@ -207,6 +211,6 @@ void ReportMissedSections(Checker& checker) {
             message += section.meantDictionary ? (one ? " resolves to 0" : " resolve to 0")
                                                : (one ? " is not set" : " are not set");
         }
-        checker.Warn(section.line, std::move(message));
+        checker.Warn(section.line, std::move(message), FindingKind::kHeader);
     }
 }

@@ -34,16 +34,19 @@ void CheckName(Checker& checker, const ParsedSettings& parsed,
     const size_t line = checker.settingLines[key];
 
     if (parsed.dictionary.count(name) != 0) {
-        checker.Warn(line, Quoted(name) + " has the hash 0 in the dictionary, so " + skipped);
+        checker.Warn(line, Quoted(name) + " has the hash 0 in the dictionary, so " + skipped,
+                     FindingKind::kSetting, key);
     } else if (MissedSection* lostName = checker.MissedWith(name, true)) {
         lostName->settingsLost.push_back(SettingKeyNames[key]);
     } else if (MissedSection* lostSetting =
                    line == 0 ? checker.MissedWith(setting, false) : nullptr) {
         lostSetting->settingsLost.push_back(SettingKeyNames[key]);
     } else if (line == 0) {
-        checker.Warn(0, setting + " is not set, so it resolves to 0 and " + skipped);
+        checker.Warn(0, setting + " is not set, so it resolves to 0 and " + skipped,
+                     FindingKind::kSetting, key);
     } else if (name.empty()) {
-        checker.Warn(line, setting + " is empty, so it resolves to 0 and " + skipped);
+        checker.Warn(line, setting + " is empty, so it resolves to 0 and " + skipped,
+                     FindingKind::kSetting, key);
     } else if (IsNumberLiteral(name)) {
         std::string message = setting + " holds the number " + Quoted(name) +
                               " instead of a name; settings are looked up by name, so it "
@@ -55,13 +58,13 @@ void CheckName(Checker& checker, const ParsedSettings& parsed,
             message += "; the dictionary calls " + HexHash(hash) + " " + Quoted(candidate);
             break;
         }
-        checker.Warn(line, std::move(message));
+        checker.Warn(line, std::move(message), FindingKind::kSetting, key);
     } else {
         std::string message = Quoted(name) + " is not in the dictionary, so " + setting +
                               " resolves to 0 and " + skipped;
         const std::string_view closest = ClosestName(name, names);
         if (!closest.empty()) message += "; did you mean " + Quoted(closest) + "?";
-        checker.Warn(line, std::move(message));
+        checker.Warn(line, std::move(message), FindingKind::kSetting, key);
     }
 }
 
@@ -74,7 +77,8 @@ void CheckPairs(Checker& checker, const ParsedSettings& parsed) {
                      std::string(SettingKeyNames[oldKey]) + " and " +
                          std::string(SettingKeyNames[newKey]) + " both resolve to " +
                          HexHash(from) + ", so the " + std::string(pair.name) +
-                         " pair changes nothing");
+                         " pair changes nothing",
+                     FindingKind::kSetting, newKey);
     }
 }
 
@@ -115,7 +119,7 @@ void CheckCrossedPairs(Checker& checker, const ParsedSettings& parsed) {
                 std::string(SwapPairs[kept.section].items) +
                 " and corrupt its data; take both names of a pair from one section (" +
                 std::string(DictionaryHeaders[index]) + " for this pair)",
-            true};
+            FindingKind::kCorrupts, slip};
         checker.warnings.push_back(std::move(warning));
     }
 }
@@ -145,7 +149,7 @@ void CheckCommonHashes(Checker& checker, const ParsedSettings& parsed) {
                      "numbers, floats such as 1.0), so the swap would rewrite it in countless "
                      "places that are not the item and corrupt the game's data; give the item's "
                      "own hash",
-                 true});
+                 FindingKind::kCorrupts, setting.key});
         }
     }
 }

@@ -187,7 +187,7 @@ int RunScan(const ProcessToScan& target, const std::string& settingsPath, bool a
     const CheckReport check = CheckSettings(settingsBytes);
     auto next = report.warnings.begin();
     for (const CheckWarning& warning : check.warnings) {
-        if (!warning.corrupts) continue;
+        if (warning.kind != FindingKind::kCorrupts) continue;
         const std::string line = "line " + std::to_string(warning.line);
         next = report.warnings.insert(next, line + ": " + warning.message) + 1;
         for (ScannedPair& pair : report.pairs) {
