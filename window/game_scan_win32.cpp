@@ -5,6 +5,7 @@
 #include "window/control_ids.h"
 #include "window/settings_window_win32.h"
 
+#include <exception>
 #include <thread>
 #include <vector>
 
@@ -69,7 +70,12 @@ bool StartGameScan(HWND dialog, const std::string& settingsPath, std::string& st
     status = "Reading " + games[chosen].file + " (process " + std::to_string(pid) +
              "): this takes a few seconds...";
     std::thread([dialog, pid, settingsPath] {
-        auto* scan = new GameScan(ScanGame(ProcessToScan{pid, ""}, settingsPath, false, nullptr));
+        auto* scan = new GameScan;
+        try {
+            *scan = ScanGame(ProcessToScan{pid, ""}, settingsPath, false, nullptr);
+        } catch (const std::exception& failure) {
+            scan->problem = std::string("the reading failed: ") + failure.what();
+        }
         if (!::PostMessageW(dialog, kScanDoneMessage, 0, reinterpret_cast<LPARAM>(scan)))
             delete scan; // the window closed meanwhile
     }).detach();

@@ -71,6 +71,14 @@ void OfferKeys(HWND dialog) {
 
 // Everything that follows from the choices: comments, warnings, whether Save can be pressed.
 void ShowConsequences(HWND dialog) {
+    if (!fileOpen) {
+        for (size_t key = 0; key < kModActivateKey; ++key)
+            SetText(dialog, kCommentControl + int(key), "");
+        for (size_t row = 0; row <= kGeneralRow; ++row)
+            SetText(dialog, kFindingsControl + int(row), "");
+        ::EnableWindow(Control(dialog, IDOK), FALSE);
+        return;
+    }
     for (size_t key = 0; key < kModActivateKey; ++key)
         SetText(dialog, kCommentControl + int(key), CommentFor(form, key / 2, form.chosen[key]));
     std::array<std::string, kGeneralRow + 1> rows;
@@ -246,9 +254,7 @@ bool Command(HWND dialog, int id, int notification) {
     return false;
 }
 
-} // namespace
-
-INT_PTR CALLBACK SettingsDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+INT_PTR HandleMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_INITDIALOG: {
         const auto* named = reinterpret_cast<const std::string*>(lParam);
@@ -262,4 +268,19 @@ INT_PTR CALLBACK SettingsDialogProc(HWND dialog, UINT message, WPARAM wParam, LP
         return TRUE;
     }
     return FALSE;
+}
+
+} // namespace
+
+INT_PTR CALLBACK SettingsDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+    // An exception must not cross into Windows' dispatch: the window says what failed and
+    // stays usable, and nothing half-done is written (a save writes in one step or not at all).
+    try {
+        return HandleMessage(dialog, message, wParam, lParam);
+    } catch (const std::exception& failure) {
+        Status(dialog, std::string("Something went wrong: ") + failure.what());
+    } catch (...) {
+        Status(dialog, "Something went wrong.");
+    }
+    return TRUE;
 }

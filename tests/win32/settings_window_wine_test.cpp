@@ -1,0 +1,177 @@
+// OstrevaneSettings.exe under Wine on a virtual display, driven through its controls as a
+// player would drive it: a choice and Save write exactly `ostrevane set`'s edit, and a file
+// changed on disk or made read-only is never written.
+#include "cli/set/set.h"
+#include "settings/default_settings.h"
+#include "window/control_ids.h"
+
+#define WIN32_LEAN_AND_MEAN
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const std::string kDefault = DefaultSettingsText("\r\n");
+
+std::string ReadAll(const fs::path& path) {
+    std::ostringstream bytes;
+    bytes << std::ifstream(path, std::ios::binary).rdbuf();
+    return bytes.str();
+}
+
+void WriteAll(const fs::path& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+}
+
+struct Search {
+    DWORD pid;
+    HWND found;
+};
+
+BOOL CALLBACK FindDialog(HWND window, LPARAM lParam) {
+    auto& search = *reinterpret_cast<Search*>(lParam);
+    DWORD pid = 0;
+    ::GetWindowThreadProcessId(window, &pid);
+    if (pid != search.pid || !::IsWindowVisible(window)) return TRUE;
+    if (::GetDlgItem(window, kStatusControl) == nullptr) return TRUE;
+    search.found = window;
+    return FALSE;
+}
+
+std::string TextOf(HWND control) {
+    wchar_t text[4096] = L"";
+    ::SendMessageW(control, WM_GETTEXT, WPARAM(std::size(text)), reinterpret_cast<LPARAM>(text));
+    char narrow[4096] = "";
+    ::WideCharToMultiByte(CP_ACP, 0, text, -1, narrow, int(sizeof narrow), nullptr, nullptr);
+    return narrow;
+}
+
+// The window, started as a player starts it: from the game folder, beside Ostrevane.ini.
+class SettingsWindowTest : public testing::Test {
+  protected:
+    void SetUp() override {
+        folder_ =
+            fs::current_path() / testing::UnitTest::GetInstance()->current_test_info()->name();
+        settings_ = folder_ / "Ostrevane.ini";
+        // A run stopped part-way may have left it read-only.
+        ::SetFileAttributesW(settings_.wstring().c_str(), FILE_ATTRIBUTE_NORMAL);
+        fs::remove_all(folder_);
+        fs::create_directories(folder_);
+        WriteAll(settings_, kDefault);
+        const fs::path program = folder_ / "OstrevaneSettings.exe";
+        fs::copy_file(OSTREVANE_SETTINGS_EXE, program);
+        std::wstring commandLine = L"\"" + program.wstring() + L"\"";
+        STARTUPINFOW startup{};
+        startup.cb = sizeof startup;
+        ASSERT_TRUE(::CreateProcessW(program.wstring().c_str(), commandLine.data(), nullptr,
+                                     nullptr, FALSE, 0, nullptr, folder_.wstring().c_str(),
+                                     &startup, &process_));
+        ::WaitForInputIdle(process_.hProcess, 20000);
+        Search search{process_.dwProcessId, nullptr};
+        for (int tries = 0; tries < 200 && search.found == nullptr; ++tries) {
+            ::EnumWindows(FindDialog, reinterpret_cast<LPARAM>(&search));
+            if (search.found == nullptr) ::Sleep(100);
+        }
+        dialog_ = search.found;
+        ASSERT_NE(dialog_, nullptr) << "the settings window did not appear";
+    }
+    void TearDown() override {
+        if (process_.hProcess != nullptr) {
+            ::TerminateProcess(process_.hProcess, 0);
+            ::WaitForSingleObject(process_.hProcess, 10000);
+            ::CloseHandle(process_.hProcess);
+            ::CloseHandle(process_.hThread);
+        }
+        ::SetFileAttributesW(settings_.wstring().c_str(), FILE_ATTRIBUTE_NORMAL);
+    }
+
+    HWND Control(int id) const { return ::GetDlgItem(dialog_, id); }
+    std::string Status() const { return TextOf(Control(kStatusControl)); }
+    void Click(int id) const { ::SendMessageW(Control(id), BM_CLICK, 0, 0); }
+
+    // Picks the entry that starts with `name` in a setting's drop-down, as a click on it does.
+    void Choose(SettingKey key, const std::wstring& name) const {
+        const int id = kSettingControl + int(key);
+        HWND combo = Control(id);
+        const LRESULT index = ::SendMessageW(combo, CB_FINDSTRING, WPARAM(-1),
+                                             reinterpret_cast<LPARAM>(name.c_str()));
+        ASSERT_NE(index, CB_ERR);
+        ::SendMessageW(combo, CB_SETCURSEL, WPARAM(index), 0);
+        ::SendMessageW(dialog_, WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE),
+                       reinterpret_cast<LPARAM>(combo));
+    }
+
+    fs::path folder_, settings_;
+    PROCESS_INFORMATION process_{};
+    HWND dialog_ = nullptr;
+};
+
+TEST_F(SettingsWindowTest, ChoosingACameraAndSavingWritesWhatSetWrites) {
+    EXPECT_NE(TextOf(Control(kFileControl)).find("Ostrevane.ini"), std::string::npos);
+    EXPECT_NE(TextOf(dialog_).find(OSTREVANE_VERSION), std::string::npos);
+    EXPECT_EQ(TextOf(Control(kSettingControl + int(kModActivateKey))), "F8");
+    EXPECT_FALSE(::IsWindowEnabled(Control(IDOK))) << "nothing has changed yet";
+
+    Choose(kNewCamera, L"Camera37");
+    EXPECT_TRUE(::IsWindowEnabled(Control(IDOK)));
+    Click(IDOK);
+    const SettingEdit expected = EditSetting(kDefault, kNewCamera, "Camera37");
+    ASSERT_TRUE(expected.refusal.empty());
+    EXPECT_EQ(ReadAll(settings_), expected.edited) << Status();
+    EXPECT_NE(Status().find("Saved"), std::string::npos) << Status();
+    EXPECT_FALSE(::IsWindowEnabled(Control(IDOK)));
+
+    // Enter presses the dialog's default button, which must be Save; the next save builds on
+    // the file as saved.
+    EXPECT_EQ(LOWORD(::SendMessageW(dialog_, DM_GETDEFID, 0, 0)), IDOK);
+    Choose(kModActivateKey, L"K");
+    Click(IDOK);
+    EXPECT_EQ(ReadAll(settings_), EditSetting(expected.edited, kModActivateKey, "K").edited);
+}
+
+TEST_F(SettingsWindowTest, AFileChangedOnDiskIsNotOverwrittenButOfferedForReloading) {
+    std::string edited = kDefault;
+    edited.replace(edited.find("modactivatekey=F8"), 17, "modactivatekey=F9");
+    WriteAll(settings_, edited);
+    Choose(kNewCamera, L"Camera20");
+    Click(IDOK);
+    EXPECT_EQ(ReadAll(settings_), edited);
+    EXPECT_NE(Status().find("changed on disk"), std::string::npos) << Status();
+
+    Click(kReloadButton);
+    EXPECT_EQ(TextOf(Control(kSettingControl + int(kModActivateKey))), "F9");
+    EXPECT_FALSE(::IsWindowEnabled(Control(IDOK)));
+}
+
+TEST_F(SettingsWindowTest, AReadOnlyFileGivesAMessageAndNoChange) {
+    ASSERT_TRUE(::SetFileAttributesW(settings_.wstring().c_str(), FILE_ATTRIBUTE_READONLY));
+    Choose(kNewCamera, L"Camera21");
+    Click(IDOK);
+    EXPECT_EQ(ReadAll(settings_), kDefault);
+    EXPECT_NE(Status().find("read-only"), std::string::npos) << Status();
+    EXPECT_TRUE(::IsWindowEnabled(Control(IDOK))) << "the choice is kept for another try";
+}
+
+TEST_F(SettingsWindowTest, ATypedNameIsFilteredAndARefusedOneIsNeverWritten) {
+    HWND combo = Control(kSettingControl + int(kNewCamera));
+    ::SetWindowTextW(combo, L"camera3");
+    ::SendMessageW(dialog_, WM_COMMAND,
+                   MAKEWPARAM(kSettingControl + int(kNewCamera), CBN_EDITCHANGE),
+                   reinterpret_cast<LPARAM>(combo));
+    const LRESULT offered = ::SendMessageW(combo, CB_GETCOUNT, 0, 0);
+    EXPECT_GT(offered, 0);
+    EXPECT_LT(offered, 20) << "only the names holding the typed text";
+    Click(IDOK);
+    EXPECT_EQ(ReadAll(settings_), kDefault);
+    EXPECT_NE(Status().find("newcamera"), std::string::npos) << Status();
+}
+
+} // namespace
