@@ -7,6 +7,7 @@
 
 #include <commdlg.h>
 
+#include <algorithm>
 #include <memory>
 
 namespace {
@@ -89,6 +90,8 @@ void ShowConsequences(HWND dialog) {
     if (!pending.refusal.empty()) add(kGeneralRow, "Cannot save: " + pending.refusal);
     for (const CheckWarning& warning : CheckSettings(pending.bytes).warnings)
         add(RowOf(warning), FindingText(warning));
+    if (std::all_of(rows.begin(), rows.end(), [](const std::string& row) { return row.empty(); }))
+        rows[kGeneralRow] = "No warnings: the plug-in reads every setting as shown.";
     for (size_t row = 0; row < rows.size(); ++row)
         SetText(dialog, kFindingsControl + int(row), rows[row]);
     ::EnableWindow(Control(dialog, IDOK), fileOpen && FormChanged(form));

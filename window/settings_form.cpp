@@ -108,7 +108,17 @@ std::string NameOfEntry(std::string_view entry) {
 std::string CommentFor(const SettingsForm& form, size_t pair, std::string_view name) {
     for (const ListedName& listed : ListNames(form.bytes, pair, name).names) {
         if (listed.name != name) continue;
-        return listed.comment.empty() ? "(no comment in the file)" : listed.comment;
+        if (listed.comment.empty()) return "(no comment in the file)";
+        // The file lines its comments up in columns of blanks, which a label has no room for.
+        std::string tidy;
+        for (const char c : listed.comment) {
+            const bool blank = c == ' ' || c == '\t';
+            if (!blank)
+                tidy += c;
+            else if (!tidy.empty() && tidy.back() != ' ')
+                tidy += "  ";
+        }
+        return tidy;
     }
     return "(not in the dictionary: the pair would be skipped)";
 }
