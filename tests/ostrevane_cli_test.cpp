@@ -1,5 +1,6 @@
 #include "cli/check/check.h"
-#include "cli/commands.h"
+#include "cli/command.h"
+#include "cli/default/default_command.h"
 #include "cli/ostrevane.h"
 #include "cli/suggest.h"
 #include "platform/keyboard.h"

@@ -1,13 +1,19 @@
-#include "cli/commands.h"
+#include "cli/default/default_command.h"
+
 #include "cli/files.h"
 #include "platform/command_host.h"
 #include "settings/default_settings.h"
 #include "settings/settings.h"
 
+#include <CLI/CLI.hpp>
+
 #include <filesystem>
 #include <iostream>
+#include <memory>
 
 namespace fs = std::filesystem;
+
+namespace {
 
 int RunDefault(bool crlf, const std::string& path, bool force, std::ostream& out,
                std::ostream& err) {
@@ -38,4 +44,30 @@ int RunDefault(bool crlf, const std::string& path, bool force, std::ostream& out
         << " bytes, lines ending in " << (crlf ? "CR LF" : "LF") << ", as the plug-in writes it on "
         << (crlf ? "Windows" : "Linux") << ").\n";
     return kExitOk;
+}
+
+} // namespace
+
+void AddDefaultCommand(CLI::App& app, CommandLine& line) {
+    CLI::App* makeDefault =
+        app.add_subcommand("default", "Write the default settings file, as the plug-in "
+                                      "writes it on this system when it finds none.");
+    struct Options {
+        bool crlf = false, lf = false, force = false;
+        std::string path;
+    };
+    auto options = std::make_shared<Options>();
+    CLI::Option* crlfFlag = makeDefault->add_flag(
+        "--crlf", options->crlf, "End lines with CR LF, as the plug-in does on Windows");
+    makeDefault->add_flag("--lf", options->lf, "End lines with LF alone, as on Linux")
+        ->excludes(crlfFlag);
+    CLI::Option* output =
+        makeDefault->add_option("-o,--output", options->path, "Write to FILE, not the screen")
+            ->type_name("FILE");
+    makeDefault->add_flag("--force", options->force, "Replace FILE if it exists")->needs(output);
+    makeDefault->callback([&line, options] {
+        const bool crlf =
+            DefaultEndsLinesWithCrLf(options->crlf, options->lf, platform::TextModeWritesCrLf());
+        line.status = RunDefault(crlf, options->path, options->force, line.out, line.err);
+    });
 }
