@@ -86,6 +86,14 @@ int RunCheck(const std::string& path, bool json, std::ostream& out, std::ostream
     return report.warnings.empty() ? kExitOk : kExitWarnings;
 }
 
+bool RefuseUnreadable(const std::string& context, const std::string& path,
+                      const CheckReport& report, std::ostream& err) {
+    const CheckWarning* unreadable = UnreadableFinding(report);
+    if (unreadable == nullptr) return false;
+    err << context << FullPath(path) << ": " << unreadable->message << "\n";
+    return true;
+}
+
 void AddCheckCommand(CLI::App& app, CommandLine& line) {
     CLI::App* check = app.add_subcommand(
         "check", "Read a settings file exactly as the plug-in does, never writing it, and "

@@ -87,12 +87,12 @@ void CheckWholeFile(Checker& checker, const ParsedSettings& parsed, std::string_
                                  FallbackKeyName() +
                                  "; the plug-in writes a fresh default file only where none "
                                  "exists: delete this one and start the game",
-                             FindingKind::kWholeFile}};
+                             FindingKind::kUnreadable}};
     } else if (readNothing && LooksLikeUtf16(bytes)) {
         checker.warnings = {{1,
                              "the file is saved as UTF-16 (what some editors call "
                              "\"Unicode\"): the plug-in reads nothing usable from it; save "
                              "it as ANSI or UTF-8",
-                             FindingKind::kWholeFile}};
+                             FindingKind::kUnreadable}};
     }
 }

@@ -1,6 +1,7 @@
 #include "cli/list/list_command.h"
 
 #include "cli/bytes_text.h"
+#include "cli/check/check_command.h"
 #include "cli/dictionary_names.h"
 #include "cli/files.h"
 #include "cli/list/list.h"
@@ -60,7 +61,17 @@ int RunList(const ListOptions& options, std::ostream& out, std::ostream& err) {
     }
     std::string bytes;
     if (!ReadSettingsFile("ostrevane list: ", options.settingsPath, bytes, err)) return kExitFailed;
+    const CheckReport check = CheckSettings(bytes);
+    if (RefuseUnreadable("ostrevane list: ", options.settingsPath, check, err)) return kExitFailed;
     PrintNames(options.settingsPath, ListNames(bytes, section, options.text), options.text, out);
+    // What the plug-in still reads past, such as a Ctrl-Z that ends the file early, can hide
+    // names: the list is only true with it said.
+    std::vector<std::string> wholeFile;
+    for (const CheckWarning& warning : check.warnings) {
+        if (warning.kind == FindingKind::kWholeFile)
+            wholeFile.push_back("line " + std::to_string(warning.line) + ": " + warning.message);
+    }
+    if (!wholeFile.empty()) PrintWarnings(wholeFile, out);
     return kExitOk;
 }
 

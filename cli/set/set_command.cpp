@@ -37,6 +37,9 @@ int RunSet(const SetOptions& options, std::ostream& out, std::ostream& err) {
     if (!ReadSettingsFile("ostrevane set: ", options.settingsPath, bytes, err)) return kExitFailed;
     const std::string file = FullPath(options.settingsPath);
 
+    if (RefuseUnreadable("ostrevane set: ", options.settingsPath, CheckSettings(bytes), err)) {
+        return kExitFailed;
+    }
     const SettingEdit edit = EditSetting(bytes, key, options.value);
     if (!edit.refusal.empty()) {
         err << "ostrevane set: " << settingName << " not changed: " << edit.refusal << "\n";
