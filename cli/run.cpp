@@ -11,6 +11,7 @@
 #include "cli/suggest.h"
 #include "cli/swap/swap_command.h"
 #include "cli/version.h"
+#include "cli/wrapped_help.h"
 #include "platform/command_host.h"
 #include "platform/output_pipe.h"
 #include "settings/settings.h"
@@ -65,8 +66,8 @@ bool IsCommandSlip(const CLI::App& app, int argc, const char* const* argv, std::
 
 int RunCommand(int argc, const char* const* argv, std::ostream& out, std::ostream& err) {
     try {
-        CLI::App app("Tells you what the Ostrevane plug-in will read from its settings file, "
-                     "before you start the game.",
+        CLI::App app("Reads, checks and changes the Ostrevane plug-in's settings file, and "
+                     "shows what its swap would do to a memory dump or a running game.",
                      "ostrevane");
         app.require_subcommand(1);
         // On Windows the parser would take "/folder/file.ini" for an option named "folder".
@@ -85,13 +86,17 @@ int RunCommand(int argc, const char* const* argv, std::ostream& out, std::ostrea
                     app.get_subcommands([&](CLI::App* sub) { return sub->get_name() == argv[2]; });
                 if (!named.empty()) command = named[0];
             }
-            out << (command ? command->help() : app.help());
+            out << WrappedHelp(command ? command->help() : app.help());
             return kExitOk;
         }
         if (IsCommandSlip(app, argc, argv, err)) return kExitFailed;
         try {
             app.parse(argc, argv);
         } catch (const CLI::ParseError& error) {
+            if (dynamic_cast<const CLI::CallForHelp*>(&error) != nullptr) {
+                out << WrappedHelp(app.help());
+                return kExitOk;
+            }
             if (error.get_exit_code() == 0) return app.exit(error, out, err);
             // The parser's own advice names --help, never the command's help a player needs.
             const bool named = !std::string_view(argv[1]).starts_with("-");

@@ -17,7 +17,8 @@ namespace {
 
 int RunDefault(bool crlf, const std::string& path, bool force, std::ostream& out,
                std::ostream& err) {
-    // The same lines the plug-in writes; on Windows its text-mode write makes them CR LF.
+    // The same lines the plug-in writes; its text-mode write makes them CR LF, and so does
+    // Wine's or Proton's for a player on Linux.
     const std::string text = DefaultSettingsText(crlf ? "\r\n" : "\n");
     if (path.empty()) {
         // 155 KB of dictionary scrolls past a player and leaves no file behind.
@@ -41,8 +42,9 @@ int RunDefault(bool crlf, const std::string& path, bool force, std::ostream& out
         return kExitFailed;
     }
     out << "Wrote the default settings file to " << FullPath(path) << " (" << text.size()
-        << " bytes, lines ending in " << (crlf ? "CR LF" : "LF") << ", as the plug-in writes it on "
-        << (crlf ? "Windows" : "Linux") << ").\n";
+        << (crlf ? " bytes, lines ending in CR LF, as the plug-in writes it)"
+                 : " bytes, lines ending in LF; the plug-in itself writes CR LF)")
+        << ".\n";
     return kExitOk;
 }
 
@@ -51,23 +53,20 @@ int RunDefault(bool crlf, const std::string& path, bool force, std::ostream& out
 void AddDefaultCommand(CLI::App& app, CommandLine& line) {
     CLI::App* makeDefault =
         app.add_subcommand("default", "Write the default settings file, as the plug-in "
-                                      "writes it on this system when it finds none.");
+                                      "writes it when it finds none.");
     struct Options {
-        bool crlf = false, lf = false, force = false;
+        bool crlf = false, lf = false, force = false; // --crlf is the default, said aloud
         std::string path;
     };
     auto options = std::make_shared<Options>();
     CLI::Option* crlfFlag = makeDefault->add_flag(
-        "--crlf", options->crlf, "End lines with CR LF, as the plug-in does on Windows");
-    makeDefault->add_flag("--lf", options->lf, "End lines with LF alone, as on Linux")
-        ->excludes(crlfFlag);
+        "--crlf", options->crlf, "End lines with CR LF, as the plug-in does (the default)");
+    makeDefault->add_flag("--lf", options->lf, "End lines with LF alone")->excludes(crlfFlag);
     CLI::Option* output =
         makeDefault->add_option("-o,--output", options->path, "Write to FILE, not the screen")
             ->type_name("FILE");
     makeDefault->add_flag("--force", options->force, "Replace FILE if it exists")->needs(output);
     makeDefault->callback([&line, options] {
-        const bool crlf =
-            DefaultEndsLinesWithCrLf(options->crlf, options->lf, platform::TextModeWritesCrLf());
-        line.status = RunDefault(crlf, options->path, options->force, line.out, line.err);
+        line.status = RunDefault(!options->lf, options->path, options->force, line.out, line.err);
     });
 }

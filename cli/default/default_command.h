@@ -4,9 +4,3 @@
 #include "cli/command.h"
 
 void AddDefaultCommand(CLI::App& app, CommandLine& line);
-
-// Whether `default` ends lines with CR LF: as --crlf or --lf asks, else as the plug-in on
-// this system writes them (`plugInWritesCrLf`).
-constexpr bool DefaultEndsLinesWithCrLf(bool crlf, bool lf, bool plugInWritesCrLf) {
-    return crlf || (!lf && plugInWritesCrLf);
-}
