@@ -51,3 +51,10 @@ std::string HexHash(uint32_t hash) {
     std::snprintf(text, sizeof text, "0x%08X", unsigned(hash));
     return text;
 }
+
+std::string PrintableQuoted(std::string_view bytes) {
+    // Built in place: GCC 12 takes "\"" + text + "\"" for an overlapping copy (-Wrestrict).
+    std::string quoted = Printable(bytes);
+    quoted.insert(quoted.begin(), '"');
+    return quoted += '"';
+}

@@ -4,6 +4,21 @@
 
 #include <unordered_map>
 
+namespace {
+
+std::string CommentOf(std::string_view line) {
+    const size_t equals = line.find('=');
+    const size_t semicolon = line.find(';', equals == std::string_view::npos ? 0 : equals);
+    if (semicolon == std::string_view::npos) return "";
+    std::string_view comment = line.substr(semicolon + 1);
+    constexpr std::string_view kBlanks = " \t\r\n";
+    const size_t first = comment.find_first_not_of(kBlanks);
+    if (first == std::string_view::npos) return "";
+    return std::string(comment.substr(first, comment.find_last_not_of(kBlanks) - first + 1));
+}
+
+} // namespace
+
 std::vector<std::string_view> SectionWords() {
     std::vector<std::string_view> words;
     for (const SwapPair& pair : SwapPairs)
@@ -18,7 +33,8 @@ std::vector<DictionaryName> DictionaryNames(std::string_view fileBytes) {
     ParseSettings(fileBytes, [&](const SettingsLine& line) {
         if (line.kind == LineKind::Header) section = DictionarySectionOf(line.text);
         if (line.kind != LineKind::DictionaryEntry) return;
-        DictionaryName entry{std::string(line.key), line.hash, section, line.number};
+        DictionaryName entry{std::string(line.key), line.hash, section, line.number,
+                             CommentOf(line.text)};
         const auto [at, isNew] = index.emplace(line.key, names.size());
         if (isNew) {
             names.push_back(std::move(entry));

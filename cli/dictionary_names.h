@@ -14,9 +14,10 @@ std::vector<std::string_view> SectionWords();
 
 struct DictionaryName {
     std::string name;
-    uint32_t hash;  // the value of its last definition, the one the plug-in keeps
-    size_t section; // index in DictionaryHeaders of that definition's section
-    size_t line;    // 1-based line of that definition
+    uint32_t hash;       // the value of its last definition, the one the plug-in keeps
+    size_t section;      // index in DictionaryHeaders of that definition's section
+    size_t line;         // 1-based line of that definition
+    std::string comment; // what follows ";" on that line, blanks trimmed; "" when none
 };
 
 // Every name of a settings file's dictionary once, in the order of first definition, as

@@ -99,24 +99,30 @@ bool WriteWholeFile(const std::string& path, std::string_view bytes, bool replac
     return true;
 }
 
+std::string SettingsFileProblemText(const std::string& path, const FileProblem& problem,
+                                    std::string_view missingHint) {
+    std::string text = FullPath(path) + ": " + problem.words + "\n";
+    if (problem.kind == FileProblem::kMissing) {
+        if (missingHint.empty()) {
+            text += "The plug-in writes a default settings file in the game's folder when the "
+                    "game starts; `ostrevane default -o " +
+                    std::string(kSettingsFileName) + "` writes one now.\n";
+        } else {
+            text += missingHint;
+        }
+    } else if (problem.kind == FileProblem::kFolder) {
+        text += "The plug-in reads nothing from a folder and never replaces it: remove or "
+                "rename the folder, and the game writes a default settings file there at its "
+                "next start.\n";
+    }
+    return text;
+}
+
 bool ReadSettingsFile(const std::string& context, const std::string& path, std::string& bytes,
                       std::ostream& err, std::string_view missingHint) {
     FileProblem problem;
     if (ReadWholeFile(path, bytes, problem)) return true;
-    err << context << FullPath(path) << ": " << problem.words << "\n";
-    if (problem.kind == FileProblem::kMissing) {
-        if (missingHint.empty()) {
-            err << "The plug-in writes a default settings file in the game's folder when the "
-                   "game starts; `ostrevane default -o "
-                << kSettingsFileName << "` writes one now.\n";
-        } else {
-            err << missingHint;
-        }
-    } else if (problem.kind == FileProblem::kFolder) {
-        err << "The plug-in reads nothing from a folder and never replaces it: remove or "
-               "rename the folder, and the game writes a default settings file there at its "
-               "next start.\n";
-    }
+    err << context << SettingsFileProblemText(path, problem, missingHint);
     return false;
 }
 

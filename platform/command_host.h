@@ -14,9 +14,6 @@ bool ErrorIsTerminal();
 // Makes standard output pass bytes as they are, turning no LF into CR LF; before any output.
 void WriteOutputAsBytes();
 
-// True when text mode writes line ends as CR LF, as on Windows.
-bool TextModeWritesCrLf();
-
 // True when no other program shares this one's console, which then closes as it exits: it
 // was started by a double click. Never off Windows, nor under Wine.
 bool AloneInConsole();

@@ -21,10 +21,6 @@ bool ErrorIsTerminal() {
 
 void WriteOutputAsBytes() {}
 
-bool TextModeWritesCrLf() {
-    return false;
-}
-
 bool AloneInConsole() {
     return false;
 }

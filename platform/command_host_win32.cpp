@@ -31,10 +31,6 @@ void WriteOutputAsBytes() {
     ::_setmode(::_fileno(stdout), _O_BINARY);
 }
 
-bool TextModeWritesCrLf() {
-    return true;
-}
-
 bool AloneInConsole() {
     // Wine gives a program started from a Unix terminal a console of its own, which stays.
     DWORD processes[2];

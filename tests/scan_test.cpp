@@ -2,8 +2,8 @@
 // so that reading another process, and the counting, run under the sanitizers.
 #include "tests/scan_target.h"
 
-#include "cli/commands.h"
 #include "cli/scan/scan.h"
+#include "cli/scan/scan_command.h"
 #include "cli/scan/scan_report.h"
 #include "settings/parse_settings.h"
 #include "settings/settings.h"

@@ -1,4 +1,4 @@
-#include "cli/commands.h"
+#include "cli/scan/scan_command.h"
 #include "platform/fault_recovery.h"
 #include "settings/settings.h"
 #include "swap/swap.h"

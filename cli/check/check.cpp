@@ -22,3 +22,10 @@ CheckReport CheckSettings(std::string_view fileBytes) {
     report.warnings = std::move(checker.warnings);
     return report;
 }
+
+const CheckWarning* UnreadableFinding(const CheckReport& report) {
+    for (const CheckWarning& warning : report.warnings) {
+        if (warning.kind == FindingKind::kUnreadable) return &warning;
+    }
+    return nullptr;
+}

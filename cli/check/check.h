@@ -12,7 +12,8 @@
 
 // What a finding is about, so a face can place it beside what it concerns.
 enum class FindingKind {
-    kWholeFile,   // empty, saved as UTF-16, a byte-order mark, a Ctrl-Z that ends it early
+    kUnreadable,  // empty, or saved as UTF-16: the plug-in reads nothing usable, and says so alone
+    kWholeFile,   // a byte-order mark, a Ctrl-Z that ends the file early
     kHeader,      // a header the plug-in misses, and what that costs
     kSkippedLine, // a line the plug-in skips or ignores
     kDictionary,  // a dictionary value that does not read as written, a name defined twice
@@ -36,3 +37,7 @@ struct CheckReport {
 
 // Reads the raw bytes of a settings file as the plug-in does and lists every trap found.
 CheckReport CheckSettings(std::string_view fileBytes);
+
+// The finding that the plug-in reads nothing usable from the file, or null: then no list of
+// names or edit of a setting means anything.
+const CheckWarning* UnreadableFinding(const CheckReport& report);

@@ -1,13 +1,17 @@
+#include "cli/check/check_command.h"
 #include "cli/bytes_text.h"
 #include "cli/check/check.h"
-#include "cli/commands.h"
 #include "cli/files.h"
 #include "cli/report_text.h"
 #include "settings/key_names.h"
+#include "settings/settings.h"
 #include "settings/swap_pairs.h"
+
+#include <CLI/CLI.hpp>
 
 #include <algorithm>
 #include <cstdio>
+#include <memory>
 #include <ostream>
 
 namespace {
@@ -80,4 +84,28 @@ int RunCheck(const std::string& path, bool json, std::ostream& out, std::ostream
         PrintText(path, report, out);
     }
     return report.warnings.empty() ? kExitOk : kExitWarnings;
+}
+
+bool RefuseUnreadable(const std::string& context, const std::string& path,
+                      const CheckReport& report, std::ostream& err) {
+    const CheckWarning* unreadable = UnreadableFinding(report);
+    if (unreadable == nullptr) return false;
+    err << context << FullPath(path) << ": " << unreadable->message << "\n";
+    return true;
+}
+
+void AddCheckCommand(CLI::App& app, CommandLine& line) {
+    CLI::App* check = app.add_subcommand(
+        "check", "Read a settings file exactly as the plug-in does, never writing it, and "
+                 "list every name, hash and trap with its line number.");
+    struct Options {
+        std::string path = kSettingsFileName;
+        bool json = false;
+    };
+    auto options = std::make_shared<Options>();
+    check->add_flag("--json", options->json, "Print one JSON object instead of text");
+    check->add_option("FILE", options->path, SettingsFileHelp());
+    check->callback([&line, options] {
+        line.status = RunCheck(options->path, options->json, line.out, line.err);
+    });
 }

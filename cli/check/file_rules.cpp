@@ -69,9 +69,10 @@ void CheckWholeFile(Checker& checker, const ParsedSettings& parsed, std::string_
     CheckEndOfData(checker, bytes, parsed.bytesRead);
     if (checker.startsWithByteOrderMark && !checker.byteOrderMarkReported &&
         !SameReading(parsed, ParseSettings(bytes.substr(kUtf8ByteOrderMark.size())))) {
-        checker.Warn(1, "the file starts with a byte-order mark (saved as \"UTF-8 with BOM\"), "
-                        "which the plug-in reads as part of line 1; save the file as UTF-8 "
-                        "without BOM, or as ANSI",
+        checker.Warn(1,
+                     "the file starts with a byte-order mark (saved as \"UTF-8 with BOM\"), "
+                     "which the plug-in reads as part of line 1; save the file as UTF-8 "
+                     "without BOM, or as ANSI",
                      FindingKind::kWholeFile);
     }
     // A file saved as UTF-16 gives the plug-in neither a dictionary entry nor a setting;
@@ -80,16 +81,18 @@ void CheckWholeFile(Checker& checker, const ParsedSettings& parsed, std::string_
                              std::all_of(checker.settingLines.begin(), checker.settingLines.end(),
                                          [](size_t line) { return line == 0; });
     if (bytes.find_first_not_of(" \t\r\n\v\f\x1A") == std::string_view::npos) {
-        checker.warnings = {{0, "the file is empty, so the plug-in swaps nothing and the toggle "
-                                "key is " +
-                                    FallbackKeyName() +
-                                    "; the plug-in writes a fresh default file only where none "
-                                    "exists: delete this one and start the game",
-                             FindingKind::kWholeFile}};
+        checker.warnings = {{0,
+                             "the file is empty, so the plug-in swaps nothing and the toggle "
+                             "key is " +
+                                 FallbackKeyName() +
+                                 "; the plug-in writes a fresh default file only where none "
+                                 "exists: delete this one and start the game",
+                             FindingKind::kUnreadable}};
     } else if (readNothing && LooksLikeUtf16(bytes)) {
-        checker.warnings = {{1, "the file is saved as UTF-16 (what some editors call "
-                                "\"Unicode\"): the plug-in reads nothing usable from it; save "
-                                "it as ANSI or UTF-8",
-                             FindingKind::kWholeFile}};
+        checker.warnings = {{1,
+                             "the file is saved as UTF-16 (what some editors call "
+                             "\"Unicode\"): the plug-in reads nothing usable from it; save "
+                             "it as ANSI or UTF-8",
+                             FindingKind::kUnreadable}};
     }
 }

@@ -139,9 +139,9 @@ void Checker::ObserveUnknownSetting(const SettingsLine& line) {
         return;
     }
     if (IsNumberLiteral(line.value) && line.value.size() > 2 && (line.value[1] | 0x20) == 'x') {
-        Warn(line.number, Quoted(line.text) +
-                              " looks like a dictionary entry, but it stands in a settings "
-                              "section, so the plug-in ignores it",
+        Warn(line.number,
+             Quoted(line.text) + " looks like a dictionary entry, but it stands in a settings "
+                                 "section, so the plug-in ignores it",
              FindingKind::kSkippedLine);
         return;
     }
@@ -160,9 +160,9 @@ void Checker::ObserveSetting(const SettingsLine& line) {
     for (size_t k = 0; k < kSettingKeyCount; ++k) {
         if (line.key != SettingKeyNames[k]) continue;
         if (settingLines[k] != 0) {
-            Warn(line.number, std::string(line.key) + " is set again (first on line " +
-                                  std::to_string(settingLines[k]) +
-                                  "): only this later value is used",
+            Warn(line.number,
+                 std::string(line.key) + " is set again (first on line " +
+                     std::to_string(settingLines[k]) + "): only this later value is used",
                  FindingKind::kSetting, SettingKey(k));
         }
         settingLines[k] = line.number;
@@ -183,11 +183,12 @@ void Checker::ObserveDictionaryEntry(const SettingsLine& line) {
     const auto [earlier, isNew] = dictionaryLines.emplace(key, line.number);
     if (!isNew) {
         const uint32_t before = dictionaryValues[key];
-        Warn(line.number, Quoted(key) + " is defined twice (first on line " +
-                              std::to_string(earlier->second) + "): " +
-                              (before == line.hash ? std::string("both give ") + HexHash(line.hash)
-                                                   : "this later " + HexHash(line.hash) +
-                                                         " replaces " + HexHash(before)),
+        Warn(line.number,
+             Quoted(key) + " is defined twice (first on line " + std::to_string(earlier->second) +
+                 "): " +
+                 (before == line.hash
+                      ? std::string("both give ") + HexHash(line.hash)
+                      : "this later " + HexHash(line.hash) + " replaces " + HexHash(before)),
              FindingKind::kDictionary);
     }
     dictionaryValues[key] = line.hash;

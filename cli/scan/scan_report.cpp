@@ -42,6 +42,15 @@ void Judge(ScannedPair& pair) {
     }
 }
 
+// Check's findings on corrupting pairs first, then the scan's own.
+std::vector<std::string> AllWarnings(const ScanReport& report) {
+    std::vector<std::string> warnings;
+    for (const CheckWarning& warning : report.corruptions)
+        warnings.push_back("line " + std::to_string(warning.line) + ": " + warning.message);
+    warnings.insert(warnings.end(), report.warnings.begin(), report.warnings.end());
+    return warnings;
+}
+
 std::string CountText(const ScannedItem& item) {
     return item.hash == 0 ? "-" : std::to_string(item.count);
 }
@@ -53,6 +62,12 @@ void PrintItemJson(const ScannedItem& item, std::ostream& out) {
 }
 
 } // namespace
+
+std::string VerdictText(const ScannedPair& pair) {
+    if (pair.corruptingLine == 0) return pair.text;
+    return "WARNING: would corrupt the game's data (line " + std::to_string(pair.corruptingLine) +
+           ", below); " + pair.text;
+}
 
 WindowCounter ScanCounter(const ParsedSettings& settings, bool all) {
     std::vector<uint32_t> hashes;
@@ -135,7 +150,7 @@ void PrintScanText(uint32_t pid, const std::string& settingsPath, const ScanRepo
                 << Padded(Printable(item->name), nameWidth + 2) << HexHash(item->hash) << "  "
                 << CountText(*item) << "\n";
         }
-        out << "  " << Padded("", pairWidth) << pair.text << "\n";
+        out << "  " << Padded("", pairWidth) << VerdictText(pair) << "\n";
     }
     // The toggle key restores instead while the swap is on, and only the game knows which
     // it is.
@@ -148,7 +163,7 @@ void PrintScanText(uint32_t pid, const std::string& settingsPath, const ScanRepo
                 << Printable(item.name) << "\n";
         }
     }
-    PrintWarnings(report.warnings, out);
+    PrintWarnings(AllWarnings(report), out);
 }
 
 void PrintScanJson(uint32_t pid, const std::string& settingsPath, const ScanReport& report,
@@ -167,14 +182,15 @@ void PrintScanJson(uint32_t pid, const std::string& settingsPath, const ScanRepo
         PrintItemJson(pair.before, out);
         out << ", \"new\": ";
         PrintItemJson(pair.after, out);
-        out << ", \"verdict\": \"" << pair.verdict << "\", \"text\": " << JsonString(pair.text)
-            << "}";
+        out << ", \"verdict\": \"" << pair.verdict
+            << "\", \"text\": " << JsonString(VerdictText(pair)) << "}";
     });
     out << ",\n";
     PrintJsonList(out, "dictionary", report.dictionary.size(),
                   [&](size_t i) { PrintItemJson(report.dictionary[i], out); });
     out << ",\n";
-    PrintJsonList(out, "warnings", report.warnings.size(),
-                  [&](size_t i) { out << JsonString(report.warnings[i]); });
+    const std::vector<std::string> warnings = AllWarnings(report);
+    PrintJsonList(out, "warnings", warnings.size(),
+                  [&](size_t i) { out << JsonString(warnings[i]); });
     out << "\n}\n";
 }

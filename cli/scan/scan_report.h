@@ -20,19 +20,19 @@ struct ScannedItem {
 };
 
 struct ScannedPair {
-    const SwapPair* pair; // of SwapPairs
-    ScannedItem before;   // the old item, which the swap replaces
-    ScannedItem after;    // the new item
-    const char* verdict;  // "wouldSwap", "onlyNew", "neither" or "skipped"
-    std::string text;     // the verdict in words
+    const SwapPair* pair;      // of SwapPairs
+    ScannedItem before;        // the old item, which the swap replaces
+    ScannedItem after;         // the new item
+    const char* verdict;       // "wouldSwap", "onlyNew", "neither" or "skipped"
+    std::string text;          // the verdict in words
     size_t corruptingLine = 0; // a check finding on that line says the pair corrupts the game
 };
 
 struct ScanReport {
     std::array<ScannedPair, kPairCount> pairs;
-    std::vector<ScannedItem> dictionary; // with --all: names that occur, most first
+    std::vector<ScannedItem> dictionary;   // with --all: names that occur, most first
     std::vector<CheckWarning> corruptions; // check's findings that hold in the game too
-    std::vector<std::string> warnings;      // the scan's own
+    std::vector<std::string> warnings;     // the scan's own
 };
 
 // A counter for the settings' pairs' hashes and, when `all`, every dictionary hash.
@@ -41,6 +41,9 @@ WindowCounter ScanCounter(const ParsedSettings& settings, bool all);
 // The report on `result`, a scan made with ScanCounter(settings, all).
 ScanReport MakeScanReport(const ParsedSettings& settings, const WindowCounter& counter,
                           const ScanResult& result, bool all);
+
+// A pair's verdict as a player reads it: one that would corrupt the game says so first.
+std::string VerdictText(const ScannedPair& pair);
 
 // The report for a person.
 void PrintScanText(uint32_t pid, const std::string& settingsPath, const ScanReport& report,

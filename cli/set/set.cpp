@@ -1,27 +1,18 @@
+#include "cli/set/set.h"
+
 #include "cli/bytes_text.h"
-#include "cli/commands.h"
 #include "cli/dictionary_names.h"
-#include "cli/files.h"
 #include "cli/suggest.h"
 #include "settings/key_names.h"
 #include "settings/parse_settings.h"
-#include "settings/swap_pairs.h"
 #include "swap/byte_rarity.h"
 
 #include <algorithm>
 #include <cctype>
-#include <ostream>
 
 namespace {
 
 constexpr std::string_view kBlanks = " \t\r\n"; // what the loader trims from a value
-
-std::string Quoted(std::string_view bytes) {
-    // Built in place: GCC 12 takes "\"" + text + "\"" for an overlapping copy (-Wrestrict).
-    std::string quoted = Printable(bytes);
-    quoted.insert(quoted.begin(), '"');
-    return quoted += '"';
-}
 
 // The offset of line `number` (1-based) in the raw bytes: the text-mode reading drops only
 // the CR of a CR LF, so lines begin after the same line feeds there.
@@ -97,7 +88,8 @@ std::string Edited(std::string_view bytes, SettingKey key, std::string_view valu
         if (end > start && end < bytes.size() && bytes[end] == '\n' && bytes[end - 1] == '\r')
             --end;
         edited.replace(start, end - start, WithValue(bytes.substr(start, end - start), value));
-        where = "line " + std::to_string(number) + " (it was " + Quoted(parsed.values[key]) + ")";
+        where = "line " + std::to_string(number) + " (it was " +
+                PrintableQuoted(parsed.values[key]) + ")";
     } else {
         const Insertion place = PlaceForMissingSetting(bytes, parsed);
         const std::string eol = bytes.find("\r\n") == std::string_view::npos ? "\n" : "\r\n";
@@ -112,7 +104,7 @@ std::string Edited(std::string_view bytes, SettingKey key, std::string_view valu
     auto others = reread.values, before = parsed.values;
     others[key] = before[key] = "";
     if (reread.values[key] != value || others != before || reread.dictionary != parsed.dictionary) {
-        why = "no settings line can hold " + Quoted(value) +
+        why = "no settings line can hold " + PrintableQuoted(value) +
               " so that the plug-in reads it back whole (a \";\" starts a comment, blanks "
               "around it are trimmed)";
         return "";
@@ -124,12 +116,13 @@ std::string Edited(std::string_view bytes, SettingKey key, std::string_view valu
 std::string Refusal(std::string_view bytes, SettingKey key, const std::string& value) {
     if (key == kModActivateKey) {
         if (KnownKeyCode(value)) return "";
-        std::string why = "the plug-in knows no key named " + Quoted(value) +
+        std::string why = "the plug-in knows no key named " + PrintableQuoted(value) +
                           " (it would fall back to F5); use F1 to F12, one letter or one digit";
         std::string upper = value;
         for (char& c : upper)
             c = char(std::toupper(static_cast<unsigned char>(c)));
-        if (KnownKeyCode(upper)) why += ": names are case-sensitive, so write " + Quoted(upper);
+        if (KnownKeyCode(upper))
+            why += ": names are case-sensitive, so write " + PrintableQuoted(upper);
         return why;
     }
     const auto pair = std::find_if(SwapPairs.begin(), SwapPairs.end(), [&](const SwapPair& p) {
@@ -145,28 +138,29 @@ std::string Refusal(std::string_view bytes, SettingKey key, const std::string& v
         for (const DictionaryName& name : names) {
             if (name.section == section) candidates.push_back(name.name);
         }
-        std::string why = Quoted(value) + " is not in the dictionary";
+        std::string why = PrintableQuoted(value) + " is not in the dictionary";
         const std::string_view closest = ClosestName(value, candidates);
-        if (!closest.empty()) return why + "; did you mean " + Quoted(closest) + "? " + list;
+        if (!closest.empty())
+            return why + "; did you mean " + PrintableQuoted(closest) + "? " + list;
         return why + "; " + list;
     }
     const std::string line = "line " + std::to_string(entry->line);
     const std::string at = " (" + line + ")";
     if (entry->section != section) {
-        return Quoted(value) + " is " + std::string(SwapPairs[entry->section].items) + " (under " +
-               std::string(DictionaryHeaders[entry->section]) + ", " + line + "), but " +
-               std::string(SettingKeyNames[key]) + " takes " +
+        return PrintableQuoted(value) + " is " + std::string(SwapPairs[entry->section].items) +
+               " (under " + std::string(DictionaryHeaders[entry->section]) + ", " + line +
+               "), but " + std::string(SettingKeyNames[key]) + " takes " +
                std::string(SwapPairs[section].items) +
                ": both names of a pair come from one section, or the game reads one kind of "
                "item where it expects another; " +
                list;
     }
     if (entry->hash == 0) {
-        return Quoted(value) + " has the hash 0" + at + ", so the " + std::string(pair->name) +
-               " pair would be skipped; " + list;
+        return PrintableQuoted(value) + " has the hash 0" + at + ", so the " +
+               std::string(pair->name) + " pair would be skipped; " + list;
     }
     if (IsCommonInMemory(entry->hash)) {
-        return Quoted(value) + " has the hash " + HexHash(entry->hash) + at +
+        return PrintableQuoted(value) + " has the hash " + HexHash(entry->hash) + at +
                ", a value ordinary memory is full of (small numbers, floats such as 1.0), so "
                "the swap would rewrite it in countless places that are not the item and "
                "corrupt the game's data; give the item its own hash";
@@ -176,40 +170,9 @@ std::string Refusal(std::string_view bytes, SettingKey key, const std::string& v
 
 } // namespace
 
-int RunSet(const std::string& settingName, const std::string& value,
-           const std::string& settingsPath, std::ostream& out, std::ostream& err) {
-    const auto named = std::find(SettingKeyNames.begin(), SettingKeyNames.end(), settingName);
-    if (named == SettingKeyNames.end()) {
-        err << "ostrevane set: " << Quoted(settingName) << " is not a setting";
-        const std::string_view closest = ClosestName(settingName, SettingKeyNames);
-        if (!closest.empty()) err << "; did you mean \"" << closest << "\"?";
-        err << "\nSettings:";
-        for (std::string_view name : SettingKeyNames)
-            err << " " << name;
-        err << ".\n";
-        return kExitFailed;
-    }
-    const auto key = SettingKey(named - SettingKeyNames.begin());
-    std::string bytes;
-    if (!ReadSettingsFile("ostrevane set: ", settingsPath, bytes, err)) return kExitFailed;
-    const std::string file = FullPath(settingsPath);
-
-    std::string why = Refusal(bytes, key, value), where;
-    const std::string edited = why.empty() ? Edited(bytes, key, value, where, why) : "";
-    if (!why.empty()) {
-        err << "ostrevane set: " << settingName << " not changed: " << why << "\n";
-        return kExitFailed;
-    }
-    if (edited == bytes) {
-        out << settingName << " is " << Quoted(value) << " already; " << file
-            << " is unchanged.\n\n";
-    } else {
-        FileProblem problem;
-        if (!WriteWholeFile(settingsPath, edited, true, problem)) {
-            err << "ostrevane set: " << file << ": " << problem.words << "\nNothing was changed.\n";
-            return kExitFailed;
-        }
-        out << "Set " << settingName << " to " << Quoted(value) << " on " << where << ".\n\n";
-    }
-    return RunCheck(settingsPath, false, out, err);
+SettingEdit EditSetting(std::string_view fileBytes, SettingKey key, std::string_view value) {
+    SettingEdit edit;
+    edit.refusal = Refusal(fileBytes, key, std::string(value));
+    if (edit.refusal.empty()) edit.edited = Edited(fileBytes, key, value, edit.where, edit.refusal);
+    return edit;
 }

@@ -1,9 +1,12 @@
+#include "cli/hash/hash_command.h"
 #include "cli/bytes_text.h"
-#include "cli/commands.h"
 #include "settings/default_settings.h"
 #include "settings/name_hash.h"
 #include "settings/parse_settings.h"
 
+#include <CLI/CLI.hpp>
+
+#include <algorithm>
 #include <ostream>
 #include <unordered_map>
 
@@ -48,8 +51,6 @@ std::unordered_map<std::string, DefaultEntry> DefaultDictionary() {
     return entries;
 }
 
-} // namespace
-
 int RunHash(const std::vector<std::string>& names, std::ostream& out, std::ostream& err) {
     if (names.empty()) {
         err << "ostrevane hash: name an item, as the game spells it: ostrevane hash "
@@ -77,4 +78,25 @@ int RunHash(const std::vector<std::string>& names, std::ostream& out, std::ostre
         }
     }
     return status;
+}
+
+} // namespace
+
+void AddHashCommand(CLI::App& app, CommandLine& line) {
+    CLI::App* hash = app.add_subcommand(
+        "hash", "Print a dictionary line NAME=0xXXXXXXXX for each name, with the game's hash "
+                "of the text NAME.");
+    auto names = std::make_shared<std::vector<std::string>>();
+    hash->add_option("NAME", *names, "Item names, as the game spells them");
+    // `names` lives as long as the parser that fills it; the run takes the names as typed.
+    hash->callback([&line, names] {
+        // The parser would read "[a,b]" as a list of two; a name is taken as typed. Only
+        // names can follow "hash", since nothing else takes options before it.
+        std::vector<std::string> typed(line.argv + 2, line.argv + line.argc);
+        if (const auto dashes = std::find(typed.begin(), typed.end(), "--");
+            dashes != typed.end()) {
+            typed.erase(dashes);
+        }
+        line.status = RunHash(typed, line.out, line.err);
+    });
 }

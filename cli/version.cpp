@@ -1,4 +1,4 @@
-#include "cli/commands.h"
+#include "cli/version.h"
 
 #include "settings/default_settings.h"
 #include "settings/parse_settings.h"

@@ -1,11 +1,18 @@
-#include "cli/commands.h"
+#include "cli/swap/swap_command.h"
+
 #include "cli/files.h"
 #include "cli/report_text.h"
 #include "settings/parse_settings.h"
+#include "settings/settings.h"
 #include "swap/swap.h"
 
+#include <CLI/CLI.hpp>
+
 #include <filesystem>
+#include <memory>
 #include <ostream>
+
+namespace {
 
 int RunSwap(bool restore, const std::string& settingsPath, const std::string& in,
             const std::string& outPath, bool replace, std::ostream& out, std::ostream& err) {
@@ -42,4 +49,30 @@ int RunSwap(bool restore, const std::string& settingsPath, const std::string& in
     }
     out << CountOf(rewritten, "window", "windows") << " rewritten\n";
     return kExitOk;
+}
+
+} // namespace
+
+void AddSwapCommand(CLI::App& app, CommandLine& line) {
+    CLI::App* swap = app.add_subcommand(
+        "swap", "Run the plug-in's substitution over the bytes of IN as one memory region "
+                "and write the result to OUT, as for a memory dump.");
+    struct Options {
+        bool apply = false, restore = false, replace = false;
+        std::string settingsPath = kSettingsFileName, in, out;
+    };
+    auto options = std::make_shared<Options>();
+    CLI::Option_group* direction = swap->add_option_group("direction");
+    direction->add_flag("--apply", options->apply, "Old hashes to new, as on enabling the mod");
+    direction->add_flag("--restore", options->restore,
+                        "New hashes back to old, as on disabling it");
+    direction->require_option(1);
+    swap->add_option("--settings", options->settingsPath, SettingsFileHelp(""))->type_name("FILE");
+    swap->add_option("IN", options->in, "The bytes to scan")->required();
+    swap->add_option("OUT", options->out, "Where to write them")->required();
+    swap->add_flag("--force", options->replace, "Replace OUT if it exists, even when it is IN");
+    swap->callback([&line, options] {
+        line.status = RunSwap(options->restore, options->settingsPath, options->in, options->out,
+                              options->replace, line.out, line.err);
+    });
 }

@@ -1,0 +1,7 @@
+#pragma once
+
+#include <string>
+
+// The line `--version` prints: this build's version and the engine the plug-in would
+// choose on this CPU.
+std::string VersionText();
