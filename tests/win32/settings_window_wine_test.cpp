@@ -3,6 +3,7 @@
 // changed on disk or made read-only is never written.
 #include "cli/set/set.h"
 #include "settings/default_settings.h"
+#include "tests/scan_target.h"
 #include "window/control_ids.h"
 
 #define WIN32_LEAN_AND_MEAN
@@ -172,6 +173,56 @@ TEST_F(SettingsWindowTest, ATypedNameIsFilteredAndARefusedOneIsNeverWritten) {
     Click(IDOK);
     EXPECT_EQ(ReadAll(settings_), kDefault);
     EXPECT_NE(Status().find("newcamera"), std::string::npos) << Status();
+}
+
+// "Is it working?" reads the game running from the window's folder, here the stand-in game
+// that scan_wine_test reads, and shows each pair's verdict in the command's words.
+TEST_F(SettingsWindowTest, IsItWorkingReadsTheGameRunningFromTheWindowsFolder) {
+    WriteAll(settings_, scan_target::kSettings);
+    Click(kReloadButton);
+    Click(kScanButton);
+    EXPECT_NE(Status().find("No game is running"), std::string::npos) << Status();
+
+    fs::copy_file(OSTREVANE_SCAN_TARGET_EXE, folder_ / "game.exe");
+    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+    HANDLE childIn = nullptr, toGame = nullptr, fromGame = nullptr, childOut = nullptr;
+    ASSERT_TRUE(::CreatePipe(&childIn, &toGame, &inherit, 0));
+    ASSERT_TRUE(::CreatePipe(&fromGame, &childOut, &inherit, 0));
+    ::SetHandleInformation(toGame, HANDLE_FLAG_INHERIT, 0);
+    ::SetHandleInformation(fromGame, HANDLE_FLAG_INHERIT, 0);
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = childIn;
+    startup.hStdOutput = childOut;
+    startup.hStdError = childOut;
+    PROCESS_INFORMATION game{};
+    std::wstring commandLine = L"game.exe";
+    ASSERT_TRUE(::CreateProcessW((folder_ / "game.exe").wstring().c_str(), commandLine.data(),
+                                 nullptr, nullptr, TRUE, 0, nullptr, folder_.wstring().c_str(),
+                                 &startup, &game));
+    ::CloseHandle(childIn);
+    ::CloseHandle(childOut);
+    char ready[6] = {};
+    DWORD count = 0;
+    ASSERT_TRUE(::ReadFile(fromGame, ready, sizeof ready, &count, nullptr));
+
+    Click(kScanButton);
+    std::string shake;
+    for (int tries = 0; tries < 600 && shake.empty(); ++tries) {
+        ::Sleep(100);
+        shake = TextOf(Control(kVerdictControl + 0));
+    }
+    EXPECT_NE(shake.find("would swap"), std::string::npos) << Status();
+    EXPECT_NE(TextOf(Control(kVerdictControl + 1)).find("only the new item occurs"),
+              std::string::npos);
+    EXPECT_NE(Status().find(std::to_string(game.dwProcessId)), std::string::npos) << Status();
+
+    ::CloseHandle(toGame); // the stand-in game ends when its input does
+    ::WaitForSingleObject(game.hProcess, 10000);
+    ::CloseHandle(fromGame);
+    ::CloseHandle(game.hProcess);
+    ::CloseHandle(game.hThread);
 }
 
 } // namespace
