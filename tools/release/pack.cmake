@@ -1,8 +1,9 @@
-# Packs the release: NAME.zip (the stripped programs, README.txt, LICENSE.txt) and
-# NAME-symbols.zip (their debug sections) in OUT. Refuses when CHANGELOG.md's newest entry
-# is not VERSION, so the zip never ships under one version while the changelog names another.
-# cmake -DVERSION=... -DNAME=... -DASI=... -DEXE=... -DSTRIP=... -DOBJCOPY=... -DSOURCE=...
-#       -DOUT=... -P pack.cmake
+# Packs the release: NAME.zip (the stripped plug-in, command and settings window, README.txt,
+# LICENSE.txt) and NAME-symbols.zip (their debug sections) in OUT. Refuses when CHANGELOG.md's
+# newest entry is not VERSION, so the zip never ships under one version while the changelog
+# names another.
+# cmake -DVERSION=... -DNAME=... -DASI=... -DEXE=... -DWINDOW=... -DSTRIP=... -DOBJCOPY=...
+#       -DSOURCE=... -DOUT=... -P pack.cmake
 
 file(READ ${SOURCE}/CHANGELOG.md changelog)
 string(REGEX MATCH "\n## \\[?([^] \n]+)" newest "${changelog}")
@@ -34,12 +35,13 @@ endfunction()
 
 get_filename_component(asi_file ${ASI} NAME)
 get_filename_component(exe_file ${EXE} NAME)
+get_filename_component(window_file ${WINDOW} NAME)
 set(stage ${OUT}/${NAME})
 set(debug ${OUT}/${NAME}-symbols)
 file(REMOVE_RECURSE ${stage} ${debug})
 file(MAKE_DIRECTORY ${stage} ${debug})
 
-foreach(binary ${ASI} ${EXE})
+foreach(binary ${ASI} ${EXE} ${WINDOW})
     get_filename_component(file ${binary} NAME)
     run(${OBJCOPY} --only-keep-debug ${binary} ${debug}/${file}.debug)
     # The symbol table goes too: it alone is a megabyte, and the symbols file keeps it.
@@ -56,7 +58,7 @@ copy_crlf(${SOURCE}/LICENSE ${stage}/LICENSE.txt)
 file(REMOVE ${OUT}/${NAME}.zip ${OUT}/${NAME}-symbols.zip)
 # Flat: a player extracts it straight into the game folder.
 run(${CMAKE_COMMAND} -E chdir ${stage} ${CMAKE_COMMAND} -E tar cf ${OUT}/${NAME}.zip
-    --format=zip --mtime=${date} ${asi_file} ${exe_file} README.txt LICENSE.txt)
+    --format=zip --mtime=${date} ${asi_file} ${exe_file} ${window_file} README.txt LICENSE.txt)
 run(${CMAKE_COMMAND} -E chdir ${debug} ${CMAKE_COMMAND} -E tar cf ${OUT}/${NAME}-symbols.zip
-    --format=zip --mtime=${date} ${asi_file}.debug ${exe_file}.debug)
+    --format=zip --mtime=${date} ${asi_file}.debug ${exe_file}.debug ${window_file}.debug)
 message(STATUS "Packed ${OUT}/${NAME}.zip and ${NAME}-symbols.zip")
