@@ -55,7 +55,7 @@ std::string TextOf(HWND control) {
     return narrow;
 }
 
-// The window, started as a player starts it: from the game folder, beside Ostrevane.ini.
+// A game folder with the window in it, beside the default Ostrevane.ini.
 class SettingsWindowTest : public testing::Test {
   protected:
     void SetUp() override {
@@ -67,8 +67,11 @@ class SettingsWindowTest : public testing::Test {
         fs::remove_all(folder_);
         fs::create_directories(folder_);
         WriteAll(settings_, kDefault);
+        fs::copy_file(OSTREVANE_SETTINGS_EXE, folder_ / "OstrevaneSettings.exe");
+    }
+    // Starts the window in the folder, as a double click there does, and finds it.
+    void Start() {
         const fs::path program = folder_ / "OstrevaneSettings.exe";
-        fs::copy_file(OSTREVANE_SETTINGS_EXE, program);
         std::wstring commandLine = L"\"" + program.wstring() + L"\"";
         STARTUPINFOW startup{};
         startup.cb = sizeof startup;
@@ -116,6 +119,7 @@ class SettingsWindowTest : public testing::Test {
 };
 
 TEST_F(SettingsWindowTest, ChoosingACameraAndSavingWritesWhatSetWrites) {
+    ASSERT_NO_FATAL_FAILURE(Start());
     EXPECT_NE(TextOf(Control(kFileControl)).find("Ostrevane.ini"), std::string::npos);
     EXPECT_NE(TextOf(dialog_).find(OSTREVANE_VERSION), std::string::npos);
     EXPECT_EQ(TextOf(Control(kSettingControl + int(kModActivateKey))), "F8");
@@ -139,6 +143,7 @@ TEST_F(SettingsWindowTest, ChoosingACameraAndSavingWritesWhatSetWrites) {
 }
 
 TEST_F(SettingsWindowTest, AFileChangedOnDiskIsNotOverwrittenButOfferedForReloading) {
+    ASSERT_NO_FATAL_FAILURE(Start());
     std::string edited = kDefault;
     edited.replace(edited.find("modactivatekey=F8"), 17, "modactivatekey=F9");
     WriteAll(settings_, edited);
@@ -153,6 +158,7 @@ TEST_F(SettingsWindowTest, AFileChangedOnDiskIsNotOverwrittenButOfferedForReload
 }
 
 TEST_F(SettingsWindowTest, AReadOnlyFileGivesAMessageAndNoChange) {
+    ASSERT_NO_FATAL_FAILURE(Start());
     ASSERT_TRUE(::SetFileAttributesW(settings_.wstring().c_str(), FILE_ATTRIBUTE_READONLY));
     Choose(kNewCamera, L"Camera21");
     Click(IDOK);
@@ -162,6 +168,7 @@ TEST_F(SettingsWindowTest, AReadOnlyFileGivesAMessageAndNoChange) {
 }
 
 TEST_F(SettingsWindowTest, ATypedNameIsFilteredAndARefusedOneIsNeverWritten) {
+    ASSERT_NO_FATAL_FAILURE(Start());
     HWND combo = Control(kSettingControl + int(kNewCamera));
     ::SetWindowTextW(combo, L"camera3");
     ::SendMessageW(dialog_, WM_COMMAND,
@@ -175,9 +182,22 @@ TEST_F(SettingsWindowTest, ATypedNameIsFilteredAndARefusedOneIsNeverWritten) {
     EXPECT_NE(Status().find("newcamera"), std::string::npos) << Status();
 }
 
+TEST_F(SettingsWindowTest, AMissingFileIsSaidAndTheDefaultOneWrittenOnRequest) {
+    fs::remove(settings_);
+    ASSERT_NO_FATAL_FAILURE(Start());
+    EXPECT_NE(Status().find("no such file"), std::string::npos) << Status();
+    EXPECT_FALSE(::IsWindowEnabled(Control(kSettingControl + int(kNewCamera))));
+    ASSERT_TRUE(::IsWindowVisible(Control(kWriteDefaultButton)));
+    Click(kWriteDefaultButton);
+    EXPECT_EQ(ReadAll(settings_), kDefault) << "the bytes the plug-in writes on Windows";
+    EXPECT_FALSE(::IsWindowVisible(Control(kWriteDefaultButton)));
+    EXPECT_EQ(TextOf(Control(kSettingControl + int(kNewCamera))).rfind("Camera15", 0), 0u);
+}
+
 // "Is it working?" reads the game running from the window's folder, here the stand-in game
 // that scan_wine_test reads, and shows each pair's verdict in the command's words.
 TEST_F(SettingsWindowTest, IsItWorkingReadsTheGameRunningFromTheWindowsFolder) {
+    ASSERT_NO_FATAL_FAILURE(Start());
     WriteAll(settings_, scan_target::kSettings);
     Click(kReloadButton);
     Click(kScanButton);
