@@ -40,6 +40,8 @@ TEST(ListNames, GivesASectionsNamesWithHashesCommentsAndTheChosenOnes) {
     const size_t camera = NamedSection("[CAMERA]");
     ASSERT_EQ(camera, NamedSection("camera"));
     EXPECT_EQ(NamedSection("cameras"), kPairCount);
+    EXPECT_EQ(NamedSection("newshakeloop"), NamedSection("ShakeLoop")) << "the header's word";
+    EXPECT_EQ(NamedSection("[newshakeloop]"), 1u);
     EXPECT_EQ(NamedSection("[]"), kPairCount);
 
     const NameList all = ListNames(kDefault, camera);
