@@ -1,5 +1,7 @@
 #include "cli/bytes_text.h"
 
+#include <algorithm>
+
 #include <cstdint>
 #include <cstdio>
 
@@ -57,4 +59,14 @@ std::string PrintableQuoted(std::string_view bytes) {
     std::string quoted = Printable(bytes);
     quoted.insert(quoted.begin(), '"');
     return quoted += '"';
+}
+
+bool IsNumberLiteral(std::string_view text) {
+    const auto isDigit = [](char c) { return c >= '0' && c <= '9'; };
+    if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
+        return std::all_of(text.begin() + 2, text.end(), [&](char c) {
+            return isDigit(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+        });
+    }
+    return !text.empty() && std::all_of(text.begin(), text.end(), isDigit);
 }

@@ -18,3 +18,6 @@ std::string JsonString(std::string_view bytes);
 
 // "0x7DC36678": how the settings file and the subtitles write a hash.
 std::string HexHash(uint32_t hash);
+
+// A value someone wrote as a number: "0x643E2FFB" or "1681797115".
+bool IsNumberLiteral(std::string_view text);

@@ -104,9 +104,11 @@ std::string SettingsFileProblemText(const std::string& path, const FileProblem& 
     std::string text = FullPath(path) + ": " + problem.words + "\n";
     if (problem.kind == FileProblem::kMissing) {
         if (missingHint.empty()) {
+            // The file the player named, so the next command reads what this one writes.
+            const bool spaced = path.find(' ') != std::string::npos;
             text += "The plug-in writes a default settings file in the game's folder when the "
                     "game starts; `ostrevane default -o " +
-                    std::string(kSettingsFileName) + "` writes one now.\n";
+                    (spaced ? "\"" + path + "\"" : path) + "` writes one now.\n";
         } else {
             text += missingHint;
         }

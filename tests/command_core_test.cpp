@@ -40,6 +40,8 @@ TEST(ListNames, GivesASectionsNamesWithHashesCommentsAndTheChosenOnes) {
     const size_t camera = NamedSection("[CAMERA]");
     ASSERT_EQ(camera, NamedSection("camera"));
     EXPECT_EQ(NamedSection("cameras"), kPairCount);
+    EXPECT_EQ(NamedSection("newshakeloop"), NamedSection("ShakeLoop")) << "the header's word";
+    EXPECT_EQ(NamedSection("[newshakeloop]"), 1u);
     EXPECT_EQ(NamedSection("[]"), kPairCount);
 
     const NameList all = ListNames(kDefault, camera);
@@ -89,6 +91,9 @@ TEST(EditSetting, ChangesOneLineOrRefusesWithTheReasonAndNoFile) {
         {kNewCamera, "sky_diving_shake", "is a camera shake (under [Shake]"},
         {kNewCamera, "Camera1", "is not in the dictionary; did you mean \"Camera01\"?"},
         {kModActivateKey, "f9", "names are case-sensitive, so write \"F9\""},
+        {kNewCamera, "0x2F0AACD0",
+         "the dictionary calls 0x2F0AACD0 \"Camera15\"; `ostrevane set newcamera Camera15`"},
+        {kNewCamera, "0x7DC36678", "no name under [Camera] has the hash 0x7DC36678"},
     };
     for (const Refused& r : refused) {
         SCOPED_TRACE(r.value);
@@ -170,5 +175,22 @@ TEST_F(UnreadableFile, ListShowsAWholeFileWarningWithTheNames) {
     EXPECT_NE(out.str().find("35 names under [DOF].\n"), std::string::npos) << out.str();
     EXPECT_NE(out.str().find("1 warning:\n  line "), std::string::npos);
     EXPECT_NE(out.str().find("a Ctrl-Z byte (0x1A) ends the file for the plug-in"),
+              std::string::npos);
+}
+
+// Each slip a player makes on the command line gets a next step that names what they meant.
+TEST_F(UnreadableFile, SlipsGetANextStepThatFits) {
+    const auto run = [](std::vector<const char*> argv) {
+        argv.insert(argv.begin(), "ostrevane");
+        std::ostringstream out, err;
+        EXPECT_EQ(RunOstrevane(int(argv.size()), argv.data(), out, err), 2);
+        return err.str();
+    };
+    EXPECT_NE(run({"list", "loop"}).find("did you mean \"shakeloop\"?"), std::string::npos);
+    EXPECT_NE(run({"set", "--settings", "nosuch.ini", "newcamera", "Camera37"})
+                  .find("`ostrevane default -o nosuch.ini` writes one now"),
+              std::string::npos);
+    EXPECT_NE(run({"check", "my settings.ini"})
+                  .find("`ostrevane default -o \"my settings.ini\"` writes one now"),
               std::string::npos);
 }

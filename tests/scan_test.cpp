@@ -157,9 +157,10 @@ TEST_F(ScanTest, AGameThatExitsMidScanOrIsNotRunningIsAFailure) {
     });
     EXPECT_TRUE(result.processExited);
     const Outcome gone = RunCommand({uint32_t(pid_), ""});
-    pid_ = 0;
     EXPECT_EQ(gone.status, 2);
-    EXPECT_NE(gone.err.find("no process with id"), std::string::npos) << gone.err;
+    EXPECT_EQ(gone.err,
+              "ostrevane scan: no process with id " + std::to_string(pid_) + " is running\n");
+    pid_ = 0;
     const Outcome unnamed = RunCommand({0, "no-such-game.exe"});
     EXPECT_EQ(unnamed.status, 2);
     EXPECT_NE(unnamed.err.find("no process named no-such-game.exe"), std::string::npos);

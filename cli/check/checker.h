@@ -87,8 +87,6 @@ struct Checker {
 std::string Quoted(std::string_view bytes);
 // "F5": the toggle key when the settings name none the plug-in knows.
 std::string FallbackKeyName();
-// A value someone wrote as a number: "0x643E2FFB" or "1681797115".
-bool IsNumberLiteral(std::string_view text);
 
 // The rules on the pairs' name settings: names that resolve to 0, pairs of one hash, pairs
 // across sections, hashes memory is full of. (pair_rules.cpp)

@@ -11,10 +11,6 @@ namespace {
 
 constexpr std::string_view kBlanks = " \t\n\v\f\r";
 
-bool IsHexDigit(char c) {
-    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
-}
-
 // Why a dictionary value is not a plain hexadecimal or decimal number, or "" when it is.
 // Blanks before the number are no trap: the loader skips them as the writer expects.
 std::string NumberTrap(std::string_view value) {
@@ -38,15 +34,6 @@ std::string Quoted(std::string_view bytes) {
     quoted.reserve(bytes.size() + 2);
     quoted.append(1, '"').append(bytes).append(1, '"');
     return quoted;
-}
-
-// A value someone wrote as a number: "0x643E2FFB" or "1681797115".
-bool IsNumberLiteral(std::string_view text) {
-    if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
-        return std::all_of(text.begin() + 2, text.end(), IsHexDigit);
-    }
-    return !text.empty() &&
-           std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
 void Checker::Observe(const SettingsLine& line) {

@@ -53,7 +53,13 @@ int RunList(const ListOptions& options, std::ostream& out, std::ostream& err) {
     if (section == kPairCount) {
         err << "ostrevane list: \"" << Printable(options.section) << "\" is not a section";
         const std::vector<std::string_view> words = SectionWords();
-        const std::string_view closest = ClosestName(options.section, words);
+        std::string_view closest = ClosestName(options.section, words);
+        // "loop" for "shakeloop": part of a word is as telling as a slip in one.
+        const auto holding = std::find_if(words.begin(), words.end(), [&](std::string_view word) {
+            return ContainsIgnoringCase(word, options.section);
+        });
+        if (closest.empty() && !options.section.empty() && holding != words.end())
+            closest = *holding;
         if (!closest.empty()) err << "; did you mean \"" << closest << "\"?";
         err << "\nSections: " << Listed(words) << "; for example `ostrevane list " << words.back()
             << "`.\n";

@@ -127,15 +127,14 @@ ScanReport MakeScanReport(const ParsedSettings& settings, const WindowCounter& c
 
 void PrintScanText(uint32_t pid, const std::string& settingsPath, const ScanReport& report,
                    const ScanResult& result, double seconds, std::ostream& out) {
-    char scanned[160];
+    char scanned[128];
     std::snprintf(scanned, sizeof scanned,
-                  "Scanned %zu regions, %.1f MB of private writable memory, in %.2f s (%.2f "
-                  "GB/s)\n",
-                  result.regions, double(result.bytesRead) / 1e6, seconds,
+                  ", %.1f MB of private writable memory, in %.2f s (%.2f GB/s)\n",
+                  double(result.bytesRead) / 1e6, seconds,
                   seconds > 0 ? double(result.bytesRead) / 1e9 / seconds : 0.0);
     out << "Process: " << pid << "\n"
         << "Settings file: " << settingsPath << "\n"
-        << scanned;
+        << "Scanned " << CountOf(result.regions, "region", "regions") << scanned;
     size_t pairWidth = 0, nameWidth = 9;
     for (const ScannedPair& pair : report.pairs) {
         pairWidth = std::max(pairWidth, pair.pair->name.size() + 2);

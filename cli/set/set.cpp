@@ -139,6 +139,20 @@ std::string Refusal(std::string_view bytes, SettingKey key, const std::string& v
             if (name.section == section) candidates.push_back(name.name);
         }
         std::string why = PrintableQuoted(value) + " is not in the dictionary";
+        if (IsNumberLiteral(value)) {
+            // A hash copied from a subtitle or the dictionary: its name is what a setting takes.
+            const uint32_t hash = ParseHash(value);
+            for (const DictionaryName& name : names) {
+                if (name.section != section || name.hash != hash) continue;
+                return why + ": settings take a name, and the dictionary calls " + HexHash(hash) +
+                       " " + PrintableQuoted(name.name) + "; `ostrevane set " +
+                       std::string(SettingKeyNames[key]) + " " + Printable(name.name) +
+                       "` chooses it";
+            }
+            return why + ": settings take a name, not a hash, and no name under " +
+                   std::string(DictionaryHeaders[section]) + " has the hash " + HexHash(hash) +
+                   "; " + list;
+        }
         const std::string_view closest = ClosestName(value, candidates);
         if (!closest.empty())
             return why + "; did you mean " + PrintableQuoted(closest) + "? " + list;
