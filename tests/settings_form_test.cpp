@@ -125,6 +125,7 @@ TEST_F(SettingsFormTest, AMissingFileIsOfferedThePluginsDefault) {
     std::string problem;
     EXPECT_EQ(OpenSettingsFile(path, form, problem), OpenOutcome::kMissing);
     EXPECT_NE(problem.find("Ostrevane.ini"), std::string::npos);
+    EXPECT_NE(problem.find("Write the default file"), std::string::npos);
     EXPECT_TRUE(form.path.empty());
     ASSERT_TRUE(WriteDefaultSettingsFile(path, problem)) << problem;
     EXPECT_EQ(Read(), kDefault);
@@ -135,6 +136,8 @@ TEST_F(SettingsFormTest, AMissingFileIsOfferedThePluginsDefault) {
     fs::remove(path);
     fs::create_directory(path);
     EXPECT_EQ(OpenSettingsFile(path, form, problem), OpenOutcome::kUnreadable);
+    EXPECT_NE(problem.find("folder"), std::string::npos);
+    EXPECT_EQ(problem.find("Write the default file"), std::string::npos);
 }
 
 bool AnyOnRow(const CheckReport& report, size_t row) {
@@ -203,6 +206,11 @@ TEST(SettingsFormNames, EachDropDownOffersItsOwnSectionFilteredAsListDoes) {
     EXPECT_EQ(NameOfEntry("a  (b)"), "a  (b)");
 
     EXPECT_FALSE(CommentFor(form, 3, "Camera38").empty());
+    // The file's columns of blanks shrink to a gap of two, so a comment fits under its choice.
+    const std::string loop = CommentFor(form, 1, "sky_diving_shake_loop");
+    EXPECT_EQ(loop.rfind("PreDelayDuration value= ", 0), 0u) << loop;
+    EXPECT_EQ(loop.find("   "), std::string::npos) << loop;
+    EXPECT_NE(loop.find("  AttackDuration"), std::string::npos) << loop;
     EXPECT_NE(CommentFor(form, 3, "Camera999").find("not in the dictionary"), std::string::npos);
     EXPECT_NE(CommentFor(form, 0, "Camera38").find("not in the dictionary"), std::string::npos);
 }

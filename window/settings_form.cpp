@@ -6,33 +6,21 @@
 #include "settings/key_names.h"
 #include "settings/parse_settings.h"
 
+#include <algorithm>
 #include <cstdio>
-#include <filesystem>
-
-FileStamp StampOf(const std::string& path) {
-    std::error_code error;
-    const auto status = std::filesystem::status(path, error);
-    if (error || !std::filesystem::is_regular_file(status)) return {};
-    FileStamp stamp{.exists = true};
-    stamp.size = std::filesystem::file_size(path, error);
-    stamp.writeTime = std::filesystem::last_write_time(path, error).time_since_epoch().count();
-    return stamp;
-}
 
 namespace {
 
 // Takes `bytes` as the file now on disk: its choices become those the plug-in reads there.
-void Adopt(SettingsForm& form, std::string bytes, const FileStamp& stamp) {
+void Adopt(SettingsForm& form, std::string bytes) {
     form.opened = ParseSettings(bytes).values;
     form.chosen = form.opened;
     form.bytes = std::move(bytes);
-    form.stamp = stamp;
 }
 
 } // namespace
 
 OpenOutcome OpenSettingsFile(const std::string& path, SettingsForm& form, std::string& problem) {
-    const FileStamp stamp = StampOf(path);
     std::string bytes;
     FileProblem why;
     if (!ReadWholeFile(path, bytes, why)) {
@@ -43,7 +31,7 @@ OpenOutcome OpenSettingsFile(const std::string& path, SettingsForm& form, std::s
         return why.kind == FileProblem::kMissing ? OpenOutcome::kMissing : OpenOutcome::kUnreadable;
     }
     form.path = path;
-    Adopt(form, std::move(bytes), stamp);
+    Adopt(form, std::move(bytes));
     return OpenOutcome::kOpened;
 }
 
@@ -111,12 +99,15 @@ std::string CommentFor(const SettingsForm& form, size_t pair, std::string_view n
         if (listed.comment.empty()) return "(no comment in the file)";
         // The file lines its comments up in columns of blanks, which a label has no room for.
         std::string tidy;
+        size_t blanks = 0;
         for (const char c : listed.comment) {
-            const bool blank = c == ' ' || c == '\t';
-            if (!blank)
-                tidy += c;
-            else if (!tidy.empty() && tidy.back() != ' ')
-                tidy += "  ";
+            if (c == ' ' || c == '\t') {
+                ++blanks;
+                continue;
+            }
+            tidy.append(std::min<size_t>(blanks, 2), ' ');
+            blanks = 0;
+            tidy += c;
         }
         return tidy;
     }
@@ -142,11 +133,11 @@ SaveOutcome SaveSettingsFile(SettingsForm& form, std::string& message) {
         message = "Not saved: " + pending.refusal;
         return SaveOutcome::kRefused;
     }
-    // The stamp alone could miss a change made within the file system's clock tick.
+    // The bytes themselves, not a size and time: a change within the file system's clock
+    // tick, or one that keeps the size, still counts.
     std::string onDisk;
     FileProblem why;
-    if (StampOf(form.path) != form.stamp || !ReadWholeFile(form.path, onDisk, why) ||
-        onDisk != form.bytes) {
+    if (!ReadWholeFile(form.path, onDisk, why) || onDisk != form.bytes) {
         message = "Not saved: " + form.path +
                   " changed on disk since it was opened (in an editor, or by the plug-in). "
                   "Reload it to see the change, then choose again.";
@@ -156,7 +147,7 @@ SaveOutcome SaveSettingsFile(SettingsForm& form, std::string& message) {
         message = "Not saved: " + form.path + " " + why.words + ". The file is unchanged.";
         return SaveOutcome::kWriteFailed;
     }
-    Adopt(form, pending.bytes, StampOf(form.path));
+    Adopt(form, pending.bytes);
     message = "Saved " + form.path + ".";
     return SaveOutcome::kSaved;
 }

@@ -13,24 +13,14 @@
 #include <string_view>
 #include <vector>
 
-// What tells the file on disk apart from the one opened: a change by Notepad or the plug-in.
-struct FileStamp {
-    bool exists = false;
-    uint64_t size = 0;
-    int64_t writeTime = 0; // the file system's own count, only ever compared
-    bool operator==(const FileStamp&) const = default;
-};
-
 struct SettingsForm {
     std::string path;
-    std::string bytes;                                // the file as opened or last saved
-    FileStamp stamp;                                  // of that file
+    // The file as opened or last saved: Save writes only over these very bytes, so a change
+    // on disk (by an editor, or by the plug-in) is never lost.
+    std::string bytes;
     std::array<std::string, kSettingKeyCount> opened; // each value as the plug-in read it
     std::array<std::string, kSettingKeyCount> chosen; // each value as the player chose it
 };
-
-// The stamp of the file at `path` now; `exists` false when there is none.
-FileStamp StampOf(const std::string& path);
 
 enum class OpenOutcome { kOpened, kMissing, kUnreadable };
 // Reads the settings file at `path` into `form`, its choices those the plug-in reads. Otherwise
