@@ -168,6 +168,7 @@ TEST_F(SettingsFormTest, WarningsFollowTheChoicesToTheirRows) {
     const CheckReport report = PendingFindings(form);
     EXPECT_TRUE(AnyOnRow(report, kGeneralRow));
     EXPECT_TRUE(AnyOnRow(report, kKeyRow));
+    EXPECT_FALSE(AnyOnRow(report, 3)) << "nothing concerns the camera pair";
     for (const CheckWarning& warning : report.warnings) {
         if (warning.line != 0) {
             EXPECT_EQ(FindingText(warning).rfind("line ", 0), 0u);
