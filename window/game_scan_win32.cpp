@@ -18,13 +18,13 @@ bool IsOurs(const platform::RunningProgram& program) {
            ::lstrcmpiA(program.file.c_str(), "ostrevane.exe") == 0;
 }
 
-std::vector<platform::RunningProgram> games;
-
-INT_PTR CALLBACK ChooseGameProc(HWND chooser, UINT message, WPARAM wParam, LPARAM) {
+// The chooser's lParam at its start is the list of games to offer.
+INT_PTR CALLBACK ChooseGameProc(HWND chooser, UINT message, WPARAM wParam, LPARAM lParam) {
     HWND list = ::GetDlgItem(chooser, kGameList);
     switch (message) {
     case WM_INITDIALOG:
-        for (const platform::RunningProgram& game : games) {
+        for (const platform::RunningProgram& game :
+             *reinterpret_cast<const std::vector<platform::RunningProgram>*>(lParam)) {
             const std::wstring entry =
                 Wide(game.file) + L"  (process " + std::to_wstring(game.pid) + L")";
             ::SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry.c_str()));
@@ -47,7 +47,7 @@ INT_PTR CALLBACK ChooseGameProc(HWND chooser, UINT message, WPARAM wParam, LPARA
 
 bool StartGameScan(HWND dialog, const std::string& settingsPath, std::string& status) {
     const std::string folder = ProgramFolder();
-    games.clear();
+    std::vector<platform::RunningProgram> games;
     for (const platform::RunningProgram& program : platform::ProgramsInFolder(folder))
         if (!IsOurs(program)) games.push_back(program);
     if (games.empty()) {

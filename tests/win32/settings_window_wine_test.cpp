@@ -2,9 +2,11 @@
 // player would drive it: a choice and Save write exactly `ostrevane set`'s edit, and a file
 // changed on disk or made read-only is never written.
 #include "cli/set/set.h"
+#include "platform/process_memory.h"
 #include "settings/default_settings.h"
 #include "tests/scan_target.h"
 #include "window/control_ids.h"
+#include "window/settings_form.h"
 
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
@@ -15,6 +17,7 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <string_view>
 
 namespace fs = std::filesystem;
 
@@ -101,13 +104,18 @@ class SettingsWindowTest : public testing::Test {
     std::string Status() const { return TextOf(Control(kStatusControl)); }
     void Click(int id) const { ::SendMessageW(Control(id), BM_CLICK, 0, 0); }
 
-    // Picks the entry that starts with `name` in a setting's drop-down, as a click on it does.
+    // Picks the first entry that starts with `name`, in this case, in a setting's drop-down,
+    // as a click on it does.
     void Choose(SettingKey key, const std::wstring& name) const {
         const int id = kSettingControl + int(key);
         HWND combo = Control(id);
-        const LRESULT index = ::SendMessageW(combo, CB_FINDSTRING, WPARAM(-1),
-                                             reinterpret_cast<LPARAM>(name.c_str()));
-        ASSERT_NE(index, CB_ERR);
+        const auto count = int(::SendMessageW(combo, CB_GETCOUNT, 0, 0));
+        int index = 0;
+        for (wchar_t entry[512]; index < count; ++index) {
+            ::SendMessageW(combo, CB_GETLBTEXT, WPARAM(index), reinterpret_cast<LPARAM>(entry));
+            if (std::wstring_view(entry).starts_with(name)) break;
+        }
+        ASSERT_LT(index, count) << "no entry starts with the name";
         ::SendMessageW(combo, CB_SETCURSEL, WPARAM(index), 0);
         ::SendMessageW(dialog_, WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE),
                        reinterpret_cast<LPARAM>(combo));
@@ -194,6 +202,27 @@ TEST_F(SettingsWindowTest, AMissingFileIsSaidAndTheDefaultOneWrittenOnRequest) {
     EXPECT_EQ(TextOf(Control(kSettingControl + int(kNewCamera))).rfind("Camera15", 0), 0u);
 }
 
+TEST_F(SettingsWindowTest, TheDefaultFileIsNeverWrittenOverOneThatAppeared) {
+    fs::remove(settings_);
+    ASSERT_NO_FATAL_FAILURE(Start());
+    WriteAll(settings_, "[Settings]\r\n");
+    Click(kWriteDefaultButton);
+    EXPECT_EQ(ReadAll(settings_), "[Settings]\r\n");
+    EXPECT_NE(Status().find("already exists"), std::string::npos) << Status();
+}
+
+TEST_F(SettingsWindowTest, AKeyThePluginDoesNotKnowIsShownAsWrittenAndWarnedOfOnItsRow) {
+    std::string lowered = kDefault;
+    lowered.replace(lowered.find("modactivatekey=F8"), 17, "modactivatekey=f8");
+    WriteAll(settings_, lowered);
+    ASSERT_NO_FATAL_FAILURE(Start());
+    EXPECT_EQ(TextOf(Control(kSettingControl + int(kModActivateKey))), "f8");
+    EXPECT_NE(TextOf(Control(kFindingsControl + int(kKeyRow))).find("line 2"), std::string::npos);
+    EXPECT_EQ(TextOf(Control(kFindingsControl + 3)), "") << "the camera pair is fine";
+    Choose(kModActivateKey, L"F8");
+    EXPECT_EQ(TextOf(Control(kFindingsControl + int(kKeyRow))), "");
+}
+
 // "Is it working?" reads the game running from the window's folder, here the stand-in game
 // that scan_wine_test reads, and shows each pair's verdict in the command's words.
 TEST_F(SettingsWindowTest, IsItWorkingReadsTheGameRunningFromTheWindowsFolder) {
@@ -226,6 +255,15 @@ TEST_F(SettingsWindowTest, IsItWorkingReadsTheGameRunningFromTheWindowsFolder) {
     char ready[6] = {};
     DWORD count = 0;
     ASSERT_TRUE(::ReadFile(fromGame, ready, sizeof ready, &count, nullptr));
+    // Found by its folder however the folder is spelt: another case, a closing backslash.
+    std::string folder = folder_.string();
+    for (char& c : folder)
+        c = char(std::toupper(static_cast<unsigned char>(c)));
+    for (const std::string& spelling : {folder_.string(), folder + "\\"}) {
+        const auto running = platform::ProgramsInFolder(spelling);
+        ASSERT_EQ(running.size(), 2u) << spelling << ": the window and the game";
+        EXPECT_TRUE(running[0].pid == game.dwProcessId || running[1].pid == game.dwProcessId);
+    }
 
     Click(kScanButton);
     std::string shake;
