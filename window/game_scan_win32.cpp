@@ -59,7 +59,7 @@ bool StartGameScan(HWND dialog, const std::string& settingsPath, std::string& st
     if (games.size() > 1) {
         const INT_PTR answer =
             ::DialogBoxParamW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(kChooseGameDialog),
-                              dialog, ChooseGameProc, 0);
+                              dialog, ChooseGameProc, reinterpret_cast<LPARAM>(&games));
         if (answer < 0 || size_t(answer) >= games.size()) {
             status = "Is it working? No game chosen: nothing was read.";
             return false;

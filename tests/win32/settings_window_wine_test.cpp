@@ -223,8 +223,60 @@ TEST_F(SettingsWindowTest, AKeyThePluginDoesNotKnowIsShownAsWrittenAndWarnedOfOn
     EXPECT_EQ(TextOf(Control(kFindingsControl + int(kKeyRow))), "");
 }
 
-// "Is it working?" reads the game running from the window's folder, here the stand-in game
-// that scan_wine_test reads, and shows each pair's verdict in the command's words.
+// The stand-in game that scan_wine_test reads, started from the window's folder as `name`; it
+// ends when its input does.
+struct StandInGame {
+    PROCESS_INFORMATION process{};
+    HANDLE input = nullptr, output = nullptr;
+
+    void Start(const fs::path& folder, const std::wstring& name) {
+        fs::copy_file(OSTREVANE_SCAN_TARGET_EXE, folder / name);
+        SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+        HANDLE childIn = nullptr, childOut = nullptr;
+        ASSERT_TRUE(::CreatePipe(&childIn, &input, &inherit, 0));
+        ASSERT_TRUE(::CreatePipe(&output, &childOut, &inherit, 0));
+        ::SetHandleInformation(input, HANDLE_FLAG_INHERIT, 0);
+        ::SetHandleInformation(output, HANDLE_FLAG_INHERIT, 0);
+        STARTUPINFOW startup{};
+        startup.cb = sizeof startup;
+        startup.dwFlags = STARTF_USESTDHANDLES;
+        startup.hStdInput = childIn;
+        startup.hStdOutput = startup.hStdError = childOut;
+        std::wstring commandLine = name;
+        ASSERT_TRUE(::CreateProcessW((folder / name).wstring().c_str(), commandLine.data(), nullptr,
+                                     nullptr, TRUE, 0, nullptr, folder.wstring().c_str(), &startup,
+                                     &process));
+        ::CloseHandle(childIn);
+        ::CloseHandle(childOut);
+        char ready[6] = {};
+        DWORD count = 0;
+        ASSERT_TRUE(::ReadFile(output, ready, sizeof ready, &count, nullptr));
+    }
+    ~StandInGame() {
+        if (input != nullptr) ::CloseHandle(input);
+        if (process.hProcess != nullptr) {
+            ::WaitForSingleObject(process.hProcess, 10000);
+            ::CloseHandle(process.hProcess);
+            ::CloseHandle(process.hThread);
+        }
+        if (output != nullptr) ::CloseHandle(output);
+    }
+};
+
+struct Owned {
+    DWORD pid;
+    HWND found;
+};
+BOOL CALLBACK FindChooser(HWND window, LPARAM lParam) {
+    auto& search = *reinterpret_cast<Owned*>(lParam);
+    DWORD pid = 0;
+    ::GetWindowThreadProcessId(window, &pid);
+    if (pid == search.pid && ::GetDlgItem(window, kGameList) != nullptr) search.found = window;
+    return search.found == nullptr;
+}
+
+// "Is it working?" reads the game running from the window's folder and shows each pair's
+// verdict in the command's words; with two running, the one the player picks.
 TEST_F(SettingsWindowTest, IsItWorkingReadsTheGameRunningFromTheWindowsFolder) {
     ASSERT_NO_FATAL_FAILURE(Start());
     WriteAll(settings_, scan_target::kSettings);
@@ -232,29 +284,8 @@ TEST_F(SettingsWindowTest, IsItWorkingReadsTheGameRunningFromTheWindowsFolder) {
     Click(kScanButton);
     EXPECT_NE(Status().find("No game is running"), std::string::npos) << Status();
 
-    fs::copy_file(OSTREVANE_SCAN_TARGET_EXE, folder_ / "game.exe");
-    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-    HANDLE childIn = nullptr, toGame = nullptr, fromGame = nullptr, childOut = nullptr;
-    ASSERT_TRUE(::CreatePipe(&childIn, &toGame, &inherit, 0));
-    ASSERT_TRUE(::CreatePipe(&fromGame, &childOut, &inherit, 0));
-    ::SetHandleInformation(toGame, HANDLE_FLAG_INHERIT, 0);
-    ::SetHandleInformation(fromGame, HANDLE_FLAG_INHERIT, 0);
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdInput = childIn;
-    startup.hStdOutput = childOut;
-    startup.hStdError = childOut;
-    PROCESS_INFORMATION game{};
-    std::wstring commandLine = L"game.exe";
-    ASSERT_TRUE(::CreateProcessW((folder_ / "game.exe").wstring().c_str(), commandLine.data(),
-                                 nullptr, nullptr, TRUE, 0, nullptr, folder_.wstring().c_str(),
-                                 &startup, &game));
-    ::CloseHandle(childIn);
-    ::CloseHandle(childOut);
-    char ready[6] = {};
-    DWORD count = 0;
-    ASSERT_TRUE(::ReadFile(fromGame, ready, sizeof ready, &count, nullptr));
+    StandInGame game;
+    ASSERT_NO_FATAL_FAILURE(game.Start(folder_, L"game.exe"));
     // Found by its folder however the folder is spelt: another case, a closing backslash.
     std::string folder = folder_.string();
     for (char& c : folder)
@@ -262,7 +293,8 @@ TEST_F(SettingsWindowTest, IsItWorkingReadsTheGameRunningFromTheWindowsFolder) {
     for (const std::string& spelling : {folder_.string(), folder + "\\"}) {
         const auto running = platform::ProgramsInFolder(spelling);
         ASSERT_EQ(running.size(), 2u) << spelling << ": the window and the game";
-        EXPECT_TRUE(running[0].pid == game.dwProcessId || running[1].pid == game.dwProcessId);
+        EXPECT_TRUE(running[0].pid == game.process.dwProcessId ||
+                    running[1].pid == game.process.dwProcessId);
     }
 
     Click(kScanButton);
@@ -274,13 +306,32 @@ TEST_F(SettingsWindowTest, IsItWorkingReadsTheGameRunningFromTheWindowsFolder) {
     EXPECT_NE(shake.find("would swap"), std::string::npos) << Status();
     EXPECT_NE(TextOf(Control(kVerdictControl + 1)).find("only the new item occurs"),
               std::string::npos);
-    EXPECT_NE(Status().find(std::to_string(game.dwProcessId)), std::string::npos) << Status();
+    EXPECT_NE(Status().find(std::to_string(game.process.dwProcessId)), std::string::npos);
 
-    ::CloseHandle(toGame); // the stand-in game ends when its input does
-    ::WaitForSingleObject(game.hProcess, 10000);
-    ::CloseHandle(fromGame);
-    ::CloseHandle(game.hProcess);
-    ::CloseHandle(game.hThread);
+    // A second game: the window asks which, here the second in its list.
+    StandInGame other;
+    ASSERT_NO_FATAL_FAILURE(other.Start(folder_, L"other.exe"));
+    ::PostMessageW(dialog_, WM_COMMAND, MAKEWPARAM(kScanButton, BN_CLICKED),
+                   reinterpret_cast<LPARAM>(Control(kScanButton)));
+    Owned chooser{process_.dwProcessId, nullptr};
+    for (int tries = 0; tries < 200 && chooser.found == nullptr; ++tries) {
+        ::Sleep(100);
+        ::EnumWindows(FindChooser, reinterpret_cast<LPARAM>(&chooser));
+    }
+    ASSERT_NE(chooser.found, nullptr) << "no chooser: " << Status();
+    HWND list = ::GetDlgItem(chooser.found, kGameList);
+    ASSERT_EQ(::SendMessageW(list, LB_GETCOUNT, 0, 0), 2);
+    wchar_t second[256] = L"";
+    ::SendMessageW(list, LB_GETTEXT, 1, reinterpret_cast<LPARAM>(second));
+    const DWORD picked = std::wstring_view(second).find(L"other.exe") == 0
+                             ? other.process.dwProcessId
+                             : game.process.dwProcessId;
+    ::SendMessageW(list, LB_SETCURSEL, 1, 0);
+    ::PostMessageW(chooser.found, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    const std::string read = "(process " + std::to_string(picked) + ") with";
+    for (int tries = 0; tries < 600 && Status().find(read) == std::string::npos; ++tries)
+        ::Sleep(100);
+    EXPECT_NE(Status().find(read), std::string::npos) << Status();
 }
 
 } // namespace
