@@ -37,8 +37,8 @@ FileProblem ReplaceProblem(platform::ReplaceResult result) {
     case ReplaceResult::kOtherNames:
         return {FileProblem::kOther,
                 "has other names (hard links, as some mod managers make), which a new file "
-                "would leave with the old bytes: change it with a text editor, which writes "
-                "under every name, or remove its other names first"};
+                "would leave with the old bytes: change it in an editor that writes into the "
+                "file itself (Notepad does), or remove its other names first"};
     case ReplaceResult::kLinkLoop:
         return {FileProblem::kOther, "is a symbolic link whose links lead round in a circle"};
     case ReplaceResult::kCannotCreate:

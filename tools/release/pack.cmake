@@ -49,6 +49,9 @@ foreach(binary ${ASI} ${EXE})
 endforeach()
 
 set(PROJECT_VERSION ${VERSION})
+# The title's underline as long as the title, whatever the version.
+string(LENGTH "Ostrevane ${VERSION}" title_length)
+string(REPEAT "=" ${title_length} TITLE_UNDERLINE)
 configure_file(${CMAKE_CURRENT_LIST_DIR}/README.txt.in ${stage}/README.txt @ONLY
                NEWLINE_STYLE CRLF)
 copy_crlf(${SOURCE}/LICENSE ${stage}/LICENSE.txt)
