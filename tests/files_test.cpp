@@ -164,6 +164,17 @@ TEST_F(WriteWholeFileTest, ANewFileIsReadableAsTheUsersMaskAllows) {
     EXPECT_EQ(Read("Ostrevane.ini"), kNew);
 }
 
+TEST_F(WriteWholeFileTest, AFolderThatIsNotThereIsNamedAsTheReason) {
+    Write("Ostrevane.ini", kOld);
+    FileProblem problem;
+    for (const char* path : {"missing/Ostrevane.ini", "Ostrevane.ini/Ostrevane.ini"}) {
+        EXPECT_FALSE(WriteWholeFile(path, kNew, true, problem)) << path;
+        EXPECT_NE(problem.words.find("is the folder there"), std::string::npos) << problem.words;
+    }
+    EXPECT_EQ(Read("Ostrevane.ini"), kOld);
+    EXPECT_EQ(Names("."), std::set<std::string>{"Ostrevane.ini"});
+}
+
 TEST_F(WriteWholeFileTest, AWriteCutShortLeavesTheOldFileAndNoTemporary) {
     Write("Ostrevane.ini", kOld);
     // A file size limit stands in for a full disk: the write fails part-way.
