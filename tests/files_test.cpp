@@ -10,6 +10,7 @@
 
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <csignal>
@@ -147,6 +148,34 @@ TEST_F(WriteWholeFileTest, TheOwnerGroupAndModeStayEvenWhenRootWrites) {
     EXPECT_EQ(info.st_gid, 8765u);
     EXPECT_EQ(info.st_mode & 07777, 0640u);
     EXPECT_EQ(Read("Ostrevane.ini"), kNew);
+}
+
+TEST_F(WriteWholeFileTest, AnotherUsersFileIsRefusedRatherThanTaken) {
+    if (::geteuid() != 0) GTEST_SKIP() << "only root can give a file to another user";
+    // A folder anyone may write to, holding a file of one user that another may write.
+    fs::create_directories("shared");
+    fs::permissions("shared", fs::perms::all);
+    Write("shared/Ostrevane.ini", kOld);
+    ASSERT_EQ(::chown("shared/Ostrevane.ini", 4321, 4321), 0);
+    ASSERT_EQ(::chmod("shared/Ostrevane.ini", 0666), 0);
+
+    // The other user writes it, in a child that gives up root first.
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        if (::setgid(8765) != 0 || ::setuid(8765) != 0) ::_exit(3);
+        FileProblem problem;
+        const bool wrote = WriteWholeFile("shared/Ostrevane.ini", kNew, true, problem);
+        ::_exit(wrote ? 1 : problem.words.find("another user") == std::string::npos ? 2 : 0);
+    }
+    int status = -1;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    struct stat info;
+    ASSERT_EQ(::stat("shared/Ostrevane.ini", &info), 0);
+    EXPECT_EQ(info.st_uid, 4321u);
+    EXPECT_EQ(Read("shared/Ostrevane.ini"), kOld);
+    EXPECT_EQ(Names("shared"), std::set<std::string>{"Ostrevane.ini"});
 }
 
 TEST_F(WriteWholeFileTest, ANewFileIsReadableAsTheUsersMaskAllows) {
