@@ -1,6 +1,7 @@
 #pragma once
-// Writing a file whole for the ostrevane command, so that only its bytes change: a link
-// stays a link, and the file keeps its owner and who may read it.
+// Writing a file whole for the ostrevane command and the settings window, so that only its
+// bytes change: a link stays a link, and the file keeps its owner and who may read it. Any
+// thread may call it; two writes of one file at once leave one of them whole.
 
 #include <string_view>
 
