@@ -23,5 +23,6 @@ for packed in "$zip" "$archive"; do
     cmake -E tar tvf "$packed"
     echo "$packed"
 done
-echo "${zip%.zip}-symbols.zip and ${archive%.tar.gz}-symbols.tar.gz (keep them: they read a"
-echo "player's crash address)"
+echo "${zip%.zip}-symbols.zip"
+echo "${archive%.tar.gz}-symbols.tar.gz"
+echo "(keep the symbols: they read a player's crash address)"
