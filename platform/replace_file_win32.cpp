@@ -28,6 +28,7 @@ struct Found {
     bool exists = false;
     bool unknown = false; // something may be there, but the system would not say
     DWORD names = 1;
+    DWORD attributes = 0;
     std::wstring file;
 };
 
@@ -44,7 +45,10 @@ Found Find(const std::wstring& path) {
     }
     found.exists = true;
     BY_HANDLE_FILE_INFORMATION info;
-    if (::GetFileInformationByHandle(file, &info)) found.names = info.nNumberOfLinks;
+    if (::GetFileInformationByHandle(file, &info)) {
+        found.names = info.nNumberOfLinks;
+        found.attributes = info.dwFileAttributes;
+    }
     std::wstring final(MAX_PATH, L'\0');
     DWORD length = ::GetFinalPathNameByHandleW(file, final.data(), DWORD(final.size()), 0);
     if (length >= final.size()) {
@@ -128,6 +132,11 @@ ReplaceResult WriteReplacing(const char* path, std::string_view bytes, bool repl
     ReplaceResult result = ReplaceResult::kWritten;
     if (!WriteAll(file, bytes) || !::FlushFileBuffers(file)) result = ReplaceResult::kCannotWrite;
     ::CloseHandle(file);
+    // ReplaceFileW merges these itself on Windows; Wine's does not, so they go over first.
+    const DWORD kept = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE |
+                       FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+    if (result == ReplaceResult::kWritten && (target.attributes & kept) != 0)
+        ::SetFileAttributesW(temporary.c_str(), target.attributes & kept);
     bool removable = true;
     if (result == ReplaceResult::kWritten)
         result = PutInPlace(temporary, target, replace, removable);

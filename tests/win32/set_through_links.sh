@@ -1,7 +1,8 @@
 #!/bin/sh
-# ostrevane.exe set on a settings file deployed by links, as mod managers deploy it: through
-# a symbolic link the file it points to changes and the link stays; a file with a second
-# name (a hard link) is refused and both names keep their bytes; nothing else is left.
+# ostrevane.exe set keeps the settings file what it was. Deployed by links, as mod managers
+# deploy it: through a symbolic link the file it points to changes and the link stays; a
+# file with a second name (a hard link) is refused and both names keep their bytes. Its
+# attributes stay. Nothing else is left.
 # Usage: set_through_links.sh WINE OSTREVANE_EXE FOLDER
 set -eu
 wine=$1 exe=$2 folder=$3
@@ -23,5 +24,11 @@ fi
 grep -q 'hard links' refused.txt || { cat refused.txt; exit 1; }
 cmp -s plain.ini mods/Ostrevane.ini && { echo "the refused file changed"; exit 1; }
 test "$(stat -c %h plain.ini)" = 2 || { echo "the two names were parted"; exit 1; }
-test "$(ls -A . mods | tr '\n' ' ')" = ".: Ostrevane.ini mods plain.ini refused.txt  mods: Ostrevane.ini plain.ini " ||
+$wine cmd /c attrib +s plain.ini
+rm mods/plain.ini
+$wine "$exe" set newcamera Camera37 --settings plain.ini >/dev/null
+$wine cmd /c attrib plain.ini | cut -c1-8 | grep -q S || { echo "attributes lost"; exit 1; }
+cmp -s plain.ini mods/Ostrevane.ini || { echo "plain.ini was not set"; exit 1; }
+
+test "$(ls -A . mods | tr '\n' ' ')" = ".: Ostrevane.ini mods plain.ini refused.txt  mods: Ostrevane.ini " ||
     { echo "left behind:"; ls -A . mods; exit 1; }
