@@ -3,7 +3,7 @@
 # deploy it: through a symbolic link the file it points to changes and the link stays; a
 # file with a second name (a hard link) is refused and both names keep their bytes. Its
 # attributes stay. Nothing else is left.
-# Usage: set_through_links.sh WINE OSTREVANE_EXE FOLDER
+# Usage: set_keeps_the_file.sh WINE OSTREVANE_EXE FOLDER
 set -eu
 wine=$1 exe=$2 folder=$3
 rm -rf "$folder"
