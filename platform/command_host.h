@@ -3,10 +3,6 @@
 
 namespace platform {
 
-// Renames the file `from` to `to`, replacing a file already at `to` in one step, so a
-// reader of `to` finds the old file or the new one, never a mix. False when refused.
-bool RenameReplacing(const char* from, const char* to);
-
 // True when standard output is a terminal or a console window, not a file or a pipe.
 bool OutputIsTerminal();
 // True when standard error is a terminal or a console window, not a file or a pipe.

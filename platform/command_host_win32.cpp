@@ -1,5 +1,5 @@
-// The command's host on Windows: a plain rename refuses to replace a file, and a console
-// window opened for a double-clicked program closes with it.
+// The command's host on Windows: text mode writes CR LF, and a console window opened for a
+// double-clicked program closes with it.
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
 
@@ -10,10 +10,6 @@
 #include <io.h>
 
 namespace platform {
-
-bool RenameReplacing(const char* from, const char* to) {
-    return ::MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
-}
 
 bool OutputIsTerminal() {
     // Asked of a character device only: under Wine, asking a pipe for its console mode
