@@ -12,6 +12,7 @@
 #include "swap/engines.h"
 #include "swap/swap.h"
 #include "tools/bench/bench_data.h"
+#include "tools/bench/cpu_name.h"
 #include "tools/bench/plugin_symbols.h"
 
 #define WIN32_LEAN_AND_MEAN
@@ -20,7 +21,6 @@
 
 #include <algorithm>
 #include <chrono>
-#include <cpuid.h>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -202,24 +202,6 @@ double Toggle(int key, bool apply) {
     return apply ? SliceSeconds("New:", 2) : SliceSeconds("Mod Disabled", 1);
 }
 
-std::string CpuName() {
-    unsigned words[12] = {};
-    for (unsigned leaf = 0; leaf < 3; ++leaf) {
-        if (!__get_cpuid(0x80000002 + leaf, &words[4 * leaf], &words[4 * leaf + 1],
-                         &words[4 * leaf + 2], &words[4 * leaf + 3]))
-            return "unknown CPU";
-    }
-    std::string name(reinterpret_cast<const char*>(words), sizeof words);
-    name = name.substr(0, name.find('\0'));
-    name.erase(0, name.find_first_not_of(' '));
-    unsigned eax = 0, ebx, ecx, edx;
-    __get_cpuid(1, &eax, &ebx, &ecx, &edx);
-    const unsigned family = ((eax >> 8) & 0xF) + ((eax >> 20) & 0xFF);
-    const unsigned model = ((eax >> 4) & 0xF) | ((eax >> 12) & 0xF0);
-    return name + " (CPU family " + std::to_string(family) + ", model " + std::to_string(model) +
-           ")";
-}
-
 double Median(std::vector<double> values) {
     std::sort(values.begin(), values.end());
     const size_t n = values.size();
@@ -368,6 +350,9 @@ int main(int argc, char** argv) {
 
     const GameMemory memory = MakeGameMemory(bytes);
     std::printf("CPU: %s\n", CpuName().c_str());
+    // Under Wine the Linux side shows through the Z: drive: how busy the machine is.
+    const std::string load = host::ReadBytes("Z:/proc/loadavg");
+    if (!load.empty()) std::printf("Load average: %s", load.c_str());
     std::printf("The game holds %.2f GiB in %zu regions of 16 KiB to 64 MiB, with %zu references "
                 "to the old items.\n",
                 double(memory.bytes) / double(1ull << 30), memory.regions.size(),
