@@ -56,9 +56,9 @@ constexpr size_t kMiB = 1024 * kKiB;
 // About as many references as a gibibyte of a game holds when the items are common.
 constexpr size_t kPlantEvery = 32 * kKiB;
 
-// A region size for a game's heap: by bytes, half in large blocks (4 to 64 MiB), a quarter
-// in medium ones (256 KiB to 2 MiB) and a quarter in small ones (16 to 128 KiB), so a
-// gibibyte comes in about five thousand regions, most of them small.
+// A region size for a game's heap: nineteen regions in twenty are small (16 to 128 KiB), the
+// rest medium (256 KiB to 2 MiB) or large (4 to 64 MiB); by bytes, about three quarters are in
+// large regions, and a gibibyte comes in about 2,300 regions.
 size_t RegionSize(std::mt19937_64& random) {
     const uint64_t pick = random() % 1000;
     if (pick < 12) return (4 + random() % 61) * kMiB;                        // 1.2 % of regions
