@@ -12,13 +12,13 @@
 //                              byte loop and is far ahead of it
 #include "bench_data.h"
 #include "cpu_name.h"
+#include "ranking.h"
 #include "swap/engines.h"
 
 #include <benchmark/benchmark.h>
 #include <immintrin.h>
 
 #include <algorithm>
-#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -130,43 +130,6 @@ class RepetitionKeeper : public benchmark::ConsoleReporter {
     }
 };
 
-// A median with the slowest and fastest repetition, and the interval that holds the true
-// median with about 95 % confidence (by ranks, whatever the noise's shape). The spread of
-// the repetitions only widens as they grow in number; the interval narrows.
-struct Summary {
-    double median = 0, least = 0, most = 0, low = 0, high = 0;
-    size_t count = 0;
-};
-
-Summary Summarise(std::vector<double> values) {
-    Summary s;
-    s.count = values.size();
-    if (values.empty()) return s;
-    std::sort(values.begin(), values.end());
-    const size_t n = values.size();
-    s.median = n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
-    s.least = values.front();
-    s.most = values.back();
-    const double reach = 0.98 * std::sqrt(double(n));
-    const auto lowRank = size_t(std::max(1.0, std::floor(double(n) / 2 - reach)));
-    const auto highRank = size_t(std::min(double(n), std::ceil(double(n) / 2 + 1 + reach)));
-    s.low = values[lowRank - 1];
-    s.high = values[highRank - 1];
-    return s;
-}
-
-// GB/s from seconds: the fastest repetition gives the highest speed.
-Summary Speed(const Summary& seconds, size_t bytes) {
-    const auto gbps = [&](double t) { return t > 0 ? double(bytes) / t / 1e9 : 0; };
-    Summary s = seconds;
-    s.median = gbps(seconds.median);
-    s.least = gbps(seconds.most);
-    s.most = gbps(seconds.least);
-    s.low = gbps(seconds.high);
-    s.high = gbps(seconds.low);
-    return s;
-}
-
 bool ParseOptions(int& argc, char** argv, Options& options) {
     int kept = 1;
     for (int a = 1; a < argc; ++a) {
@@ -225,9 +188,7 @@ std::vector<std::string> Unranked(const std::vector<Case>& cases,
         std::sort(order.begin(), order.end(),
                   [&](size_t a, size_t b) { return speeds[c][a].median > speeds[c][b].median; });
         for (size_t k = 0; k + 1 < order.size(); ++k) {
-            const Summary& faster = speeds[c][order[k]];
-            const Summary& slower = speeds[c][order[k + 1]];
-            if (faster.low <= slower.high)
+            if (!RankApart(speeds[c][order[k]], speeds[c][order[k + 1]]))
                 unranked.push_back(std::string(methods[order[k]].name) + " and " +
                                    methods[order[k + 1]].name + " on " + cases[c].data.name);
         }
