@@ -1,7 +1,7 @@
 // `plugin_bench.exe`: the speed a player gets. The real Ostrevane.asi runs in the stand-in
 // game under Wine, over memory shaped like a game's (thousands of regions of mixed sizes);
-// the player toggles R times, and each apply and each restore is timed against a plain read
-// of the same memory in the same process, run between the walks.
+// the player swaps and restores R times, each walk timed against a plain read of the same
+// memory in the same process, run between the walks.
 //
 //   plugin_bench.exe [--gib N] [--repeats R] [--ostrevane PATH_TO_OSTREVANE_EXE]
 #include "tests/win32/host.h"
@@ -328,8 +328,8 @@ int main(int argc, char** argv) {
         std::fprintf(
             stderr, "usage: plugin_bench.exe [--gib N] [--repeats R] [--ostrevane PATH]\n"
                     "Runs Ostrevane.asi, from this program's folder, in a stand-in game holding N\n"
-                    "GiB (1 by default) in thousands of regions, toggles R times (9) and times\n"
-                    "each walk against a plain read of the same memory.\n");
+                    "GiB (1 by default) in thousands of regions, swaps and restores R times (9)\n"
+                    "and times each walk against a plain read of the same memory.\n");
         return 2;
     }
     const size_t bytes = size_t(options.gib * double(1ull << 30)) & ~(16 * kKiB - 1);
