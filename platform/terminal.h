@@ -1,5 +1,5 @@
 #pragma once
-// What the ostrevane command asks of the system it runs on, beyond the plug-in's seam.
+// The ostrevane command's terminal or console window, and its standard streams.
 
 namespace platform {
 
@@ -13,8 +13,5 @@ void WriteOutputAsBytes();
 // True when no other program shares this one's console, which then closes as it exits: it
 // was started by a double click. Never off Windows, nor under Wine.
 bool AloneInConsole();
-
-// True under Wine or Proton, where a program sees only those of its own Wine prefix.
-bool RunsUnderWine();
 
 } // namespace platform

@@ -1,6 +1,5 @@
-// The command's host off Windows: text mode leaves line ends alone, and no terminal closes
-// when a program in it ends.
-#include "platform/command_host.h"
+// The command's terminal off Windows, which no program closes when it ends.
+#include "platform/terminal.h"
 
 #include <unistd.h>
 
@@ -17,10 +16,6 @@ bool ErrorIsTerminal() {
 void WriteOutputAsBytes() {}
 
 bool AloneInConsole() {
-    return false;
-}
-
-bool RunsUnderWine() {
     return false;
 }
 
