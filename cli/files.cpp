@@ -1,29 +1,12 @@
 #include "cli/files.h"
 
-#include "platform/command_host.h"
+#include "platform/replace_file.h"
 #include "settings/parse_settings.h"
 #include "settings/settings.h"
 
-#include <cstdio>
 #include <filesystem>
-#include <fstream>
-#include <random>
 
 namespace fs = std::filesystem;
-
-namespace {
-
-// A name no one else is writing to: the target's name, a random tag, ".tmp".
-fs::path TemporaryBeside(const fs::path& target) {
-    std::random_device random;
-    char tag[16];
-    std::snprintf(tag, sizeof tag, ".%08x.tmp", unsigned(random()));
-    fs::path temporary = target;
-    temporary += tag;
-    return temporary;
-}
-
-} // namespace
 
 bool ReadWholeFile(const std::string& path, std::string& bytes, FileProblem& problem) {
     std::error_code error;
@@ -43,6 +26,37 @@ bool ReadWholeFile(const std::string& path, std::string& bytes, FileProblem& pro
     return true;
 }
 
+namespace {
+
+// Why WriteReplacing refused, for a player.
+FileProblem ReplaceProblem(platform::ReplaceResult result) {
+    using platform::ReplaceResult;
+    switch (result) {
+    case ReplaceResult::kExists:
+        return {FileProblem::kOther, "already exists (add --force to replace it)"};
+    case ReplaceResult::kOtherNames:
+        return {FileProblem::kOther,
+                "has other names (hard links, as some mod managers make), which a new file "
+                "would leave with the old bytes: change it in an editor that writes into the "
+                "file itself (Notepad does), or remove its other names first"};
+    case ReplaceResult::kLinkLoop:
+        return {FileProblem::kOther, "is a symbolic link whose links lead round in a circle"};
+    case ReplaceResult::kCannotCreate:
+        return {FileProblem::kOther, "cannot be written (is the folder there, and writable?)"};
+    case ReplaceResult::kCannotWrite:
+        return {FileProblem::kOther, "cannot be written (is the disk full?)"};
+    case ReplaceResult::kCannotKeepOwner:
+        return {FileProblem::kOther,
+                "belongs to another user or group, who would lose it to a new file: run the "
+                "command as its owner"};
+    default:
+        return {FileProblem::kOther,
+                "cannot be replaced (is it open in another program, or the folder read-only?)"};
+    }
+}
+
+} // namespace
+
 bool WriteWholeFile(const std::string& path, std::string_view bytes, bool replace,
                     FileProblem& problem) {
     const fs::path target(path);
@@ -59,44 +73,17 @@ bool WriteWholeFile(const std::string& path, std::string_view bytes, bool replac
     // A rename would replace a read-only file off Windows and be refused on it: refused
     // alike everywhere, and before anything is written.
     const fs::file_status existing = fs::status(target, error);
-    const bool exists = fs::exists(existing);
-    if (exists && (existing.permissions() & fs::perms::owner_write) == fs::perms::none) {
+    if (fs::exists(existing) &&
+        (existing.permissions() & fs::perms::owner_write) == fs::perms::none) {
         problem = {FileProblem::kReadOnly,
                    "is read-only: clear \"Read-only\" in its Properties (chmod u+w on Linux), "
                    "then try again"};
         return false;
     }
-    const fs::path temporary = TemporaryBeside(target);
-    {
-        std::ofstream file(temporary, std::ios::binary | std::ios::trunc);
-        if (!file) {
-            problem = {FileProblem::kOther,
-                       "cannot be written (is the folder there, and writable?)"};
-            return false;
-        }
-        file.write(bytes.data(), std::streamsize(bytes.size()));
-        file.close();
-        // The new file keeps who may read the old one.
-        if (exists) fs::permissions(temporary, existing.permissions(), error);
-        if (!file) {
-            fs::remove(temporary, error);
-            problem = {FileProblem::kOther, "cannot be written (is the disk full?)"};
-            return false;
-        }
-    }
-    // Checked again: the file may have appeared while this one was being written.
-    if (!replace && fs::exists(fs::symlink_status(target, error))) {
-        fs::remove(temporary, error);
-        problem = {FileProblem::kOther, "already exists (add --force to replace it)"};
-        return false;
-    }
-    if (!platform::RenameReplacing(temporary.string().c_str(), target.string().c_str())) {
-        problem = {FileProblem::kOther,
-                   "cannot be replaced (is it open in another program, or the folder read-only?)"};
-        fs::remove(temporary, error);
-        return false;
-    }
-    return true;
+    const platform::ReplaceResult result = platform::WriteReplacing(path.c_str(), bytes, replace);
+    if (result == platform::ReplaceResult::kWritten) return true;
+    problem = ReplaceProblem(result);
+    return false;
 }
 
 std::string SettingsFileProblemText(const std::string& path, const FileProblem& problem,

@@ -25,10 +25,11 @@ bool ReadSettingsFile(const std::string& context, const std::string& path, std::
 std::string SettingsFileProblemText(const std::string& path, const FileProblem& problem,
                                     std::string_view missingHint = {});
 
-// Writes `bytes` to a temporary file beside `path` and renames it over `path`, so `path`
-// is either untouched or complete. Unless `replace`, an existing `path` is kept and the
-// write refused; a read-only one is always refused. On failure returns false, sets `problem`, and
-// leaves no temporary file.
+// Puts `bytes` in the file at `path` in one step, so it is either untouched or complete;
+// through a symbolic link the file it points to gets them, and a file keeps its owner and
+// permissions. Unless `replace`, an existing `path` is kept and the write refused; a
+// read-only file, or one with other names (hard links), is always refused. On failure
+// returns false, sets `problem`, and leaves no temporary file.
 bool WriteWholeFile(const std::string& path, std::string_view bytes, bool replace,
                     FileProblem& problem);
 

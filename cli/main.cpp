@@ -1,5 +1,5 @@
 #include "cli/ostrevane.h"
-#include "platform/command_host.h"
+#include "platform/terminal.h"
 
 #include <iostream>
 

@@ -12,7 +12,6 @@
 #include "cli/swap/swap_command.h"
 #include "cli/version.h"
 #include "cli/wrapped_help.h"
-#include "platform/command_host.h"
 #include "platform/output_pipe.h"
 #include "settings/settings.h"
 

@@ -65,6 +65,8 @@ void ScriptMain() {
         } else {
             LoadSettings(); // pick up edits made while the game runs
             const SwapSettingsRecord& s = SwapSettings;
+            static_assert(kPairCount == 4, "the subtitles below name each pair's old and new "
+                                           "hash: give a new pair its place in both");
             Announce(MessageBuffer, kEnableMessageGapMs, "hashIndex: %d",
                      int(HashDictionary.size()));
             Announce(MessageBuffer, kEnableMessageGapMs,

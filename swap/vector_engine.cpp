@@ -32,7 +32,11 @@ FilterBytes ChooseFilterBytes(uint32_t needle, unsigned rank) {
             pairs[count++] = {{first, second}, 100 * std::min(ra, rb) + 10 * (ra + rb) + (a != b)};
         }
     }
-    std::stable_sort(pairs, pairs + count,
-                     [](const Scored& x, const Scored& y) { return x.score > y.score; });
+    // An insertion sort, stable as the ranking needs: std::stable_sort takes a buffer from the
+    // heap, and every engine runs this for each needle on each region it is given.
+    for (size_t i = 1; i < count; ++i) {
+        for (size_t j = i; j > 0 && pairs[j - 1].score < pairs[j].score; --j)
+            std::swap(pairs[j - 1], pairs[j]);
+    }
     return pairs[rank % count].bytes;
 }

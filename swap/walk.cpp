@@ -1,3 +1,4 @@
+#include "platform/call_frame.h"
 #include "platform/fault_recovery.h"
 #include "platform/memory_regions.h"
 #include "swap/engines.h"
@@ -6,14 +7,6 @@
 #include <algorithm>
 
 namespace {
-
-// On Win64 the 32 bytes above a return address are the called function's home space,
-// where it may spill its register arguments: they belong to the walk too.
-#ifdef _WIN64
-constexpr uintptr_t kCalleeHomeSpace = 32;
-#else
-constexpr uintptr_t kCalleeHomeSpace = 0;
-#endif
 
 struct Span {
     uintptr_t begin;
@@ -90,7 +83,7 @@ __attribute__((noinline)) WalkResult WalkBelowCaller(const SubstitutionChain& ch
     // it is skipped. It ends at the caller's stack pointer at the call (on Win64 the frame pointer
     // may point mid-frame); the callers' frames above are walked like any other memory.
     const uintptr_t ownFramesEnd =
-        reinterpret_cast<uintptr_t>(__builtin_dwarf_cfa()) + kCalleeHomeSpace;
+        reinterpret_cast<uintptr_t>(__builtin_dwarf_cfa()) + platform::kCalleeHomeSpace;
     skippedEnd = ownFramesEnd;
     const SubstitutionChain pairs = chain; // the caller's copy may be rewritten under us
     const uintptr_t ownFrame = reinterpret_cast<uintptr_t>(&pairs);

@@ -406,4 +406,11 @@ TEST(ChooseFilterBytes, AvoidsTheBytesCommonInGameMemory) {
     const FilterBytes again = ChooseFilterBytes(0x3F800001, 6);
     const FilterBytes best = ChooseFilterBytes(0x3F800001);
     EXPECT_TRUE(again.first == best.first && again.second == best.second);
+    // Four equally rare bytes: pairs that tie keep their order, lowest bytes first.
+    const std::pair<unsigned, unsigned> inOrder[] = {{0, 1}, {0, 2}, {0, 3},
+                                                     {1, 2}, {1, 3}, {2, 3}};
+    for (unsigned rank = 0; rank < 6; ++rank) {
+        const FilterBytes bytes = ChooseFilterBytes(0x9A9B9C9D, rank);
+        EXPECT_EQ(std::make_pair(bytes.first, bytes.second), inOrder[rank]) << rank;
+    }
 }

@@ -1,7 +1,7 @@
 #include "cli/default/default_command.h"
 
 #include "cli/files.h"
-#include "platform/command_host.h"
+#include "platform/terminal.h"
 #include "settings/default_settings.h"
 #include "settings/settings.h"
 

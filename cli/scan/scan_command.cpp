@@ -1,7 +1,7 @@
 #include "cli/scan/scan_command.h"
 
 #include "cli/scan/scan_game.h"
-#include "platform/command_host.h"
+#include "platform/terminal.h"
 
 #include <CLI/CLI.hpp>
 

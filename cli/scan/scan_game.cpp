@@ -3,7 +3,7 @@
 #include "cli/check/check.h"
 #include "cli/files.h"
 #include "cli/suggest.h"
-#include "platform/command_host.h"
+#include "platform/wine.h"
 #include "platform/process_folder.h"
 #include "platform/process_memory.h"
 #include "settings/parse_settings.h"

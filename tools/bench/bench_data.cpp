@@ -1,5 +1,6 @@
 #include "bench_data.h"
 
+#include <algorithm>
 #include <cstring>
 #include <random>
 
@@ -60,6 +61,27 @@ size_t PlantedFor(size_t bytes) {
 
 } // namespace
 
+void FillLikeHeap(uint8_t* memory, size_t bytes, std::mt19937_64& random) {
+    for (size_t at = 0; at < bytes; at += kPage) {
+        uint8_t* page = memory + at;
+        const size_t length = std::min(kPage, bytes - at);
+        // Out of 20 pages: 4 random, 5 zero, 4 small integers, 3 floats, 3 pointers, 1 text.
+        const uint64_t pick = random() % 20;
+        if (pick < 4)
+            FillWith(page, length, RandomWord, random);
+        else if (pick < 9)
+            std::memset(page, 0, length);
+        else if (pick < 13)
+            FillWith(page, length, SmallInteger, random);
+        else if (pick < 16)
+            FillWith(page, length, EverydayFloat, random);
+        else if (pick < 19)
+            FillWith(page, length, Pointer, random);
+        else
+            FillWith(page, length, Text, random);
+    }
+}
+
 BenchCase RealisticCase(size_t bytes) {
     BenchCase c{"realistic",
                 "heap-like pages (random, zero runs, small integers, floats, pointers, text)",
@@ -70,24 +92,7 @@ BenchCase RealisticCase(size_t bytes) {
                        {0x9A4D27E1, 0xE3176B58},
                        {0x43F8D1A6, 0x18B6F274}});
     std::mt19937_64 random(1);
-    for (size_t at = 0; at < bytes; at += kPage) {
-        uint8_t* page = c.memory.data() + at;
-        const size_t length = std::min(kPage, bytes - at);
-        // Out of 20 pages: 4 random, 5 zero, 4 small integers, 3 floats, 3 pointers, 1 text.
-        const uint64_t pick = random() % 20;
-        if (pick < 4)
-            FillWith(page, length, RandomWord, random);
-        else if (pick < 9)
-            continue;
-        else if (pick < 13)
-            FillWith(page, length, SmallInteger, random);
-        else if (pick < 16)
-            FillWith(page, length, EverydayFloat, random);
-        else if (pick < 19)
-            FillWith(page, length, Pointer, random);
-        else
-            FillWith(page, length, Text, random);
-    }
+    FillLikeHeap(c.memory.data(), bytes, random);
     Plant(c.memory, c.chain, PlantedFor(bytes), random);
     return c;
 }

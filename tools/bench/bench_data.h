@@ -4,6 +4,7 @@
 
 #include "swap/swap.h"
 
+#include <random>
 #include <string>
 #include <vector>
 
@@ -13,6 +14,10 @@ struct BenchCase {
     std::vector<uint8_t> memory;
     SubstitutionChain chain;
 };
+
+// Fills `bytes` at `memory` page by page: random bytes, zero runs, small integers, floats,
+// pointers and text, as a game's heap holds them.
+void FillLikeHeap(uint8_t* memory, size_t bytes, std::mt19937_64& random);
 
 // Heap-like pages: random bytes, zero runs, small integers, floats, pointers and text, with
 // a few thousand old hashes planted at any alignment. Four ordinary hashes.

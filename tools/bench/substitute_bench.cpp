@@ -1,18 +1,21 @@
 // Times the substitution engines against a plain read of the same memory, the speed limit
 // of any engine, with Google Benchmark: repetitions in random interleaving, so every
-// engine sees the same noise on a shared machine; medians; JSON with
-// --benchmark_out=FILE.json. Its report is the table of medians from that one run, in GB/s
-// and as ratios to the read pass, beside the targets, with the engine the plug-in chooses on
-// this CPU as a column of its own.
+// engine sees the same noise on a shared machine. Its report is one table from that run:
+// each median in GB/s with its spread (the slowest and fastest repetition), and as ratios
+// to the read pass, beside the targets; the engine the plug-in chooses on this CPU is marked.
+// It repeats until the engines rank apart, that is until the intervals of their medians no
+// longer overlap, or until --max-repeats.
 //
-//   substitute_bench [--mib N] [--repeats N] [--csv FILE] [--benchmark_... flags]
+//   substitute_bench [--mib N] [--repeats N] [--max-repeats N] [--csv FILE]
+//                    [--benchmark_... flags]
 //   substitute_bench --check   exits non-zero unless every vector engine agrees with the
 //                              byte loop and is far ahead of it
 #include "bench_data.h"
+#include "cpu_name.h"
+#include "ranking.h"
 #include "swap/engines.h"
 
 #include <benchmark/benchmark.h>
-#include <cpuid.h>
 #include <immintrin.h>
 
 #include <algorithm>
@@ -27,7 +30,8 @@ namespace {
 
 struct Options {
     size_t mib = 1024;
-    int repeats = 5;
+    int repeats = 5;     // per batch; the byte loop runs one batch only
+    int maxRepeats = 35; // for the engines and the read pass
     std::string csv;
     bool check = false;
 };
@@ -57,16 +61,19 @@ struct Method {
     double denseTarget = 0;        // and on dense candidates
 };
 
+// The read pass, the byte loop, then the engines narrowest first.
 std::vector<Method> Methods() {
     std::vector<Method> methods = {{"read pass", nullptr},
                                    {"reference", SubstituteReference},
                                    {"SSE2", SubstituteSse2, 0.6, 0.45}};
     if (CpuHasAvx2()) methods.push_back({"AVX2", SubstituteAvx2, 0.85, 0.75});
     if (CpuHasAvx512()) methods.push_back({"AVX-512", SubstituteAvx512, 0.9, 0.75});
-    // What the plug-in runs here, by its own choice and through its own entry point.
-    methods.push_back({"chosen", SubstituteRange, 0.9, 0.85});
     return methods;
 }
+constexpr size_t kFirstEngine = 2;
+// What the engine the plug-in chooses must reach, whichever it is.
+constexpr double kChosenTarget = 0.9;
+constexpr double kChosenOfBest = 0.9;
 
 // A fingerprint of memory after a substitution, so a rewritten gibibyte is checked
 // against the reference's without a second copy of it.
@@ -105,24 +112,21 @@ void TimeOnce(benchmark::State& state, const Case& c, const Method& method) {
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * work.size()));
 }
 
-// Keeps each benchmark's median time, in seconds, and whether any repetition failed.
-class MedianKeeper : public benchmark::ConsoleReporter {
+// Keeps every repetition's time, in seconds, by benchmark, and the repetitions that failed;
+// the console shows only its context, the report below shows the rest.
+class RepetitionKeeper : public benchmark::ConsoleReporter {
   public:
-    std::map<std::string, double> seconds;
+    std::map<std::string, std::vector<double>> seconds;
     std::vector<std::string> failed;
 
     void ReportRuns(const std::vector<Run>& runs) override {
         for (const Run& run : runs) {
             const std::string name = run.run_name.function_name;
             if (run.error_occurred) failed.push_back(name + ": " + run.error_message);
-            // A single repetition has no aggregates: its one time is the median.
-            if (run.aggregate_name == "median" ||
-                (run.repetitions <= 1 && run.run_type == Run::RT_Iteration)) {
-                seconds[name] =
-                    run.GetAdjustedRealTime() / benchmark::GetTimeUnitMultiplier(run.time_unit);
-            }
+            if (run.run_type == Run::RT_Iteration && !run.error_occurred)
+                seconds[name].push_back(run.GetAdjustedRealTime() /
+                                        benchmark::GetTimeUnitMultiplier(run.time_unit));
         }
-        ConsoleReporter::ReportRuns(runs);
     }
 };
 
@@ -135,6 +139,8 @@ bool ParseOptions(int& argc, char** argv, Options& options) {
             options.mib = std::strtoull(argv[++a], nullptr, 10);
         else if (arg == "--repeats" && hasValue)
             options.repeats = std::atoi(argv[++a]);
+        else if (arg == "--max-repeats" && hasValue)
+            options.maxRepeats = std::atoi(argv[++a]);
         else if (arg == "--csv" && hasValue)
             options.csv = argv[++a];
         else if (arg == "--check")
@@ -146,29 +152,53 @@ bool ParseOptions(int& argc, char** argv, Options& options) {
     if (options.check) {
         options.mib = 32;
         options.repeats = 3;
+        options.maxRepeats = 3;
     }
+    options.maxRepeats = std::max(options.maxRepeats, options.repeats);
     return options.mib > 0 && options.repeats > 0;
 }
 
-// GB/s by case, then by method, from the medians.
-std::vector<std::vector<double>> Speeds(const std::vector<Case>& cases,
-                                        const std::vector<Method>& methods,
-                                        const MedianKeeper& medians) {
-    std::vector<std::vector<double>> gbps;
+// Speeds by case, then by method, from every repetition so far.
+std::vector<std::vector<Summary>> Speeds(const std::vector<Case>& cases,
+                                         const std::vector<Method>& methods,
+                                         const RepetitionKeeper& kept) {
+    std::vector<std::vector<Summary>> speeds;
     for (const Case& c : cases) {
-        gbps.emplace_back();
+        speeds.emplace_back();
         for (const Method& m : methods) {
-            const auto found = medians.seconds.find(c.data.name + "/" + m.name);
-            const double seconds = found == medians.seconds.end() ? 0 : found->second;
-            gbps.back().push_back(seconds > 0 ? double(c.data.memory.size()) / seconds / 1e9 : 0);
+            const auto found = kept.seconds.find(c.data.name + "/" + m.name);
+            const Summary seconds =
+                found == kept.seconds.end() ? Summary{} : Summarise(found->second);
+            speeds.back().push_back(Speed(seconds, c.data.memory.size()));
         }
     }
-    return gbps;
+    return speeds;
+}
+
+// Pairs of engines, next to each other in speed on some memory, whose median intervals
+// overlap: the run cannot yet tell which is faster. Empty once every ranking is settled.
+std::vector<std::string> Unranked(const std::vector<Case>& cases,
+                                  const std::vector<Method>& methods,
+                                  const std::vector<std::vector<Summary>>& speeds) {
+    std::vector<std::string> unranked;
+    for (size_t c = 0; c < cases.size(); ++c) {
+        std::vector<size_t> order;
+        for (size_t m = kFirstEngine; m < methods.size(); ++m)
+            order.push_back(m);
+        std::sort(order.begin(), order.end(),
+                  [&](size_t a, size_t b) { return speeds[c][a].median > speeds[c][b].median; });
+        for (size_t k = 0; k + 1 < order.size(); ++k) {
+            if (!RankApart(speeds[c][order[k]], speeds[c][order[k + 1]]))
+                unranked.push_back(std::string(methods[order[k]].name) + " and " +
+                                   methods[order[k + 1]].name + " on " + cases[c].data.name);
+        }
+    }
+    return unranked;
 }
 
 // The figures the chart draws: one row per case, one column per method.
 void WriteCsv(const std::string& path, const std::vector<Case>& cases,
-              const std::vector<Method>& methods, const std::vector<std::vector<double>>& gbps) {
+              const std::vector<Method>& methods, const std::vector<std::vector<Summary>>& speeds) {
     FILE* csv = std::fopen(path.c_str(), "w");
     if (csv == nullptr) return;
     std::fprintf(csv, "memory");
@@ -176,53 +206,53 @@ void WriteCsv(const std::string& path, const std::vector<Case>& cases,
         std::fprintf(csv, ",%s", m.name);
     for (size_t c = 0; c < cases.size(); ++c) {
         std::fprintf(csv, "\n%s", cases[c].data.name.c_str());
-        for (double g : gbps[c])
-            std::fprintf(csv, ",%.3f", g);
+        for (const Summary& speed : speeds[c])
+            std::fprintf(csv, ",%.3f", speed.median);
     }
     std::fprintf(csv, "\n");
     std::fclose(csv);
 }
 
-// The CPU's brand string, as CPUID gives it ("AMD EPYC", "Intel(R) Xeon(R) ...").
-std::string CpuModel() {
-    unsigned words[12] = {};
-    for (unsigned leaf = 0; leaf < 3; ++leaf) {
-        if (!__get_cpuid(0x80000002 + leaf, &words[4 * leaf], &words[4 * leaf + 1],
-                         &words[4 * leaf + 2], &words[4 * leaf + 3]))
-            return "unknown CPU";
-    }
-    std::string model(reinterpret_cast<const char*>(words), sizeof words);
-    model = model.substr(0, model.find('\0'));
-    const size_t first = model.find_first_not_of(' ');
-    return first == std::string::npos ? "unknown CPU" : model.substr(first);
+void PrintSpeed(const Summary& s) {
+    std::printf(s.median < 1 ? " %.2f (%.2f-%.2f) |" : " %.1f (%.1f-%.1f) |", s.median, s.least,
+                s.most);
 }
 
-// Prints the table of medians and ratios and the targets; in check mode, whether the
-// engines are far enough ahead of the byte loop. Returns false when a check fails.
+// Prints the table of medians, spreads and ratios, and the targets; in check mode, whether
+// the engines are far enough ahead of the byte loop. Returns false when a check fails.
 bool Report(const std::vector<Case>& cases, const std::vector<Method>& methods,
-            const std::vector<std::vector<double>>& gbps, const Options& options) {
-    std::printf("\nCPU: %s; the plug-in chooses %s here\n", CpuModel().c_str(),
-                SubstituteEngineName());
-    std::printf("%zu MiB per case, median of %d runs, GB/s (10^9 bytes per second)\n\n| memory |",
-                options.mib, options.repeats);
+            const std::vector<std::vector<Summary>>& speeds, const Options& options,
+            const std::vector<std::string>& unranked) {
+    const std::string chosen = SubstituteEngineName();
+    std::printf("\nCPU: %s; the plug-in chooses %s here (marked *)\n", CpuName().c_str(),
+                chosen.c_str());
+    std::printf("%zu MiB per case, GB/s (10^9 bytes per second): median of %zu repetitions "
+                "(the byte loop's of %d), with the slowest and fastest in brackets\n\n| memory |",
+                options.mib, speeds[0][0].count, options.repeats);
+    const auto marked = [&](const Method& m) {
+        return std::string(m.name) + (m.name == chosen ? " *" : "");
+    };
     for (const Method& m : methods)
-        std::printf(" %s |", m.name);
-    for (size_t m = 2; m < methods.size(); ++m)
+        std::printf(" %s |", marked(m).c_str());
+    for (size_t m = kFirstEngine; m < methods.size(); ++m)
         std::printf(" %s/read |", methods[m].name);
-    std::printf("\n|---|");
-    for (size_t m = 2; m < 2 * methods.size(); ++m)
+    std::printf(" chosen/best |\n|---|");
+    for (size_t m = 1; m < 2 * methods.size(); ++m)
         std::printf("---|");
 
     bool ok = true;
     std::string targets = "\nTargets, as ratios to the read pass (printed, not enforced):";
     for (size_t c = 0; c < cases.size(); ++c) {
-        const std::vector<double>& speed = gbps[c];
+        const std::vector<Summary>& speed = speeds[c];
         const std::string& name = cases[c].data.name;
         std::printf("\n| %s |", name.c_str());
-        for (double g : speed)
-            std::printf(g < 1 ? " %.2f |" : " %.1f |", g);
-        for (size_t m = 2; m < methods.size(); ++m) {
-            const double ratio = speed[m] / speed[0];
+        for (const Summary& g : speed)
+            PrintSpeed(g);
+        double best = 0, chosenSpeed = 0;
+        for (size_t m = kFirstEngine; m < methods.size(); ++m) {
+            const double ratio = speed[m].median / speed[0].median;
+            best = std::max(best, speed[m].median);
+            if (methods[m].name == chosen) chosenSpeed = speed[m].median;
             const double target =
                 name == "dense candidates" ? methods[m].denseTarget : methods[m].realisticTarget;
             std::printf(" %.2f |", ratio);
@@ -230,19 +260,36 @@ bool Report(const std::vector<Case>& cases, const std::vector<Method>& methods,
             std::snprintf(line, sizeof line, "\n- %s on %s: %.2f, target %.2f%s", methods[m].name,
                           name.c_str(), ratio, target, ratio >= target ? "" : " (short)");
             targets += line;
-            if (options.check && speed[m] < (m == 2 ? 3 : 5) * speed[1]) {
+            if (options.check && speed[m].median < (m == 2 ? 3 : 5) * speed[1].median) {
                 std::printf("\n%s is only %.1f times the reference", methods[m].name,
-                            speed[m] / speed[1]);
+                            speed[m].median / speed[1].median);
                 ok = false;
             }
         }
+        std::printf(" %.2f |", chosenSpeed / best);
+        const double chosenRatio = chosenSpeed / speed[0].median;
+        char line[200];
+        std::snprintf(line, sizeof line,
+                      "\n- the chosen engine, %s, on %s: %.2f of the read pass "
+                      "(target %.2f%s) and %.2f of the best engine (target %.2f%s)",
+                      chosen.c_str(), name.c_str(), chosenRatio, kChosenTarget,
+                      chosenRatio >= kChosenTarget ? "" : ", short", chosenSpeed / best,
+                      kChosenOfBest, chosenSpeed >= kChosenOfBest * best ? "" : ", short");
+        targets += line;
     }
+    std::printf("\n");
+    if (unranked.empty())
+        std::printf("\nEvery engine ranks apart from the next on every memory: the intervals of "
+                    "their medians do not overlap.\n");
+    for (const std::string& pair : unranked)
+        std::printf("\nNot told apart in %zu repetitions: %s (their medians' intervals overlap).",
+                    speeds[0][0].count, pair.c_str());
     std::printf("\n%s\n", targets.c_str());
     for (const Case& c : cases)
         std::printf("\n- %s: %s", c.data.name.c_str(), c.data.description.c_str());
     std::printf("\n\nThe plug-in's choice: %s. Its trials, median of %u per engine, microseconds "
                 "per MiB:",
-                SubstituteEngineName(), kEngineTrials);
+                chosen.c_str(), kEngineTrials);
     for (EngineTrialRecord record : EngineTrials()) {
         std::nth_element(record.nanos.begin(), record.nanos.begin() + kEngineTrials / 2,
                          record.nanos.end());
@@ -259,8 +306,8 @@ bool Report(const std::vector<Case>& cases, const std::vector<Method>& methods,
 int main(int argc, char** argv) {
     Options options;
     if (!ParseOptions(argc, argv, options)) {
-        std::fprintf(stderr, "usage: substitute_bench [--mib N] [--repeats N] [--csv FILE] "
-                             "[--benchmark_... flags] | --check\n");
+        std::fprintf(stderr, "usage: substitute_bench [--mib N] [--repeats N] [--max-repeats N] "
+                             "[--csv FILE] [--benchmark_... flags] | --check\n");
         return 2;
     }
     // Interleaving is what makes the ratios of one run comparable; a flag given on the
@@ -295,17 +342,28 @@ int main(int argc, char** argv) {
                 ->Iterations(1)
                 ->Repetitions(options.repeats)
                 ->UseRealTime()
-                ->Unit(benchmark::kMillisecond)
-                ->DisplayAggregatesOnly(true);
+                ->Unit(benchmark::kMillisecond);
         }
     }
-    MedianKeeper medians;
-    benchmark::RunSpecifiedBenchmarks(&medians);
+    RepetitionKeeper kept;
+    benchmark::RunSpecifiedBenchmarks(&kept);
+    std::vector<std::vector<Summary>> speeds = Speeds(cases, methods, kept);
+    std::vector<std::string> unranked = Unranked(cases, methods, speeds);
+    // More batches of the read pass and the engines, the byte loop left out, until the
+    // engines rank apart; each batch interleaved as the first was.
+    for (int done = options.repeats; !unranked.empty() && done < options.maxRepeats;
+         done += options.repeats) {
+        std::printf("%d repetitions: %zu pairs of engines not yet told apart; %d more\n", done,
+                    unranked.size(), options.repeats);
+        std::fflush(stdout);
+        benchmark::RunSpecifiedBenchmarks(&kept, "-/reference$");
+        speeds = Speeds(cases, methods, kept);
+        unranked = Unranked(cases, methods, speeds);
+    }
     benchmark::Shutdown();
-    const std::vector<std::vector<double>> gbps = Speeds(cases, methods, medians);
-    if (!options.csv.empty()) WriteCsv(options.csv, cases, methods, gbps);
-    bool ok = Report(cases, methods, gbps, options);
-    for (const std::string& failure : medians.failed) {
+    if (!options.csv.empty()) WriteCsv(options.csv, cases, methods, speeds);
+    bool ok = Report(cases, methods, speeds, options, unranked);
+    for (const std::string& failure : kept.failed) {
         std::printf("FAILED: %s\n", failure.c_str());
         ok = false;
     }

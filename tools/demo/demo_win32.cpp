@@ -23,6 +23,7 @@
 #include <sstream>
 #include <string>
 #include <thread>
+#include <vector>
 
 // The swap rewrites these values wherever they sit in heap or stack memory, so the
 // demonstration keeps them in its own image, where the walk never looks; and with
@@ -35,6 +36,9 @@ namespace {
 constexpr size_t kBlockBytes = size_t(256) << 20;
 constexpr size_t kReferences = 4096;
 constexpr size_t kSlotBytes = kBlockBytes / kReferences;
+// Places beyond the planted references where a scan may also find an item's hash: the
+// dictionary's entry, the copies the plug-in keeps, one the game holds. A few, never many.
+constexpr size_t kCopiesAtMost = 16;
 
 std::string Grouped(uint64_t n) {
     const std::string digits = std::to_string(n);
@@ -182,22 +186,69 @@ void ExplainSettings(const ParsedSettings& settings) {
     More("Toggle key: " + settings.values[kModActivateKey] + ".");
 }
 
+// What one `ostrevane.exe scan` counted: each pair's old and new item, in the pairs' order,
+// and the windows that turning the swap on would rewrite.
+struct ScanCounts {
+    size_t before[kPairCount] = {};
+    size_t after[kPairCount] = {};
+    size_t pairs = 0;
+    size_t wouldRewrite = 0;
+};
+
+// Reads the counts off one line of the scan's report, if it holds one.
+void ReadCounts(const std::string& text, ScanCounts& counts) {
+    std::istringstream words(text);
+    std::vector<std::string> tokens;
+    for (std::string word; words >> word;)
+        tokens.push_back(word);
+    const char* rewrite = "Turning the swap on would rewrite ";
+    if (text.starts_with(rewrite)) {
+        counts.wouldRewrite = std::strtoull(text.c_str() + std::strlen(rewrite), nullptr, 10);
+    } else if (tokens.size() == 5 && tokens[1] == "old" && counts.pairs < kPairCount) {
+        counts.before[counts.pairs] = std::strtoull(tokens[4].c_str(), nullptr, 10);
+    } else if (tokens.size() == 4 && tokens[0] == "new" && counts.pairs < kPairCount) {
+        counts.after[counts.pairs++] = std::strtoull(tokens[3].c_str(), nullptr, 10);
+    }
+}
+
+// Checks a scan's counts against the references planted for each item: the items in
+// memory (the old ones, or the new) at each planted place and at most a few more, the
+// others in at most `othersAtMost` places. Says what it found wrong; true when nothing.
+bool CheckScan(const ScanCounts& counts, const size_t (&planted)[kPairCount], bool oldInMemory,
+               size_t othersAtMost) {
+    bool right = counts.pairs == kPairCount;
+    if (!right) More("The scan reported " + std::to_string(counts.pairs) + " pairs, not 4.");
+    for (size_t k = 0; k < counts.pairs; ++k) {
+        const size_t present = oldInMemory ? counts.before[k] : counts.after[k];
+        const size_t absent = oldInMemory ? counts.after[k] : counts.before[k];
+        if (present < planted[k] || present > planted[k] + kCopiesAtMost || absent > othersAtMost) {
+            More("Wrong count for the " + std::string(SwapPairs[k].name) + " pair: " +
+                 std::to_string(present) + " and " + std::to_string(absent) + " places, where " +
+                 std::to_string(planted[k]) + " to " + std::to_string(planted[k] + kCopiesAtMost) +
+                 " and at most " + std::to_string(othersAtMost) + " were due.");
+            right = false;
+        }
+    }
+    return right;
+}
+
 // Runs `ostrevane.exe scan` on this process, the game, as a player would from another
 // window while the game runs, and prints its report from the counts on. False when the
 // scan could not be run or made no report.
-bool ShowScan(const std::string& ostrevane) {
+bool ShowScan(const std::string& ostrevane, ScanCounts& counts) {
     const host::Ran ran =
         host::RunProgram(ostrevane, "scan --pid " + std::to_string(GetCurrentProcessId()) +
                                         " --settings Ostrevane.ini");
     const DWORD status = ran.status;
-    std::istringstream report(ran.output);
-    bool counts = false;
-    for (std::string text; std::getline(report, text);) {
+    std::istringstream lines(ran.output);
+    bool report = false;
+    for (std::string text; std::getline(lines, text);) {
         if (!text.empty() && text.back() == '\r') text.pop_back();
-        counts = counts || text.starts_with("Scanned");
-        if (counts || status > 1) More("  " + text);
+        report = report || text.starts_with("Scanned");
+        if (report || status > 1) More("  " + text);
+        if (report) ReadCounts(text, counts);
     }
-    return status <= 1 && counts;
+    return status <= 1 && report;
 }
 
 // Loads the plug-in, lets it read (or write) its settings, and fills the game's memory
@@ -296,9 +347,9 @@ int RunDemo(const std::string& ostrevane) {
     settings = {}; // its hashes would be swapped along with the game's
 
     std::unique_ptr<uint8_t[]> block = MakeGameMemory();
-    size_t counts[kPairCount];
-    CountWindows(block.get(), demoOld, counts);
-    const size_t planted = Sum(counts);
+    size_t plantedEach[kPairCount];
+    CountWindows(block.get(), demoOld, plantedEach);
+    const size_t planted = Sum(plantedEach);
     More("The game's memory now holds " + Grouped(planted) + " references to the four old items,");
     More("scattered through a block of " + Grouped(kBlockBytes >> 20) + " MiB.");
     std::printf("\n");
@@ -307,8 +358,19 @@ int RunDemo(const std::string& ostrevane) {
     bool scans = true;
     if (!ostrevane.empty()) {
         Say("The player checks the game with ostrevane.exe scan before pressing the key:");
-        scans = ShowScan(ostrevane);
+        ScanCounts counts;
+        scans = ShowScan(ostrevane, counts) && CheckScan(counts, plantedEach, true, kCopiesAtMost);
+        const size_t rewritesAtMost = planted + kPairCount * kCopiesAtMost;
+        if (counts.wouldRewrite < planted || counts.wouldRewrite > rewritesAtMost) {
+            More("The scan would rewrite " + Grouped(counts.wouldRewrite) + " windows, where " +
+                 Grouped(planted) + " to " + Grouped(rewritesAtMost) + " were due.");
+            scans = false;
+        }
         More("(\"would swap N places\": F8 would rewrite N references to that item now.)");
+        More(scans ? "Checked: each old item at its " + Grouped(plantedEach[0]) +
+                         " planted places and at most " + std::to_string(kCopiesAtMost) +
+                         " more, each new item in at most " + std::to_string(kCopiesAtMost) + "."
+                   : "The scan's counts are wrong: see above.");
         std::printf("\n");
     }
     size_t shown = 0;
@@ -343,8 +405,14 @@ int RunDemo(const std::string& ostrevane) {
     More("From now on the game uses the new items.");
     if (!ostrevane.empty()) {
         Say("The player scans again:");
-        scans = ShowScan(ostrevane) && scans;
+        ScanCounts counts;
+        const bool right = ShowScan(ostrevane, counts) && CheckScan(counts, plantedEach, false, 0);
         More("(\"only the new item occurs\": not one old reference is left. The swap works.)");
+        More(right ? "Checked: no old item anywhere, each new item at the planted places and at "
+                     "most " +
+                         std::to_string(kCopiesAtMost) + " more."
+                   : "The scan's counts are wrong: see above.");
+        scans = right && scans;
     }
     std::printf("\n");
 
@@ -374,9 +442,15 @@ int RunDemo(const std::string& ostrevane) {
     ShowNewSubtitles(shown);
     if (!ostrevane.empty()) {
         Say("The player scans once more:");
-        scans = ShowScan(ostrevane) && scans;
+        ScanCounts counts;
+        const bool right = ShowScan(ostrevane, counts) && CheckScan(counts, plantedEach, true, 0);
         More("(\"would swap N places\" again, and no new item left: the restore put every one "
              "back.)");
+        More(right ? "Checked: no new item anywhere, each old item at the planted places and at "
+                     "most " +
+                         std::to_string(kCopiesAtMost) + " more."
+                   : "The scan's counts are wrong: see above.");
+        scans = right && scans;
     }
     host::RunFor(5000);
     std::printf("\n");

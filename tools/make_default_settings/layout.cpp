@@ -146,18 +146,6 @@ constexpr FieldShape kCameraFields[] = {
 constexpr std::string_view kViewModeFlags[] = {"THIRD_PERSON_NEAR", "THIRD_PERSON_MEDIUM",
                                                "THIRD_PERSON_FAR", "CINEMATIC", "FIRST_PERSON"};
 
-// Each pair's default old and new item, with the comment beside each setting.
-struct DefaultChoice {
-    std::string_view oldName, oldComment, newName, newComment;
-};
-constexpr std::array<DefaultChoice, kPairCount> kDefaultChoices = {{
-    {"sky_diving_shake", "Default Sky Dive Camera", "family5_drug_trip_shake", "Change This Name"},
-    {"family5_drug_trip_shake_loop", "This Should Use The newshake Name To Change Loop",
-     "sky_diving_shake_loop", "Change This Name"},
-    {"DOF05", "Default Sky Dive Camera", "DOF10", "Change This Name"},
-    {"Camera38", "Default Sky Dive Camera", "Camera15", "Change This Name"},
-}};
-
 std::string SettingLine(std::string_view key, std::string_view value, std::string_view comment) {
     std::string line = std::string(key) + "=" + std::string(value);
     line.resize(kSettingsCommentColumn, ' ');
@@ -442,8 +430,8 @@ std::vector<std::string> CameraLines(const std::vector<Entry>& cameras) {
 
 void CheckNamesDistinct(const Tables& tables) {
     std::set<std::string> names;
-    for (const auto* table : {&tables.shakes, &tables.loops, &tables.dofs, &tables.cameras}) {
-        for (const Entry& entry : *table) {
+    for (const std::vector<Entry>& table : tables) {
+        for (const Entry& entry : table) {
             if (!names.insert(entry.name).second) Fail(entry.where, entry.name, "listed twice");
         }
     }
@@ -453,31 +441,59 @@ void Append(std::vector<std::string>& lines, const std::vector<std::string>& mor
     lines.insert(lines.end(), more.begin(), more.end());
 }
 
+// What the default file holds for each pair: its table in the data folder, its dictionary
+// lines, and its default old and new item with the comment beside each setting.
+struct PairLayout {
+    std::string_view header; // the pair's in SwapPairs, so that no row can slip
+    std::string_view table;
+    std::vector<std::string> (*lines)(const Tables& tables);
+    std::string_view oldName, oldComment, newName, newComment;
+};
+constexpr PairLayout kPairLayouts[] = {
+    {"[Shake]", "shakes.txt", [](const Tables& t) { return ShakeLines(t[0]); }, "sky_diving_shake",
+     "Default Sky Dive Camera", "family5_drug_trip_shake", "Change This Name"},
+    {"[NewShakeLoop]", "shake_loops.txt", [](const Tables& t) { return LoopLines(t[1], t[0]); },
+     "family5_drug_trip_shake_loop", "This Should Use The newshake Name To Change Loop",
+     "sky_diving_shake_loop", "Change This Name"},
+    {"[DOF]", "dof.txt", [](const Tables& t) { return DofLines(t[2]); }, "DOF05",
+     "Default Sky Dive Camera", "DOF10", "Change This Name"},
+    {"[Camera]", "cameras.txt", [](const Tables& t) { return CameraLines(t[3]); }, "Camera38",
+     "Default Sky Dive Camera", "Camera15", "Change This Name"},
+};
+static_assert(std::size(kPairLayouts) == kPairCount,
+              "give each pair of SwapPairs its row in kPairLayouts "
+              "(tools/make_default_settings/layout.cpp): its table, its dictionary lines and its "
+              "default choices");
+static_assert(
+    [] {
+        for (size_t i = 0; i < kPairCount; ++i) {
+            if (kPairLayouts[i].header != SwapPairs[i].header) return false;
+        }
+        return true;
+    }(),
+    "the rows of kPairLayouts (tools/make_default_settings/layout.cpp) follow SwapPairs' order");
+
 } // namespace
 
-std::vector<std::string> DefaultSettingsText(const Tables& tables) {
+std::vector<std::string> DefaultFileLines(const std::string& dataFolder) {
+    std::array<std::string_view, kPairCount> files;
+    for (size_t i = 0; i < kPairCount; ++i)
+        files[i] = kPairLayouts[i].table;
+    const Tables tables = ReadTables(dataFolder, files);
     CheckNamesDistinct(tables);
     std::vector<std::string> lines = {"[Settings]",
                                       std::string(SettingKeyNames[kModActivateKey]) + "=F8"};
     for (size_t i = 0; i < kPairCount; ++i) {
-        const DefaultChoice& choice = kDefaultChoices[i];
-        lines.push_back(
-            SettingLine(SwapPairs[i].oldSetting.name, choice.oldName, choice.oldComment));
-        lines.push_back(
-            SettingLine(SwapPairs[i].newSetting.name, choice.newName, choice.newComment));
+        const PairLayout& row = kPairLayouts[i];
+        lines.push_back(SettingLine(SwapPairs[i].oldSetting.name, row.oldName, row.oldComment));
+        lines.push_back(SettingLine(SwapPairs[i].newSetting.name, row.newName, row.newComment));
     }
     lines.push_back("");
     lines.push_back("        ;If you change the oldshake to a new camera, olddof and oldcamera "
                     "must match");
-    // The dictionary sections, in the pairs' order.
-    const std::vector<std::string> sections[] = {
-        ShakeLines(tables.shakes), LoopLines(tables.loops, tables.shakes), DofLines(tables.dofs),
-        CameraLines(tables.cameras)};
-    static_assert(std::extent_v<decltype(sections)> == kPairCount,
-                  "each pair needs its dictionary section here");
     for (size_t i = 0; i < kPairCount; ++i) {
         Append(lines, {"", std::string(SwapPairs[i].header)});
-        Append(lines, sections[i]);
+        Append(lines, kPairLayouts[i].lines(tables));
     }
     lines.emplace_back();
     for (std::string_view comment : kClosingComments) {

@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
-// The file's 254 lines, without line feeds. Throws InputError naming the entry when the
-// tables do not fit the file's fixed layout: names, order, hashes, columns, line lengths.
-std::vector<std::string> DefaultSettingsText(const Tables& tables);
+// The file's lines, without line feeds, from the tables in `dataFolder`. Throws InputError
+// naming the entry when the tables do not fit the file's fixed layout: names, order, hashes,
+// columns, line lengths.
+std::vector<std::string> DefaultFileLines(const std::string& dataFolder);

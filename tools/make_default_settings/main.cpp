@@ -7,6 +7,8 @@
 #include "layout.h"
 #include "tables.h"
 
+#include "settings/default_settings.h"
+
 #include <fstream>
 #include <iostream>
 #include <sstream>
@@ -44,9 +46,13 @@ int main(int argc, char** argv) {
         return 2;
     }
     try {
-        const std::vector<std::string> lines = DefaultSettingsText(ReadTables(argv[1]));
-        if (lines.size() != 254)
-            throw InputError("the file has " + std::to_string(lines.size()) + " lines, not 254");
+        const std::vector<std::string> lines = DefaultFileLines(argv[1]);
+        if (lines.size() != kDefaultSettingsLineCount) {
+            throw InputError("the file has " + std::to_string(lines.size()) + " lines, not " +
+                             std::to_string(kDefaultSettingsLineCount) +
+                             ": when the layout changes, set kDefaultSettingsLineCount in "
+                             "settings/default_settings.h to match");
+        }
         const std::string source = CppSource(lines);
         if (argc == 2) {
             std::cout << source;

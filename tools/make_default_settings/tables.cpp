@@ -42,7 +42,10 @@ std::vector<Entry> ReadTable(const std::string& path) {
     return entries;
 }
 
-Tables ReadTables(const std::string& folder) {
-    return {ReadTable(folder + "/shakes.txt"), ReadTable(folder + "/shake_loops.txt"),
-            ReadTable(folder + "/dof.txt"), ReadTable(folder + "/cameras.txt")};
+Tables ReadTables(const std::string& folder,
+                  const std::array<std::string_view, kPairCount>& files) {
+    Tables tables;
+    for (size_t pair = 0; pair < kPairCount; ++pair)
+        tables[pair] = ReadTable(folder + "/" + std::string(files[pair]));
+    return tables;
 }

@@ -2,6 +2,9 @@
 // The generator's input: plain-text tables of the items the default settings file lists,
 // written so that a person holding the game's metadata can fill in the missing values.
 
+#include "settings/swap_pairs.h"
+
+#include <array>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -31,11 +34,7 @@ struct Entry {
 // Throws InputError when the file does not open or a line does not fit that shape.
 std::vector<Entry> ReadTable(const std::string& path);
 
-// The four tables in one folder: shakes.txt, shake_loops.txt, dof.txt, cameras.txt.
-struct Tables {
-    std::vector<Entry> shakes;
-    std::vector<Entry> loops;
-    std::vector<Entry> dofs;
-    std::vector<Entry> cameras;
-};
-Tables ReadTables(const std::string& folder);
+// One table for each pair's dictionary section, in SwapPairs' order.
+using Tables = std::array<std::vector<Entry>, kPairCount>;
+// Reads the table file `files[i]` of `folder` as the table of pair i.
+Tables ReadTables(const std::string& folder, const std::array<std::string_view, kPairCount>& files);

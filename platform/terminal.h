@@ -1,11 +1,7 @@
 #pragma once
-// What the ostrevane command asks of the system it runs on, beyond the plug-in's seam.
+// The ostrevane command's terminal or console window, and its standard streams.
 
 namespace platform {
-
-// Renames the file `from` to `to`, replacing a file already at `to` in one step, so a
-// reader of `to` finds the old file or the new one, never a mix. False when refused.
-bool RenameReplacing(const char* from, const char* to);
 
 // True when standard output is a terminal or a console window, not a file or a pipe.
 bool OutputIsTerminal();
@@ -17,8 +13,5 @@ void WriteOutputAsBytes();
 // True when no other program shares this one's console, which then closes as it exits: it
 // was started by a double click. Never off Windows, nor under Wine.
 bool AloneInConsole();
-
-// True under Wine or Proton, where a program sees only those of its own Wine prefix.
-bool RunsUnderWine();
 
 } // namespace platform

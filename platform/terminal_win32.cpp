@@ -1,19 +1,16 @@
-// The command's host on Windows: a plain rename refuses to replace a file, and a console
-// window opened for a double-clicked program closes with it.
+// The command's console on Windows: a console window opened for a double-clicked program
+// closes with it.
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
 
-#include "platform/command_host.h"
+#include "platform/terminal.h"
+#include "platform/wine.h"
 
 #include <cstdio>
 #include <fcntl.h>
 #include <io.h>
 
 namespace platform {
-
-bool RenameReplacing(const char* from, const char* to) {
-    return ::MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
-}
 
 bool OutputIsTerminal() {
     // Asked of a character device only: under Wine, asking a pipe for its console mode
@@ -35,11 +32,6 @@ bool AloneInConsole() {
     // Wine gives a program started from a Unix terminal a console of its own, which stays.
     DWORD processes[2];
     return !RunsUnderWine() && ::GetConsoleProcessList(processes, 2) == 1;
-}
-
-bool RunsUnderWine() {
-    const HMODULE ntdll = ::GetModuleHandleA("ntdll.dll");
-    return ntdll != nullptr && ::GetProcAddress(ntdll, "wine_get_version") != nullptr;
 }
 
 } // namespace platform
