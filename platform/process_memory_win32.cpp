@@ -55,10 +55,6 @@ std::vector<uint32_t> FindProcesses(const std::string& name) {
     return found;
 }
 
-int TraceRestriction() {
-    return 0;
-}
-
 RegionListing ProcessRegions(const ProcessReader& reader, std::vector<Region>& regions) {
     const auto query = [&reader](uintptr_t address, Region& region) {
         MEMORY_BASIC_INFORMATION info;
