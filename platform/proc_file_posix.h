@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace platform {
 
@@ -11,5 +12,9 @@ namespace platform {
 inline std::string ProcFile(uint32_t pid, const char* leaf) {
     return "/proc/" + std::to_string(pid) + "/" + leaf;
 }
+
+// Whether a mapped file's name, without folders, is wine-preloader, wine64-preloader or the
+// Unix half of Wine's ntdll: then Wine runs the process.
+bool IsWineRuntimeFile(std::string_view file);
 
 } // namespace platform

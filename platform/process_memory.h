@@ -18,13 +18,15 @@ struct ProcessReader {
 };
 
 // kRunByWine: a Windows program that Wine (or Proton) runs, whose Windows memory only a
-// Windows program in the same Wine prefix sees as the game does. kKernelRestricts: the
-// kernel lets no program read another it did not start (see TraceRestriction).
+// Windows program in the same Wine prefix sees as the game does. kKernelAllows...: Linux's
+// limit on reading another process of the same user (its ptrace scope) refused it.
 enum class ProcessOpening {
     kOpened,
     kNoSuchProcess,
     kAccessRefused,
-    kKernelRestricts,
+    kKernelAllowsOnlyDescendants, // a program may read only the processes it started
+    kKernelAllowsOnlyTracers,     // only a program with the right to trace may read another
+    kKernelAllowsNone,            // no program may read another until the next restart
     kRunByWine,
     kFailed
 };
@@ -45,14 +47,6 @@ struct RunningProgram {
 // The running programs whose program file sits directly in `folder`, compared as the system
 // compares paths (any case on Windows); empty when none, or when the system cannot tell.
 std::vector<RunningProgram> ProgramsInFolder(const std::string& folder);
-
-// Whether a mapped file's name, without folders, is wine-preloader, wine64-preloader or the
-// Unix half of Wine's ntdll: then Wine runs the process. Off Windows only.
-bool IsWineRuntimeFile(std::string_view file);
-
-// The kernel's limit on reading other processes of the same user: 0 none; 1 only a
-// program's own descendants; 2 only with the right to trace (root); 3 none at all.
-int TraceRestriction();
 
 enum class RegionListing {
     kComplete,

@@ -9,6 +9,7 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <string_view>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -23,22 +24,28 @@ Access AccessOf(const char* perms) {
     return perms[1] == 'w' ? Access::kReadWrite : Access::kReadOnly;
 }
 
-bool RegionsFromMaps(const std::string& mapsPath, std::vector<Region>& regions) {
-    std::ifstream maps(mapsPath);
+// One line of /proc/PID/maps.
+struct Mapping {
+    unsigned long long begin = 0, end = 0, inode = 0;
+    char perms[5] = {};
+    std::string_view file; // its name without folders; empty for anonymous memory
+};
+
+// Calls `take` for each mapping of process `pid` until it returns false; false when the
+// list could not be read.
+bool ForEachMapping(uint32_t pid, const std::function<bool(const Mapping&)>& take) {
+    std::ifstream maps(ProcFile(pid, "maps"));
     if (!maps) return false;
-    regions.clear();
     std::string line;
     while (std::getline(maps, line)) {
-        unsigned long long begin = 0, end = 0, inode = 0;
-        char perms[5] = {};
-        if (std::sscanf(line.c_str(), "%llx-%llx %4s %*s %*s %llu", &begin, &end, perms, &inode) !=
-            4) {
+        Mapping mapping;
+        if (std::sscanf(line.c_str(), "%llx-%llx %4s %*s %*s %llu", &mapping.begin, &mapping.end,
+                        mapping.perms, &mapping.inode) != 4) {
             continue;
         }
-        const RegionKind kind = {.committed = true,
-                                 .isPrivate = perms[3] != 's' && inode == 0,
-                                 .access = AccessOf(perms)};
-        regions.push_back({uintptr_t(begin), size_t(end - begin), kind});
+        const size_t slash = line.rfind('/');
+        if (slash != std::string::npos) mapping.file = std::string_view(line).substr(slash + 1);
+        if (!take(mapping)) return true;
     }
     return !maps.bad();
 }
@@ -47,14 +54,20 @@ bool RegionsFromMaps(const std::string& mapsPath, std::vector<Region>& regions) 
 // and images Wine lays out in ways the maps cannot tell apart (sections loaded into anonymous
 // memory, neighbouring allocations merged in one mapping).
 bool RunByWine(uint32_t pid) {
-    std::ifstream maps(ProcFile(pid, "maps"));
-    std::string line;
-    while (std::getline(maps, line)) {
-        const size_t slash = line.rfind('/');
-        if (slash == std::string::npos) continue;
-        if (IsWineRuntimeFile(std::string_view(line).substr(slash + 1))) return true;
-    }
-    return false;
+    bool wine = false;
+    ForEachMapping(pid, [&](const Mapping& mapping) {
+        wine = IsWineRuntimeFile(mapping.file);
+        return !wine;
+    });
+    return wine;
+}
+
+// The kernel's limit on reading other processes of the same user: 0 none; 1 only a
+// program's own descendants; 2 only with the right to trace (root); 3 none at all.
+int TraceRestriction() {
+    int scope = 0;
+    std::ifstream("/proc/sys/kernel/yama/ptrace_scope") >> scope;
+    return scope;
 }
 
 // Whether the process belongs to the user running this one.
@@ -69,19 +82,16 @@ bool IsWineRuntimeFile(std::string_view file) {
     return file == "ntdll.so" || (file.starts_with("wine") && file.ends_with("-preloader"));
 }
 
-int TraceRestriction() {
-    int scope = 0;
-    std::ifstream("/proc/sys/kernel/yama/ptrace_scope") >> scope;
-    return scope;
-}
-
 ProcessOpening OpenProcessForReading(uint32_t pid, ProcessReader& reader) {
     const int fd = open(ProcFile(pid, "mem").c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) {
         if (errno == ENOENT || errno == ESRCH) return ProcessOpening::kNoSuchProcess;
         if (errno == EACCES || errno == EPERM) {
-            return OwnProcess(pid) && TraceRestriction() > 0 ? ProcessOpening::kKernelRestricts
-                                                             : ProcessOpening::kAccessRefused;
+            const int scope = OwnProcess(pid) ? TraceRestriction() : 0;
+            if (scope <= 0) return ProcessOpening::kAccessRefused;
+            if (scope == 1) return ProcessOpening::kKernelAllowsOnlyDescendants;
+            return scope == 2 ? ProcessOpening::kKernelAllowsOnlyTracers
+                              : ProcessOpening::kKernelAllowsNone;
         }
         return ProcessOpening::kFailed;
     }
@@ -143,7 +153,14 @@ std::vector<RunningProgram> ProgramsInFolder(const std::string& folder) {
 }
 
 RegionListing ProcessRegions(const ProcessReader& reader, std::vector<Region>& regions) {
-    const bool listed = RegionsFromMaps(ProcFile(reader.pid, "maps"), regions);
+    regions.clear();
+    const bool listed = ForEachMapping(reader.pid, [&](const Mapping& mapping) {
+        const RegionKind kind = {.committed = true,
+                                 .isPrivate = mapping.perms[3] != 's' && mapping.inode == 0,
+                                 .access = AccessOf(mapping.perms)};
+        regions.push_back({uintptr_t(mapping.begin), size_t(mapping.end - mapping.begin), kind});
+        return true;
+    });
     if (!ProcessIsRunning(reader)) {
         regions.clear();
         return RegionListing::kExited;

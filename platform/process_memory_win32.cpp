@@ -115,10 +115,6 @@ std::vector<RunningProgram> ProgramsInFolder(const std::string& folder) {
     return found;
 }
 
-int TraceRestriction() {
-    return 0;
-}
-
 RegionListing ProcessRegions(const ProcessReader& reader, std::vector<Region>& regions) {
     const auto query = [&reader](uintptr_t address, Region& region) {
         MEMORY_BASIC_INFORMATION info;

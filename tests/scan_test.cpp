@@ -5,6 +5,7 @@
 #include "cli/scan/scan.h"
 #include "cli/scan/scan_command.h"
 #include "cli/scan/scan_report.h"
+#include "platform/proc_file_posix.h"
 #include "settings/parse_settings.h"
 #include "settings/settings.h"
 #include "swap/engines.h"

@@ -255,10 +255,6 @@ std::vector<uint32_t> FindProcesses(const std::string&) {
     return {};
 }
 
-int TraceRestriction() {
-    return 0;
-}
-
 RegionListing ProcessRegions(const ProcessReader&, std::vector<Region>& regions) {
     // Query after query up the address space, as the system lists another process.
     regions.clear();

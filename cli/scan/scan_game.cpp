@@ -3,9 +3,9 @@
 #include "cli/check/check.h"
 #include "cli/files.h"
 #include "cli/suggest.h"
-#include "platform/wine.h"
 #include "platform/process_folder.h"
 #include "platform/process_memory.h"
+#include "platform/wine.h"
 #include "settings/parse_settings.h"
 #include "settings/settings.h"
 
@@ -52,7 +52,8 @@ bool FindTarget(const ProcessToScan& target, uint32_t& pid, std::ostream& err) {
 }
 
 bool Open(uint32_t pid, platform::ProcessReader& reader, std::ostream& err) {
-    switch (platform::OpenProcessForReading(pid, reader)) {
+    const platform::ProcessOpening opening = platform::OpenProcessForReading(pid, reader);
+    switch (opening) {
     case platform::ProcessOpening::kOpened:
         return true;
     case platform::ProcessOpening::kNoSuchProcess:
@@ -63,19 +64,20 @@ bool Open(uint32_t pid, platform::ProcessReader& reader, std::ostream& err) {
             << ": access refused; run ostrevane as the same user as the game (or as "
                "administrator)\n";
         return false;
-    case platform::ProcessOpening::kKernelRestricts: {
-        const int scope = platform::TraceRestriction();
+    case platform::ProcessOpening::kKernelAllowsNone:
         err << "process " << pid
-            << ": access refused by the kernel: /proc/sys/kernel/yama/ptrace_scope is " << scope;
-        if (scope >= 3) {
-            err << ", so no program may read another until the next restart\n";
-        } else {
-            err << (scope == 1 ? ", so a program may read only the processes it started"
-                               : ", so only a program with the right to trace may read another")
-                << "; run this one scan with the right to trace the game: sudo ostrevane scan "
-                   "--pid "
-                << pid << "\n";
-        }
+            << ": access refused by the kernel: /proc/sys/kernel/yama/ptrace_scope is 3, so no "
+               "program may read another until the next restart\n";
+        return false;
+    case platform::ProcessOpening::kKernelAllowsOnlyDescendants:
+    case platform::ProcessOpening::kKernelAllowsOnlyTracers: {
+        const bool descendants = opening == platform::ProcessOpening::kKernelAllowsOnlyDescendants;
+        err << "process " << pid
+            << ": access refused by the kernel: /proc/sys/kernel/yama/ptrace_scope is "
+            << (descendants ? "1, so a program may read only the processes it started"
+                            : "2, so only a program with the right to trace may read another")
+            << "; run this one scan with the right to trace the game: sudo ostrevane scan --pid "
+            << pid << "\n";
         return false;
     }
     case platform::ProcessOpening::kRunByWine:
