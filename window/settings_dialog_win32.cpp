@@ -30,6 +30,11 @@ std::string TextOf(HWND control) {
     return Narrow(text);
 }
 
+// As the dialog moves the focus itself, so the button becomes the one Enter presses.
+void Focus(HWND dialog, int id) {
+    ::SendMessageW(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(Control(dialog, id)), TRUE);
+}
+
 void Status(HWND dialog, std::string_view text) {
     SetText(dialog, kStatusControl, text);
 }
@@ -127,7 +132,8 @@ void OpenFile(HWND dialog, const std::string& path) {
         EnableChoices(dialog, false);
         Status(dialog, problem);
         ::EnableWindow(Control(dialog, kWriteDefaultButton), outcome == OpenOutcome::kMissing);
-        if (outcome == OpenOutcome::kMissing) ::SetFocus(Control(dialog, kWriteDefaultButton));
+        // The next step, under Enter: write the default file, or open another.
+        Focus(dialog, outcome == OpenOutcome::kMissing ? kWriteDefaultButton : kOpenButton);
         return;
     }
     EnableChoices(dialog, true);
@@ -140,7 +146,7 @@ void Save(HWND dialog) {
     const SaveOutcome outcome = SaveSettingsFile(form, message);
     if (outcome == SaveOutcome::kChangedOnDisk) {
         message += " Press Reload (Alt+R) to read it again.";
-        ::SetFocus(Control(dialog, kReloadButton));
+        Focus(dialog, kReloadButton);
     }
     if (outcome == SaveOutcome::kSaved) ShowForm(dialog);
     Status(dialog, message);
@@ -262,7 +268,7 @@ INT_PTR HandleMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_INITDIALOG: {
         const auto* named = reinterpret_cast<const std::string*>(lParam);
         OpenFile(dialog, named ? *named : ProgramFolder() + "\\" + kSettingsFileName);
-        return TRUE;
+        return fileOpen; // else OpenFile has put the focus on the next step
     }
     case WM_COMMAND:
         return Command(dialog, LOWORD(wParam), HIWORD(wParam));

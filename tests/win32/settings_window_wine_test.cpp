@@ -196,6 +196,10 @@ TEST_F(SettingsWindowTest, AMissingFileIsSaidAndTheDefaultOneWrittenOnRequest) {
     EXPECT_NE(Status().find("no such file"), std::string::npos) << Status();
     EXPECT_FALSE(::IsWindowEnabled(Control(kSettingControl + int(kNewCamera))));
     ASSERT_TRUE(::IsWindowVisible(Control(kWriteDefaultButton)));
+    GUITHREADINFO focus{};
+    focus.cbSize = sizeof focus;
+    ASSERT_TRUE(::GetGUIThreadInfo(process_.dwThreadId, &focus));
+    EXPECT_EQ(focus.hwndFocus, Control(kWriteDefaultButton)) << "Enter writes it";
     Click(kWriteDefaultButton);
     EXPECT_EQ(ReadAll(settings_), kDefault) << "the bytes the plug-in writes on Windows";
     EXPECT_FALSE(::IsWindowVisible(Control(kWriteDefaultButton)));
@@ -283,6 +287,7 @@ TEST_F(SettingsWindowTest, IsItWorkingReadsTheGameRunningFromTheWindowsFolder) {
     Click(kReloadButton);
     Click(kScanButton);
     EXPECT_NE(Status().find("No game is running"), std::string::npos) << Status();
+    EXPECT_TRUE(::IsWindowEnabled(Control(kScanButton))) << "for when the game has started";
 
     StandInGame game;
     ASSERT_NO_FATAL_FAILURE(game.Start(folder_, L"game.exe"));
