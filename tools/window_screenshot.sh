@@ -53,5 +53,6 @@ for _ in $(seq 100); do
 done
 sleep 3
 xwd -root -silent >"$work/screen.xwd"
-convert "$work/screen.xwd" -crop "$desktop+0+0" +repage "$output"
+# -strip: no timestamps, so the picture changes only when the window does.
+convert "$work/screen.xwd" -crop "$desktop+0+0" +repage -strip "$output"
 echo "Wrote $output"
