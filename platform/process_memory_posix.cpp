@@ -135,6 +135,23 @@ std::vector<uint32_t> FindProcesses(const std::string& name) {
     return found;
 }
 
+std::vector<RunningProgram> ProgramsInFolder(const std::string& folder) {
+    std::vector<RunningProgram> found;
+    std::error_code error;
+    const std::filesystem::path wanted = std::filesystem::weakly_canonical(folder, error);
+    if (error) return found;
+    for (const auto& entry : std::filesystem::directory_iterator("/proc", error)) {
+        const std::string leaf = entry.path().filename().string();
+        if (leaf.find_first_not_of("0123456789") != std::string::npos) continue;
+        std::error_code linkError;
+        const std::filesystem::path program =
+            std::filesystem::read_symlink(ProcFile(uint32_t(std::stoul(leaf)), "exe"), linkError);
+        if (linkError || program.parent_path() != wanted) continue;
+        found.push_back({uint32_t(std::stoul(leaf)), program.filename().string()});
+    }
+    return found;
+}
+
 RegionListing ProcessRegions(const ProcessReader& reader, std::vector<Region>& regions) {
     regions.clear();
     const bool listed = ForEachMapping(reader.pid, [&](const Mapping& mapping) {

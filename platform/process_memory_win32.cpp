@@ -5,6 +5,8 @@
 
 #include <tlhelp32.h>
 
+#include <iterator>
+
 #include "platform/region_win32.h"
 
 namespace platform {
@@ -13,6 +15,32 @@ namespace {
 
 HANDLE HandleOf(const ProcessReader& reader) {
     return reinterpret_cast<HANDLE>(reader.handle);
+}
+
+// A folder as the system spells it whole, without a closing backslash; "" when it has none.
+std::wstring FullFolder(const std::string& folder) {
+    const int length =
+        ::MultiByteToWideChar(CP_ACP, 0, folder.data(), int(folder.size()), nullptr, 0);
+    if (length <= 0) return {};
+    std::wstring wide(size_t(length), L'\0');
+    ::MultiByteToWideChar(CP_ACP, 0, folder.data(), int(folder.size()), wide.data(), length);
+    const DWORD size = ::GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
+    if (size == 0) return {};
+    std::wstring full(size, L'\0');
+    full.resize(::GetFullPathNameW(wide.c_str(), size, full.data(), nullptr));
+    while (!full.empty() && (full.back() == L'\\' || full.back() == L'/'))
+        full.pop_back();
+    return full;
+}
+
+std::string NarrowName(const std::wstring& wide) {
+    const int size = ::WideCharToMultiByte(CP_ACP, 0, wide.data(), int(wide.size()), nullptr, 0,
+                                           nullptr, nullptr);
+    std::string narrow(size_t(size > 0 ? size : 0), '\0');
+    if (size > 0)
+        ::WideCharToMultiByte(CP_ACP, 0, wide.data(), int(wide.size()), narrow.data(), size,
+                              nullptr, nullptr);
+    return narrow;
 }
 
 } // namespace
@@ -50,6 +78,38 @@ std::vector<uint32_t> FindProcesses(const std::string& name) {
     for (BOOL more = ::Process32First(snapshot, &entry); more;
          more = ::Process32Next(snapshot, &entry)) {
         if (::lstrcmpiA(entry.szExeFile, name.c_str()) == 0) found.push_back(entry.th32ProcessID);
+    }
+    ::CloseHandle(snapshot);
+    return found;
+}
+
+std::vector<RunningProgram> ProgramsInFolder(const std::string& folder) {
+    std::vector<RunningProgram> found;
+    const std::wstring wanted = FullFolder(folder);
+    if (wanted.empty()) return found;
+    HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE) return found;
+    PROCESSENTRY32W entry;
+    entry.dwSize = sizeof entry;
+    for (BOOL more = ::Process32FirstW(snapshot, &entry); more;
+         more = ::Process32NextW(snapshot, &entry)) {
+        // The snapshot names the file alone; its folder takes the program's full image name.
+        HANDLE process =
+            ::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, entry.th32ProcessID);
+        if (process == nullptr) continue;
+        wchar_t image[MAX_PATH * 4];
+        DWORD size = DWORD(std::size(image));
+        const BOOL named = ::QueryFullProcessImageNameW(process, 0, image, &size);
+        ::CloseHandle(process);
+        if (!named) continue;
+        const std::wstring path(image, size);
+        const size_t slash = path.find_last_of(L"\\/");
+        if (slash == std::wstring::npos) continue;
+        if (::CompareStringOrdinal(path.c_str(), int(slash), wanted.c_str(), int(wanted.size()),
+                                   TRUE) != CSTR_EQUAL) {
+            continue;
+        }
+        found.push_back({entry.th32ProcessID, NarrowName(path.substr(slash + 1))});
     }
     ::CloseHandle(snapshot);
     return found;

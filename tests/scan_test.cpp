@@ -20,7 +20,9 @@
 #include <spawn.h>
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <vector>
@@ -188,6 +190,24 @@ TEST_F(ScanTest, AGameThatExitsMidScanOrIsNotRunningIsAFailure) {
 
 // The last window of a range is counted and none reaching past it, whatever the range's
 // length leaves over after the steps of eight windows.
+// The settings window's "Is it working?" takes the program running from its own folder.
+TEST_F(ScanTest, TheGameIsFoundByTheFolderItsProgramFileSitsIn) {
+    const std::string folder = std::filesystem::path(SCAN_TARGET).parent_path().string();
+    // Other tests run from the same folder meanwhile: only the game's own entry is certain.
+    const auto gameIn = [this](const std::vector<platform::RunningProgram>& running) {
+        const auto game = std::find_if(running.begin(), running.end(), [this](const auto& program) {
+            return program.pid == uint32_t(pid_);
+        });
+        return game == running.end() ? std::string() : game->file;
+    };
+    EXPECT_EQ(gameIn(platform::ProgramsInFolder(folder)),
+              std::filesystem::path(SCAN_TARGET).filename().string());
+    // A trailing slash or a "." names the same folder; its parent is another.
+    EXPECT_FALSE(gameIn(platform::ProgramsInFolder(folder + "/./")).empty());
+    EXPECT_TRUE(gameIn(platform::ProgramsInFolder(folder + "/..")).empty());
+    EXPECT_TRUE(platform::ProgramsInFolder(folder + "/no such folder").empty());
+}
+
 TEST(CountWindows, CountsTheLastWindowAndNoneBeyond) {
     const uint32_t hash = 0x5C8A08F7;
     const WindowCounter counter = MakeWindowCounter({hash});

@@ -10,6 +10,8 @@ packages=(
     libcli11-dev nlohmann-json3-dev # the ostrevane command
     g++-mingw-w64-x86-64            # the Windows plug-in
     wine64 wine                     # running it here
+    xvfb x11-utils x11-apps         # the settings window's test and screenshot, headless
+    imagemagick                     # the screenshot as a PNG
     clang libclang-rt-14-dev        # fuzzers and sanitizers
     clang-format git                # the format check
 )

@@ -1,0 +1,226 @@
+// The settings window's model: what it offers, what it warns of, and what Save writes.
+#include "window/settings_form.h"
+
+#include "cli/set/set.h"
+#include "settings/default_settings.h"
+#include "settings/key_names.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const std::string kDefault = DefaultSettingsText("\r\n");
+
+// A settings file of its own for each test, in a folder that goes with it.
+class SettingsFormTest : public testing::Test {
+  protected:
+    void SetUp() override {
+        folder = fs::temp_directory_path() /
+                 ("settings_form_test_" +
+                  std::string(testing::UnitTest::GetInstance()->current_test_info()->name()));
+        fs::remove_all(folder);
+        fs::create_directories(folder);
+        path = (folder / "Ostrevane.ini").string();
+    }
+    void TearDown() override {
+        std::error_code error;
+        fs::permissions(path, fs::perms::owner_all, error);
+        fs::remove_all(folder, error);
+    }
+    void Write(const std::string& bytes) const { std::ofstream(path, std::ios::binary) << bytes; }
+    std::string Read() const {
+        std::ostringstream bytes;
+        bytes << std::ifstream(path, std::ios::binary).rdbuf();
+        return bytes.str();
+    }
+    SettingsForm Opened(const std::string& bytes) const {
+        Write(bytes);
+        SettingsForm form;
+        std::string problem;
+        EXPECT_EQ(OpenSettingsFile(path, form, problem), OpenOutcome::kOpened) << problem;
+        return form;
+    }
+
+    fs::path folder;
+    std::string path;
+};
+
+TEST_F(SettingsFormTest, OpensWithTheChoicesThePluginReadsAndNothingToSave) {
+    SettingsForm form = Opened(kDefault);
+    EXPECT_EQ(form.chosen[kNewCamera], "Camera15");
+    EXPECT_EQ(form.chosen[kModActivateKey], "F8");
+    EXPECT_FALSE(FormChanged(form));
+    EXPECT_EQ(PendingBytes(form).bytes, kDefault);
+    std::string message;
+    EXPECT_EQ(SaveSettingsFile(form, message), SaveOutcome::kNothingChanged);
+    EXPECT_EQ(Read(), kDefault);
+}
+
+TEST_F(SettingsFormTest, SaveWritesSetsEditForEachChangedSettingInTurn) {
+    SettingsForm form = Opened(kDefault);
+    form.chosen[kNewCamera] = "Camera37";
+    form.chosen[kOldDof] = "DOF10";
+    form.chosen[kModActivateKey] = "K";
+    ASSERT_TRUE(FormChanged(form));
+    std::string expected = EditSetting(kDefault, kOldDof, "DOF10").edited;
+    expected = EditSetting(expected, kNewCamera, "Camera37").edited;
+    expected = EditSetting(expected, kModActivateKey, "K").edited;
+    ASSERT_EQ(PendingBytes(form).bytes, expected);
+
+    std::string message;
+    ASSERT_EQ(SaveSettingsFile(form, message), SaveOutcome::kSaved) << message;
+    EXPECT_EQ(Read(), expected);
+    // The saved file is the one open now: a second save finds nothing to do and no change.
+    EXPECT_FALSE(FormChanged(form));
+    EXPECT_EQ(form.bytes, expected);
+    form.chosen[kNewCamera] = "Camera15";
+    EXPECT_EQ(SaveSettingsFile(form, message), SaveOutcome::kSaved) << message;
+    EXPECT_EQ(Read(), EditSetting(expected, kNewCamera, "Camera15").edited);
+}
+
+TEST_F(SettingsFormTest, NothingIsWrittenWhenSaveCannotBeTrusted) {
+    // A name the dictionary lacks: refused with its setting named.
+    SettingsForm form = Opened(kDefault);
+    form.chosen[kNewCamera] = "Camera999";
+    EXPECT_NE(PendingBytes(form).refusal.find("newcamera"), std::string::npos);
+    std::string message;
+    EXPECT_EQ(SaveSettingsFile(form, message), SaveOutcome::kRefused);
+    EXPECT_EQ(Read(), kDefault);
+
+    // Changed on disk since it was opened, even to the same size: never overwritten.
+    form = Opened(kDefault);
+    std::string edited = kDefault;
+    edited[edited.find("F8")] = 'G';
+    Write(edited);
+    form.chosen[kNewCamera] = "Camera37";
+    EXPECT_EQ(SaveSettingsFile(form, message), SaveOutcome::kChangedOnDisk);
+    EXPECT_NE(message.find("changed on disk"), std::string::npos);
+    EXPECT_EQ(Read(), edited);
+
+    // Removed meanwhile: not written back either.
+    form = Opened(kDefault);
+    fs::remove(path);
+    form.chosen[kNewCamera] = "Camera37";
+    EXPECT_EQ(SaveSettingsFile(form, message), SaveOutcome::kChangedOnDisk);
+    EXPECT_FALSE(fs::exists(path));
+
+    // Read-only: refused with the words that say how to clear it.
+    form = Opened(kDefault);
+    fs::permissions(path, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                    fs::perm_options::remove);
+    form.chosen[kNewCamera] = "Camera37";
+    EXPECT_EQ(SaveSettingsFile(form, message), SaveOutcome::kWriteFailed);
+    EXPECT_NE(message.find("read-only"), std::string::npos);
+    EXPECT_EQ(Read(), kDefault);
+}
+
+TEST_F(SettingsFormTest, AMissingFileIsOfferedThePluginsDefault) {
+    SettingsForm form;
+    std::string problem;
+    EXPECT_EQ(OpenSettingsFile(path, form, problem), OpenOutcome::kMissing);
+    EXPECT_NE(problem.find("Ostrevane.ini"), std::string::npos);
+    EXPECT_NE(problem.find("Write the default file"), std::string::npos);
+    EXPECT_TRUE(form.path.empty());
+    ASSERT_TRUE(WriteDefaultSettingsFile(path, problem)) << problem;
+    EXPECT_EQ(Read(), kDefault);
+    // Never over a file that appeared meanwhile.
+    Write("mine");
+    EXPECT_FALSE(WriteDefaultSettingsFile(path, problem));
+    EXPECT_EQ(Read(), "mine");
+    fs::remove(path);
+    fs::create_directory(path);
+    EXPECT_EQ(OpenSettingsFile(path, form, problem), OpenOutcome::kUnreadable);
+    EXPECT_NE(problem.find("folder"), std::string::npos);
+    EXPECT_EQ(problem.find("Write the default file"), std::string::npos);
+}
+
+bool AnyOnRow(const CheckReport& report, size_t row) {
+    for (const CheckWarning& warning : report.warnings)
+        if (RowOf(warning) == row) return true;
+    return false;
+}
+
+TEST_F(SettingsFormTest, WarningsFollowTheChoicesToTheirRows) {
+    SettingsForm form = Opened(kDefault);
+    for (size_t row = 0; row <= kGeneralRow; ++row)
+        EXPECT_FALSE(AnyOnRow(PendingFindings(form), row)) << row;
+    // A camera's name as the new shake: refused, naming the setting, as `set` refuses it.
+    form.chosen[kNewShake] = "Camera37";
+    EXPECT_EQ(PendingBytes(form).refusal.rfind("newshake: ", 0), 0u);
+    // Written by hand, it is warned of on the shake's row, not the camera's.
+    std::string crossed = kDefault;
+    crossed.replace(crossed.find("newshake=family5_drug_trip_shake"), 32, "newshake=Camera37");
+    form = Opened(crossed);
+    EXPECT_TRUE(AnyOnRow(PendingFindings(form), 0));
+    EXPECT_FALSE(AnyOnRow(PendingFindings(form), 3));
+
+    // A header in the wrong case belongs to no row; an unknown key to the key's.
+    std::string lowered = kDefault;
+    lowered.replace(lowered.find("[DOF]"), 5, "[dof]");
+    lowered.replace(lowered.find("modactivatekey=F8"), 17, "modactivatekey=f8");
+    form = Opened(lowered);
+    const CheckReport report = PendingFindings(form);
+    EXPECT_TRUE(AnyOnRow(report, kGeneralRow));
+    EXPECT_TRUE(AnyOnRow(report, kKeyRow));
+    EXPECT_FALSE(AnyOnRow(report, 3)) << "nothing concerns the camera pair";
+    for (const CheckWarning& warning : report.warnings) {
+        if (warning.line != 0) {
+            EXPECT_EQ(FindingText(warning).rfind("line ", 0), 0u);
+        }
+    }
+}
+
+TEST_F(SettingsFormTest, FilesThePluginCannotUseOpenWithTheirWarnings) {
+    for (const std::string& bytes : {std::string(), std::string("\xFF\xFE[\0S\0", 6)}) {
+        SettingsForm form = Opened(bytes);
+        const CheckReport report = PendingFindings(form);
+        EXPECT_TRUE(AnyOnRow(report, kGeneralRow));
+        EXPECT_TRUE(NamesToOffer(form, 3, "").names.empty());
+        // A choice in a file without a settings section still goes where the plug-in reads it.
+        form.chosen[kModActivateKey] = "F9";
+        if (bytes.empty()) {
+            EXPECT_TRUE(PendingBytes(form).refusal.empty());
+        }
+    }
+}
+
+TEST(SettingsFormNames, EachDropDownOffersItsOwnSectionFilteredAsListDoes) {
+    SettingsForm form;
+    form.bytes = kDefault;
+    const NameList cameras = NamesToOffer(form, 3, "CAMERA3");
+    ASSERT_FALSE(cameras.names.empty());
+    for (const ListedName& name : cameras.names)
+        EXPECT_EQ(name.name.rfind("Camera3", 0), 0u) << name.name;
+    EXPECT_TRUE(NamesToOffer(form, 0, "camera").names.empty());
+    EXPECT_FALSE(NamesToOffer(form, 1, "DRUG_trip").names.empty());
+
+    const ListedName& first = cameras.names.front();
+    EXPECT_EQ(NameOfEntry(NameEntry(first)), first.name);
+    EXPECT_NE(NameEntry(first).find("("), std::string::npos);
+    EXPECT_EQ(NameOfEntry("Camera3"), "Camera3"); // typed, not picked
+    EXPECT_EQ(NameOfEntry("a  (b)"), "a  (b)");
+
+    EXPECT_FALSE(CommentFor(form, 3, "Camera38").empty());
+    // The file's columns of blanks shrink to a gap of two, so a comment fits under its choice.
+    const std::string loop = CommentFor(form, 1, "sky_diving_shake_loop");
+    EXPECT_EQ(loop.rfind("PreDelayDuration value= ", 0), 0u) << loop;
+    EXPECT_EQ(loop.find("   "), std::string::npos) << loop;
+    EXPECT_NE(loop.find("  AttackDuration"), std::string::npos) << loop;
+    EXPECT_NE(CommentFor(form, 3, "Camera999").find("not in the dictionary"), std::string::npos);
+    EXPECT_NE(CommentFor(form, 0, "Camera38").find("not in the dictionary"), std::string::npos);
+}
+
+TEST(SettingsFormNames, TheKeyDropDownOffersOnlyKeysThePluginKnows) {
+    const std::vector<std::string> keys = ToggleKeyNames();
+    EXPECT_EQ(keys.size(), 12u + 26u + 10u);
+    for (const std::string& key : keys)
+        EXPECT_TRUE(KnownKeyCode(key)) << key;
+}
+
+} // namespace

@@ -1,0 +1,337 @@
+// OstrevaneSettings.exe under Wine on a virtual display, driven through its controls as a
+// player would drive it: a choice and Save write exactly `ostrevane set`'s edit, and a file
+// changed on disk or made read-only is never written.
+#include "cli/set/set.h"
+#include "platform/process_memory.h"
+#include "settings/default_settings.h"
+#include "tests/scan_target.h"
+#include "window/control_ids.h"
+#include "window/settings_form.h"
+
+#define WIN32_LEAN_AND_MEAN
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <string_view>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const std::string kDefault = DefaultSettingsText("\r\n");
+
+std::string ReadAll(const fs::path& path) {
+    std::ostringstream bytes;
+    bytes << std::ifstream(path, std::ios::binary).rdbuf();
+    return bytes.str();
+}
+
+void WriteAll(const fs::path& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+}
+
+struct Search {
+    DWORD pid;
+    HWND found;
+};
+
+BOOL CALLBACK FindDialog(HWND window, LPARAM lParam) {
+    auto& search = *reinterpret_cast<Search*>(lParam);
+    DWORD pid = 0;
+    ::GetWindowThreadProcessId(window, &pid);
+    if (pid != search.pid || !::IsWindowVisible(window)) return TRUE;
+    if (::GetDlgItem(window, kStatusControl) == nullptr) return TRUE;
+    search.found = window;
+    return FALSE;
+}
+
+std::string TextOf(HWND control) {
+    wchar_t text[4096] = L"";
+    ::SendMessageW(control, WM_GETTEXT, WPARAM(std::size(text)), reinterpret_cast<LPARAM>(text));
+    char narrow[4096] = "";
+    ::WideCharToMultiByte(CP_ACP, 0, text, -1, narrow, int(sizeof narrow), nullptr, nullptr);
+    return narrow;
+}
+
+// A game folder with the window in it, beside the default Ostrevane.ini.
+class SettingsWindowTest : public testing::Test {
+  protected:
+    void SetUp() override {
+        folder_ =
+            fs::current_path() / testing::UnitTest::GetInstance()->current_test_info()->name();
+        settings_ = folder_ / "Ostrevane.ini";
+        // A run stopped part-way may have left it read-only.
+        ::SetFileAttributesW(settings_.wstring().c_str(), FILE_ATTRIBUTE_NORMAL);
+        fs::remove_all(folder_);
+        fs::create_directories(folder_);
+        WriteAll(settings_, kDefault);
+        fs::copy_file(OSTREVANE_SETTINGS_EXE, folder_ / "OstrevaneSettings.exe");
+    }
+    // Starts the window in the folder, as a double click there does, and finds it.
+    void Start() {
+        const fs::path program = folder_ / "OstrevaneSettings.exe";
+        std::wstring commandLine = L"\"" + program.wstring() + L"\"";
+        STARTUPINFOW startup{};
+        startup.cb = sizeof startup;
+        ASSERT_TRUE(::CreateProcessW(program.wstring().c_str(), commandLine.data(), nullptr,
+                                     nullptr, FALSE, 0, nullptr, folder_.wstring().c_str(),
+                                     &startup, &process_));
+        ::WaitForInputIdle(process_.hProcess, 20000);
+        Search search{process_.dwProcessId, nullptr};
+        for (int tries = 0; tries < 200 && search.found == nullptr; ++tries) {
+            ::EnumWindows(FindDialog, reinterpret_cast<LPARAM>(&search));
+            if (search.found == nullptr) ::Sleep(100);
+        }
+        dialog_ = search.found;
+        ASSERT_NE(dialog_, nullptr) << "the settings window did not appear";
+    }
+    void TearDown() override {
+        if (process_.hProcess != nullptr) {
+            ::TerminateProcess(process_.hProcess, 0);
+            ::WaitForSingleObject(process_.hProcess, 10000);
+            ::CloseHandle(process_.hProcess);
+            ::CloseHandle(process_.hThread);
+        }
+        ::SetFileAttributesW(settings_.wstring().c_str(), FILE_ATTRIBUTE_NORMAL);
+    }
+
+    HWND Control(int id) const { return ::GetDlgItem(dialog_, id); }
+    std::string Status() const { return TextOf(Control(kStatusControl)); }
+    void Click(int id) const { ::SendMessageW(Control(id), BM_CLICK, 0, 0); }
+
+    // Picks the first entry that starts with `name`, in this case, in a setting's drop-down,
+    // as a click on it does.
+    void Choose(SettingKey key, const std::wstring& name) const {
+        const int id = kSettingControl + int(key);
+        HWND combo = Control(id);
+        const auto count = int(::SendMessageW(combo, CB_GETCOUNT, 0, 0));
+        int index = 0;
+        for (wchar_t entry[512]; index < count; ++index) {
+            ::SendMessageW(combo, CB_GETLBTEXT, WPARAM(index), reinterpret_cast<LPARAM>(entry));
+            if (std::wstring_view(entry).starts_with(name)) break;
+        }
+        ASSERT_LT(index, count) << "no entry starts with the name";
+        ::SendMessageW(combo, CB_SETCURSEL, WPARAM(index), 0);
+        ::SendMessageW(dialog_, WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE),
+                       reinterpret_cast<LPARAM>(combo));
+    }
+
+    fs::path folder_, settings_;
+    PROCESS_INFORMATION process_{};
+    HWND dialog_ = nullptr;
+};
+
+TEST_F(SettingsWindowTest, ChoosingACameraAndSavingWritesWhatSetWrites) {
+    ASSERT_NO_FATAL_FAILURE(Start());
+    EXPECT_NE(TextOf(Control(kFileControl)).find("Ostrevane.ini"), std::string::npos);
+    EXPECT_NE(TextOf(dialog_).find(OSTREVANE_VERSION), std::string::npos);
+    EXPECT_EQ(TextOf(Control(kSettingControl + int(kModActivateKey))), "F8");
+    EXPECT_FALSE(::IsWindowEnabled(Control(IDOK))) << "nothing has changed yet";
+
+    Choose(kNewCamera, L"Camera37");
+    EXPECT_TRUE(::IsWindowEnabled(Control(IDOK)));
+    Click(IDOK);
+    const SettingEdit expected = EditSetting(kDefault, kNewCamera, "Camera37");
+    ASSERT_TRUE(expected.refusal.empty());
+    EXPECT_EQ(ReadAll(settings_), expected.edited) << Status();
+    EXPECT_NE(Status().find("Saved"), std::string::npos) << Status();
+    EXPECT_FALSE(::IsWindowEnabled(Control(IDOK)));
+
+    // Enter presses the dialog's default button, which must be Save; the next save builds on
+    // the file as saved.
+    EXPECT_EQ(LOWORD(::SendMessageW(dialog_, DM_GETDEFID, 0, 0)), IDOK);
+    Choose(kModActivateKey, L"K");
+    Click(IDOK);
+    EXPECT_EQ(ReadAll(settings_), EditSetting(expected.edited, kModActivateKey, "K").edited);
+}
+
+TEST_F(SettingsWindowTest, AFileChangedOnDiskIsNotOverwrittenButOfferedForReloading) {
+    ASSERT_NO_FATAL_FAILURE(Start());
+    std::string edited = kDefault;
+    edited.replace(edited.find("modactivatekey=F8"), 17, "modactivatekey=F9");
+    WriteAll(settings_, edited);
+    Choose(kNewCamera, L"Camera20");
+    Click(IDOK);
+    EXPECT_EQ(ReadAll(settings_), edited);
+    EXPECT_NE(Status().find("changed on disk"), std::string::npos) << Status();
+
+    Click(kReloadButton);
+    EXPECT_EQ(TextOf(Control(kSettingControl + int(kModActivateKey))), "F9");
+    EXPECT_FALSE(::IsWindowEnabled(Control(IDOK)));
+}
+
+TEST_F(SettingsWindowTest, AReadOnlyFileGivesAMessageAndNoChange) {
+    ASSERT_NO_FATAL_FAILURE(Start());
+    ASSERT_TRUE(::SetFileAttributesW(settings_.wstring().c_str(), FILE_ATTRIBUTE_READONLY));
+    Choose(kNewCamera, L"Camera21");
+    Click(IDOK);
+    EXPECT_EQ(ReadAll(settings_), kDefault);
+    EXPECT_NE(Status().find("read-only"), std::string::npos) << Status();
+    EXPECT_TRUE(::IsWindowEnabled(Control(IDOK))) << "the choice is kept for another try";
+}
+
+TEST_F(SettingsWindowTest, ATypedNameIsFilteredAndARefusedOneIsNeverWritten) {
+    ASSERT_NO_FATAL_FAILURE(Start());
+    HWND combo = Control(kSettingControl + int(kNewCamera));
+    ::SetWindowTextW(combo, L"camera3");
+    ::SendMessageW(dialog_, WM_COMMAND,
+                   MAKEWPARAM(kSettingControl + int(kNewCamera), CBN_EDITCHANGE),
+                   reinterpret_cast<LPARAM>(combo));
+    const LRESULT offered = ::SendMessageW(combo, CB_GETCOUNT, 0, 0);
+    EXPECT_GT(offered, 0);
+    EXPECT_LT(offered, 20) << "only the names holding the typed text";
+    Click(IDOK);
+    EXPECT_EQ(ReadAll(settings_), kDefault);
+    EXPECT_NE(Status().find("newcamera"), std::string::npos) << Status();
+}
+
+TEST_F(SettingsWindowTest, AMissingFileIsSaidAndTheDefaultOneWrittenOnRequest) {
+    fs::remove(settings_);
+    ASSERT_NO_FATAL_FAILURE(Start());
+    EXPECT_NE(Status().find("no such file"), std::string::npos) << Status();
+    EXPECT_FALSE(::IsWindowEnabled(Control(kSettingControl + int(kNewCamera))));
+    ASSERT_TRUE(::IsWindowVisible(Control(kWriteDefaultButton)));
+    Click(kWriteDefaultButton);
+    EXPECT_EQ(ReadAll(settings_), kDefault) << "the bytes the plug-in writes on Windows";
+    EXPECT_FALSE(::IsWindowVisible(Control(kWriteDefaultButton)));
+    EXPECT_EQ(TextOf(Control(kSettingControl + int(kNewCamera))).rfind("Camera15", 0), 0u);
+}
+
+TEST_F(SettingsWindowTest, TheDefaultFileIsNeverWrittenOverOneThatAppeared) {
+    fs::remove(settings_);
+    ASSERT_NO_FATAL_FAILURE(Start());
+    WriteAll(settings_, "[Settings]\r\n");
+    Click(kWriteDefaultButton);
+    EXPECT_EQ(ReadAll(settings_), "[Settings]\r\n");
+    EXPECT_NE(Status().find("already exists"), std::string::npos) << Status();
+}
+
+TEST_F(SettingsWindowTest, AKeyThePluginDoesNotKnowIsShownAsWrittenAndWarnedOfOnItsRow) {
+    std::string lowered = kDefault;
+    lowered.replace(lowered.find("modactivatekey=F8"), 17, "modactivatekey=f8");
+    WriteAll(settings_, lowered);
+    ASSERT_NO_FATAL_FAILURE(Start());
+    EXPECT_EQ(TextOf(Control(kSettingControl + int(kModActivateKey))), "f8");
+    EXPECT_NE(TextOf(Control(kFindingsControl + int(kKeyRow))).find("line 2"), std::string::npos);
+    EXPECT_EQ(TextOf(Control(kFindingsControl + 3)), "") << "the camera pair is fine";
+    Choose(kModActivateKey, L"F8");
+    EXPECT_EQ(TextOf(Control(kFindingsControl + int(kKeyRow))), "");
+}
+
+// The stand-in game that scan_wine_test reads, started from the window's folder as `name`; it
+// ends when its input does.
+struct StandInGame {
+    PROCESS_INFORMATION process{};
+    HANDLE input = nullptr, output = nullptr;
+
+    void Start(const fs::path& folder, const std::wstring& name) {
+        fs::copy_file(OSTREVANE_SCAN_TARGET_EXE, folder / name);
+        SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+        HANDLE childIn = nullptr, childOut = nullptr;
+        ASSERT_TRUE(::CreatePipe(&childIn, &input, &inherit, 0));
+        ASSERT_TRUE(::CreatePipe(&output, &childOut, &inherit, 0));
+        ::SetHandleInformation(input, HANDLE_FLAG_INHERIT, 0);
+        ::SetHandleInformation(output, HANDLE_FLAG_INHERIT, 0);
+        STARTUPINFOW startup{};
+        startup.cb = sizeof startup;
+        startup.dwFlags = STARTF_USESTDHANDLES;
+        startup.hStdInput = childIn;
+        startup.hStdOutput = startup.hStdError = childOut;
+        std::wstring commandLine = name;
+        ASSERT_TRUE(::CreateProcessW((folder / name).wstring().c_str(), commandLine.data(), nullptr,
+                                     nullptr, TRUE, 0, nullptr, folder.wstring().c_str(), &startup,
+                                     &process));
+        ::CloseHandle(childIn);
+        ::CloseHandle(childOut);
+        char ready[6] = {};
+        DWORD count = 0;
+        ASSERT_TRUE(::ReadFile(output, ready, sizeof ready, &count, nullptr));
+    }
+    ~StandInGame() {
+        if (input != nullptr) ::CloseHandle(input);
+        if (process.hProcess != nullptr) {
+            ::WaitForSingleObject(process.hProcess, 10000);
+            ::CloseHandle(process.hProcess);
+            ::CloseHandle(process.hThread);
+        }
+        if (output != nullptr) ::CloseHandle(output);
+    }
+};
+
+struct Owned {
+    DWORD pid;
+    HWND found;
+};
+BOOL CALLBACK FindChooser(HWND window, LPARAM lParam) {
+    auto& search = *reinterpret_cast<Owned*>(lParam);
+    DWORD pid = 0;
+    ::GetWindowThreadProcessId(window, &pid);
+    if (pid == search.pid && ::GetDlgItem(window, kGameList) != nullptr) search.found = window;
+    return search.found == nullptr;
+}
+
+// "Is it working?" reads the game running from the window's folder and shows each pair's
+// verdict in the command's words; with two running, the one the player picks.
+TEST_F(SettingsWindowTest, IsItWorkingReadsTheGameRunningFromTheWindowsFolder) {
+    ASSERT_NO_FATAL_FAILURE(Start());
+    WriteAll(settings_, scan_target::kSettings);
+    Click(kReloadButton);
+    Click(kScanButton);
+    EXPECT_NE(Status().find("No game is running"), std::string::npos) << Status();
+
+    StandInGame game;
+    ASSERT_NO_FATAL_FAILURE(game.Start(folder_, L"game.exe"));
+    // Found by its folder however the folder is spelt: another case, a closing backslash.
+    std::string folder = folder_.string();
+    for (char& c : folder)
+        c = char(std::toupper(static_cast<unsigned char>(c)));
+    for (const std::string& spelling : {folder_.string(), folder + "\\"}) {
+        const auto running = platform::ProgramsInFolder(spelling);
+        ASSERT_EQ(running.size(), 2u) << spelling << ": the window and the game";
+        EXPECT_TRUE(running[0].pid == game.process.dwProcessId ||
+                    running[1].pid == game.process.dwProcessId);
+    }
+
+    Click(kScanButton);
+    std::string shake;
+    for (int tries = 0; tries < 600 && shake.empty(); ++tries) {
+        ::Sleep(100);
+        shake = TextOf(Control(kVerdictControl + 0));
+    }
+    EXPECT_NE(shake.find("would swap"), std::string::npos) << Status();
+    EXPECT_NE(TextOf(Control(kVerdictControl + 1)).find("only the new item occurs"),
+              std::string::npos);
+    EXPECT_NE(Status().find(std::to_string(game.process.dwProcessId)), std::string::npos);
+
+    // A second game: the window asks which, here the second in its list.
+    StandInGame other;
+    ASSERT_NO_FATAL_FAILURE(other.Start(folder_, L"other.exe"));
+    ::PostMessageW(dialog_, WM_COMMAND, MAKEWPARAM(kScanButton, BN_CLICKED),
+                   reinterpret_cast<LPARAM>(Control(kScanButton)));
+    Owned chooser{process_.dwProcessId, nullptr};
+    for (int tries = 0; tries < 200 && chooser.found == nullptr; ++tries) {
+        ::Sleep(100);
+        ::EnumWindows(FindChooser, reinterpret_cast<LPARAM>(&chooser));
+    }
+    ASSERT_NE(chooser.found, nullptr) << "no chooser: " << Status();
+    HWND list = ::GetDlgItem(chooser.found, kGameList);
+    ASSERT_EQ(::SendMessageW(list, LB_GETCOUNT, 0, 0), 2);
+    wchar_t second[256] = L"";
+    ::SendMessageW(list, LB_GETTEXT, 1, reinterpret_cast<LPARAM>(second));
+    const DWORD picked = std::wstring_view(second).find(L"other.exe") == 0
+                             ? other.process.dwProcessId
+                             : game.process.dwProcessId;
+    ::SendMessageW(list, LB_SETCURSEL, 1, 0);
+    ::PostMessageW(chooser.found, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    const std::string read = "(process " + std::to_string(picked) + ") with";
+    for (int tries = 0; tries < 600 && Status().find(read) == std::string::npos; ++tries)
+        ::Sleep(100);
+    EXPECT_NE(Status().find(read), std::string::npos) << Status();
+}
+
+} // namespace

@@ -1,0 +1,57 @@
+#!/usr/bin/env bash
+# Makes docs/settings-window.png, the README's picture of the settings window: the window
+# opened on a default settings file in a game folder of its own, G:\Game, under Wine on a
+# virtual display, with Wine drawing the title bar on a desktop of its own.
+# Usage: tools/window_screenshot.sh [OUTPUT.png]   (builds the win64 preset's programs first)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+output=${1:-docs/settings-window.png}
+build=build/win64
+desktop=740x700
+
+tools/install-deps.sh
+cmake --preset win64 >/dev/null
+cmake --build --preset win64 --target OstrevaneSettings ostrevane
+
+# The prefix the window's test uses: its server runs only while a display does.
+export WINEPREFIX=$PWD/$build/wineprefix-window WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    mkdir -p "$WINEPREFIX"
+    wineboot -i >/dev/null 2>&1
+fi
+wineserver -k 2>/dev/null || true
+wineserver -w
+
+work=$(mktemp -d)
+xvfb=""
+finish() {
+    wineserver -k 2>/dev/null || true
+    rm -f "$WINEPREFIX/dosdevices/g:"
+    [ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null || true
+    rm -rf "$work"
+}
+trap finish EXIT
+
+# A display of its own: Xvfb picks a free number and writes it to descriptor 3.
+Xvfb -displayfd 3 -screen 0 1024x768x24 3>"$work/display" >/dev/null 2>&1 &
+xvfb=$!
+for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
+export DISPLAY=:$(cat "$work/display")
+
+# The game folder: the window beside the file the plug-in writes on its first run.
+mkdir "$work/Game"
+ln -sfn "$work" "$WINEPREFIX/dosdevices/g:"
+cp "$build/OstrevaneSettings.exe" "$work/Game/"
+wine "$build/ostrevane.exe" default --force -o "$work/Game/Ostrevane.ini" >/dev/null
+
+(cd "$work/Game" && wine explorer "/desktop=shot,$desktop" 'G:\Game\OstrevaneSettings.exe' \
+    >/dev/null 2>&1 &)
+# The desktop's X window appears first; the dialog inside it takes a moment more to draw.
+for _ in $(seq 100); do
+    xwininfo -root -tree 2>/dev/null | grep -q '"shot' && break
+    sleep 0.2
+done
+sleep 3
+xwd -root -silent >"$work/screen.xwd"
+convert "$work/screen.xwd" -crop "$desktop+0+0" +repage "$output"
+echo "Wrote $output"

@@ -1,0 +1,28 @@
+#pragma once
+// The settings window's Win32 face: the dialog that shows a SettingsForm, and the reading of
+// the running game behind its "Is it working?" button.
+
+#define WIN32_LEAN_AND_MEAN
+#include <windows.h>
+
+#include <string>
+#include <string_view>
+
+// Posted to the dialog when a scan started by StartGameScan ends; lParam owns a GameScan.
+constexpr UINT kScanDoneMessage = WM_APP + 1;
+
+// The folder this program sits in, which is the game folder; without a closing backslash.
+std::string ProgramFolder();
+
+// Text in the system's code page, as every path and message of the command is, and back.
+std::wstring Wide(std::string_view text);
+std::string Narrow(std::wstring_view text);
+
+// The main dialog's procedure; lParam of WM_INITDIALOG is the settings file's path (a
+// std::string), or null for the one in ProgramFolder().
+INT_PTR CALLBACK SettingsDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+
+// Finds the game among the programs running from ProgramFolder(), asking the player when
+// several are, and reads it on a thread of its own, reading `settingsPath`; false (with
+// `status` saying why) when no scan started, else kScanDoneMessage follows.
+bool StartGameScan(HWND dialog, const std::string& settingsPath, std::string& status);
