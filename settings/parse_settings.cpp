@@ -103,7 +103,7 @@ ParsedSettings ParseSettings(std::string_view fileBytes, const SettingsLineObser
         if (observe) observe(line);
     }
 
-    result.swap.activationKey = ParseActivationKey(result.values[kModActivateKey]);
+    result.swap.activationKey = ParseActivationKey(result.values[kActivationKey]);
     for (const SwapPair& pair : SwapPairs) {
         for (const PairSetting& setting : {pair.oldSetting, pair.newSetting})
             result.swap.*setting.resolved = Lookup(result.dictionary, result.values[setting.key]);

@@ -5,6 +5,7 @@
 #include "cli/ostrevane.h"
 #include "cli/set/set.h"
 #include "settings/default_settings.h"
+#include "tests/pair_keys.h"
 
 #include "tests/game_folder.h"
 
@@ -90,7 +91,7 @@ TEST(EditSetting, ChangesOneLineOrRefusesWithTheReasonAndNoFile) {
     const Refused refused[] = {
         {kNewCamera, "sky_diving_shake", "is a camera shake (under [Shake]"},
         {kNewCamera, "Camera1", "is not in the dictionary; did you mean \"Camera01\"?"},
-        {kModActivateKey, "f9", "names are case-sensitive, so write \"F9\""},
+        {kActivationKey, "f9", "names are case-sensitive, so write \"F9\""},
         {kNewCamera, "0x2F0AACD0",
          "the dictionary calls 0x2F0AACD0 \"Camera15\"; `ostrevane set newcamera Camera15`"},
         {kNewCamera, "0x7DC36678", "no name under [Camera] has the hash 0x7DC36678"},
@@ -125,7 +126,7 @@ TEST(CheckSettings, EachFindingSaysItsKindAndTheSettingItConcerns) {
         {Fixture("utf16.ini"), FindingKind::kUnreadable, none},
         {with("newcamera=Camera15", "newcamera=drunk_shake"), FindingKind::kCorrupts, kNewCamera},
         {with("newcamera=Camera15", "newcamera=Camera99"), FindingKind::kSetting, kNewCamera},
-        {with("modactivatekey=F8", "modactivatekey=f8"), FindingKind::kSetting, kModActivateKey},
+        {with("modactivatekey=F8", "modactivatekey=f8"), FindingKind::kSetting, kActivationKey},
         {with("[Camera]", "[camera]"), FindingKind::kHeader, none},
         {with("DOF05=", "DOF05=x"), FindingKind::kDictionary, none},
         {with("[Shake]", "\x1A[Shake]"), FindingKind::kWholeFile, none},

@@ -342,7 +342,7 @@ TEST(CheckSettings, AgreesWithTheLoaderOnKeyNamesNumbersAndHeaders) {
     }
     for (const std::string& name : keyNames) {
         const CheckReport report = CheckSettings(CleanWithLine(2, "modactivatekey=" + name));
-        const std::string& read = report.parsed.values[kModActivateKey];
+        const std::string& read = report.parsed.values[kActivationKey];
         EXPECT_EQ(Mentions(report.warnings, "falls back to F5"), !KnownKeyCode(read).has_value())
             << '"' << name << "\"\n"
             << Describe(report.warnings);

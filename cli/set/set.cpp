@@ -111,7 +111,7 @@ std::string Edited(std::string_view bytes, SettingKey key, std::string_view valu
 
 // Why the plug-in could not use `value` for `key`, or "" when it can.
 std::string Refusal(std::string_view bytes, SettingKey key, const std::string& value) {
-    if (key == kModActivateKey) {
+    if (key == kActivationKey) {
         if (KnownKeyCode(value)) return "";
         std::string why = "the plug-in knows no key named " + Quoted(value) +
                           " (it would fall back to F5); use F1 to F12, one letter or one digit";

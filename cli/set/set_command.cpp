@@ -2,9 +2,9 @@
 
 #include "cli/bytes_text.h"
 #include "cli/check/check_command.h"
-#include "cli/files.h"
 #include "cli/set/set.h"
 #include "cli/suggest.h"
+#include "cli/whole_files.h"
 #include "settings/settings.h"
 
 #include <CLI/CLI.hpp>
@@ -63,7 +63,7 @@ int RunSet(const SetOptions& options, std::ostream& out, std::ostream& err) {
 
 // "modactivatekey, oldshake, newshake, ... newcamera": the settings `set` takes.
 std::string SettingWords() {
-    return std::string(SettingKeyNames[kModActivateKey]) + ", " +
+    return std::string(SettingKeyNames[kActivationKey]) + ", " +
            std::string(SwapPairs.front().oldSetting.name) + ", " +
            std::string(SwapPairs.front().newSetting.name) + ", ... " +
            std::string(SwapPairs.back().newSetting.name);
