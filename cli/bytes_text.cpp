@@ -54,11 +54,10 @@ std::string HexHash(uint32_t hash) {
     return text;
 }
 
-std::string PrintableQuoted(std::string_view bytes) {
-    // Built in place: GCC 12 takes "\"" + text + "\"" for an overlapping copy (-Wrestrict).
-    std::string quoted = Printable(bytes);
-    quoted.insert(quoted.begin(), '"');
-    return quoted += '"';
+std::string Quoted(std::string_view bytes) {
+    std::string quoted;
+    quoted.reserve(bytes.size() + 2);
+    return quoted.append(1, '"').append(bytes).append(1, '"');
 }
 
 bool IsNumberLiteral(std::string_view text) {

@@ -9,8 +9,8 @@
 // For a terminal: printable ASCII as it is, every other byte as \xNN.
 std::string Printable(std::string_view bytes);
 
-// Printable(bytes) between double quotes.
-std::string PrintableQuoted(std::string_view bytes);
+// `bytes` between double quotes, left raw: what prints a message makes it printable.
+std::string Quoted(std::string_view bytes);
 
 // A JSON string literal, quotes included: bytes 0x20-0x7E as they are except `"` and `\`,
 // every other byte as \u00NN, so a name that is not valid UTF-8 still makes valid JSON.

@@ -10,11 +10,7 @@ std::string CommentOf(std::string_view line) {
     const size_t equals = line.find('=');
     const size_t semicolon = line.find(';', equals == std::string_view::npos ? 0 : equals);
     if (semicolon == std::string_view::npos) return "";
-    std::string_view comment = line.substr(semicolon + 1);
-    constexpr std::string_view kBlanks = " \t\r\n";
-    const size_t first = comment.find_first_not_of(kBlanks);
-    if (first == std::string_view::npos) return "";
-    return std::string(comment.substr(first, comment.find_last_not_of(kBlanks) - first + 1));
+    return std::string(Trim(line.substr(semicolon + 1)));
 }
 
 } // namespace

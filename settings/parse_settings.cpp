@@ -21,14 +21,13 @@ size_t DictionarySectionOf(std::string_view line) {
     return 0;
 }
 
-namespace {
-
 std::string_view Trim(std::string_view text) {
-    constexpr std::string_view kBlanks = " \t\r\n";
-    const size_t first = text.find_first_not_of(kBlanks);
+    const size_t first = text.find_first_not_of(kTrimmedBlanks);
     if (first == std::string_view::npos) return {};
-    return text.substr(first, text.find_last_not_of(kBlanks) - first + 1);
+    return text.substr(first, text.find_last_not_of(kTrimmedBlanks) - first + 1);
 }
+
+namespace {
 
 // What Windows text mode hands the reader: CR LF becomes LF, and Ctrl-Z ends the data (the
 // caller cuts there). Applied everywhere so every build reads a file alike.
@@ -104,7 +103,7 @@ ParsedSettings ParseSettings(std::string_view fileBytes, const SettingsLineObser
         if (observe) observe(line);
     }
 
-    result.swap.activationKey = ParseActivationKey(result.values[kModActivateKey]);
+    result.swap.activationKey = ParseActivationKey(result.values[kActivationKey]);
     for (const SwapPair& pair : SwapPairs) {
         for (const PairSetting& setting : {pair.oldSetting, pair.newSetting})
             result.swap.*setting.resolved = Lookup(result.dictionary, result.values[setting.key]);

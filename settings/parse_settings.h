@@ -14,6 +14,11 @@
 // Item name (bytes, compared exactly) to hash.
 using NameToHash = std::unordered_map<std::string, uint32_t>;
 
+// The blanks the loader trims from both ends of a key and of a value.
+inline constexpr std::string_view kTrimmedBlanks = " \t\r\n";
+// `text` without the loader's blanks at either end.
+std::string_view Trim(std::string_view text);
+
 // True when the header line `line` (starting with "[") opens a dictionary section.
 bool OpensDictionary(std::string_view line);
 // Index in DictionaryHeaders of the first header a line holds, searched as the loader does, or 0.

@@ -87,7 +87,7 @@ inline constexpr auto SwapPairs = swap_pairs_detail::Numbered(std::to_array<Swap
 }));
 inline constexpr size_t kPairCount = SwapPairs.size();
 
-inline constexpr SettingKey kModActivateKey = SettingKey(2 * kPairCount);
+inline constexpr SettingKey kActivationKey = SettingKey(2 * kPairCount);
 inline constexpr size_t kSettingKeyCount = 2 * kPairCount + 1;
 
 // Every setting's name in the file, in SettingKey order.
@@ -97,7 +97,7 @@ inline constexpr auto SettingKeyNames = [] {
         names[pair.oldSetting.key] = pair.oldSetting.name;
         names[pair.newSetting.key] = pair.newSetting.name;
     }
-    names[kModActivateKey] = "modactivatekey";
+    names[kActivationKey] = "modactivatekey";
     return names;
 }();
 
@@ -108,13 +108,3 @@ inline constexpr auto DictionaryHeaders = [] {
         headers[i] = SwapPairs[i].header;
     return headers;
 }();
-
-// The first four pairs' settings by name, for code that means one of them.
-inline constexpr SettingKey kOldShake = SwapPairs[0].oldSetting.key;
-inline constexpr SettingKey kNewShake = SwapPairs[0].newSetting.key;
-inline constexpr SettingKey kOldShakeLoop = SwapPairs[1].oldSetting.key;
-inline constexpr SettingKey kNewShakeLoop = SwapPairs[1].newSetting.key;
-inline constexpr SettingKey kOldDof = SwapPairs[2].oldSetting.key;
-inline constexpr SettingKey kNewDof = SwapPairs[2].newSetting.key;
-inline constexpr SettingKey kOldCamera = SwapPairs[3].oldSetting.key;
-inline constexpr SettingKey kNewCamera = SwapPairs[3].newSetting.key;

@@ -1,4 +1,5 @@
 #include "settings/parse_settings.h"
+#include "tests/pair_keys.h"
 
 #include <gtest/gtest.h>
 

@@ -4,6 +4,7 @@
 #include "cli/set/set.h"
 #include "settings/default_settings.h"
 #include "settings/key_names.h"
+#include "tests/pair_keys.h"
 
 #include <gtest/gtest.h>
 
@@ -54,7 +55,7 @@ class SettingsFormTest : public testing::Test {
 TEST_F(SettingsFormTest, OpensWithTheChoicesThePluginReadsAndNothingToSave) {
     SettingsForm form = Opened(kDefault);
     EXPECT_EQ(form.chosen[kNewCamera], "Camera15");
-    EXPECT_EQ(form.chosen[kModActivateKey], "F8");
+    EXPECT_EQ(form.chosen[kActivationKey], "F8");
     EXPECT_FALSE(FormChanged(form));
     EXPECT_EQ(PendingBytes(form).bytes, kDefault);
     std::string message;
@@ -66,11 +67,11 @@ TEST_F(SettingsFormTest, SaveWritesSetsEditForEachChangedSettingInTurn) {
     SettingsForm form = Opened(kDefault);
     form.chosen[kNewCamera] = "Camera37";
     form.chosen[kOldDof] = "DOF10";
-    form.chosen[kModActivateKey] = "K";
+    form.chosen[kActivationKey] = "K";
     ASSERT_TRUE(FormChanged(form));
     std::string expected = EditSetting(kDefault, kOldDof, "DOF10").edited;
     expected = EditSetting(expected, kNewCamera, "Camera37").edited;
-    expected = EditSetting(expected, kModActivateKey, "K").edited;
+    expected = EditSetting(expected, kActivationKey, "K").edited;
     ASSERT_EQ(PendingBytes(form).bytes, expected);
 
     std::string message;
@@ -183,7 +184,7 @@ TEST_F(SettingsFormTest, FilesThePluginCannotUseOpenWithTheirWarnings) {
         EXPECT_TRUE(AnyOnRow(report, kGeneralRow));
         EXPECT_TRUE(NamesToOffer(form, 3, "").names.empty());
         // A choice in a file without a settings section still goes where the plug-in reads it.
-        form.chosen[kModActivateKey] = "F9";
+        form.chosen[kActivationKey] = "F9";
         if (bytes.empty()) {
             EXPECT_TRUE(PendingBytes(form).refusal.empty());
         }

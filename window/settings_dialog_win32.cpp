@@ -40,7 +40,7 @@ void Status(HWND dialog, std::string_view text) {
 }
 
 bool IsPairSetting(size_t key) {
-    return key < kModActivateKey;
+    return key < kActivationKey;
 }
 
 // What a pair's drop-down offers for `typed`, its edit text kept as the player left it.
@@ -60,10 +60,10 @@ void OfferNames(HWND dialog, size_t key, std::string_view typed, bool keepText) 
 }
 
 void OfferKeys(HWND dialog) {
-    HWND combo = Control(dialog, kSettingControl + int(kModActivateKey));
+    HWND combo = Control(dialog, kSettingControl + int(kActivationKey));
     filling = true;
     ::SendMessageW(combo, CB_RESETCONTENT, 0, 0);
-    const std::string& chosen = form.chosen[kModActivateKey];
+    const std::string& chosen = form.chosen[kActivationKey];
     std::vector<std::string> keys = ToggleKeyNames();
     // A value the plug-in does not know still shows, so the player sees what the file says.
     if (std::find(keys.begin(), keys.end(), chosen) == keys.end())
@@ -78,14 +78,14 @@ void OfferKeys(HWND dialog) {
 // Everything that follows from the choices: comments, warnings, whether Save can be pressed.
 void ShowConsequences(HWND dialog) {
     if (!fileOpen) {
-        for (size_t key = 0; key < kModActivateKey; ++key)
+        for (size_t key = 0; key < kActivationKey; ++key)
             SetText(dialog, kCommentControl + int(key), "");
         for (size_t row = 0; row <= kGeneralRow; ++row)
             SetText(dialog, kFindingsControl + int(row), "");
         ::EnableWindow(Control(dialog, IDOK), FALSE);
         return;
     }
-    for (size_t key = 0; key < kModActivateKey; ++key)
+    for (size_t key = 0; key < kActivationKey; ++key)
         SetText(dialog, kCommentControl + int(key), CommentFor(form, key / 2, form.chosen[key]));
     std::array<std::string, kGeneralRow + 1> rows;
     const auto add = [&rows](size_t row, const std::string& text) {
@@ -107,7 +107,7 @@ void ShowForm(HWND dialog) {
         L"Ostrevane " + Wide(OSTREVANE_VERSION) + L" settings - " + Wide(form.path);
     ::SetWindowTextW(dialog, title.c_str());
     SetText(dialog, kFileControl, "Settings file: " + form.path);
-    for (size_t key = 0; key < kModActivateKey; ++key)
+    for (size_t key = 0; key < kActivationKey; ++key)
         OfferNames(dialog, key, "", false);
     OfferKeys(dialog);
     for (size_t pair = 0; pair < kPairCount; ++pair)

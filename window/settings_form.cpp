@@ -1,7 +1,7 @@
 #include "window/settings_form.h"
 
-#include "cli/files.h"
 #include "cli/set/set.h"
+#include "cli/whole_files.h"
 #include "settings/default_settings.h"
 #include "settings/key_names.h"
 #include "settings/parse_settings.h"
@@ -66,7 +66,7 @@ CheckReport PendingFindings(const SettingsForm& form) {
 
 size_t RowOf(const CheckWarning& warning) {
     if (warning.setting >= kSettingKeyCount) return kGeneralRow;
-    if (warning.setting == kModActivateKey) return kKeyRow;
+    if (warning.setting == kActivationKey) return kKeyRow;
     return warning.setting / 2;
 }
 

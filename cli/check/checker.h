@@ -83,8 +83,6 @@ struct Checker {
     void ObserveDictionaryEntry(const SettingsLine& line);
 };
 
-// `bytes` between double quotes, left raw: the report makes every warning printable.
-std::string Quoted(std::string_view bytes);
 // "F5": the toggle key when the settings name none the plug-in knows.
 std::string FallbackKeyName();
 

@@ -27,7 +27,7 @@ void CheckEndOfData(Checker& checker, std::string_view bytes, size_t stop) {
     std::string message = "a Ctrl-Z byte (0x1A) ends the file for the plug-in: nothing after it "
                           "is read";
     std::vector<std::string_view> names = checker.settingsLostToCtrlZ;
-    const bool keyLost = std::erase(names, SettingKeyNames[kModActivateKey]) != 0;
+    const bool keyLost = std::erase(names, SettingKeyNames[kActivationKey]) != 0;
     for (size_t i = 0; i < names.size(); ++i) {
         message += i == 0 ? ", so " : i + 1 == names.size() ? " and " : ", ";
         message += names[i];
@@ -61,8 +61,8 @@ void FindSettingsLostToCtrlZ(Checker& checker, const ParsedSettings& parsed,
                 parsed.swap.*setting.resolved == 0 && meant.swap.*setting.resolved != 0;
         }
     }
-    checker.lostToCtrlZ[kModActivateKey] |= !KnownKeyCode(parsed.values[kModActivateKey]) &&
-                                            KnownKeyCode(meant.values[kModActivateKey]);
+    checker.lostToCtrlZ[kActivationKey] |=
+        !KnownKeyCode(parsed.values[kActivationKey]) && KnownKeyCode(meant.values[kActivationKey]);
 }
 
 void CheckWholeFile(Checker& checker, const ParsedSettings& parsed, std::string_view bytes) {

@@ -10,22 +10,22 @@ std::string FallbackKeyName() {
 }
 
 void CheckActivationKey(Checker& checker, const ParsedSettings& parsed) {
-    const std::string& name = parsed.values[kModActivateKey];
+    const std::string& name = parsed.values[kActivationKey];
     if (KnownKeyCode(name)) return;
-    if (checker.lostToCtrlZ[kModActivateKey]) {
-        checker.settingsLostToCtrlZ.push_back(SettingKeyNames[kModActivateKey]);
+    if (checker.lostToCtrlZ[kActivationKey]) {
+        checker.settingsLostToCtrlZ.push_back(SettingKeyNames[kActivationKey]);
         return;
     }
-    const size_t line = checker.settingLines[kModActivateKey];
-    const std::string setting(SettingKeyNames[kModActivateKey]);
+    const size_t line = checker.settingLines[kActivationKey];
+    const std::string setting(SettingKeyNames[kActivationKey]);
     MissedSection* const lost = line == 0 ? checker.MissedWith(setting, false) : nullptr;
     if (lost != nullptr) {
-        lost->settingsLost.push_back(SettingKeyNames[kModActivateKey]);
+        lost->settingsLost.push_back(SettingKeyNames[kActivationKey]);
         return;
     }
     if (line == 0) {
         checker.Warn(0, setting + " is not set, so the toggle key is " + FallbackKeyName(),
-                     FindingKind::kSetting, kModActivateKey);
+                     FindingKind::kSetting, kActivationKey);
         return;
     }
     std::string message = setting + " " + Quoted(name) +
@@ -36,5 +36,5 @@ void CheckActivationKey(Checker& checker, const ParsedSettings& parsed) {
     for (char& c : upper)
         c = char(std::toupper(static_cast<unsigned char>(c)));
     if (KnownKeyCode(upper)) message += " (names are case-sensitive: " + Quoted(upper) + ")";
-    checker.Warn(line, std::move(message), FindingKind::kSetting, kModActivateKey);
+    checker.Warn(line, std::move(message), FindingKind::kSetting, kActivationKey);
 }

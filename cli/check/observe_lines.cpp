@@ -9,7 +9,8 @@
 
 namespace {
 
-constexpr std::string_view kBlanks = " \t\n\v\f\r";
+// What a person reads as indentation before a "[", which the loader does not skip.
+constexpr std::string_view kIndentation = " \t\n\v\f\r";
 
 // Why a dictionary value is not a plain hexadecimal or decimal number, or "" when it is.
 // Blanks before the number are no trap: the loader skips them as the writer expects.
@@ -28,13 +29,6 @@ std::string NumberTrap(std::string_view value) {
 }
 
 } // namespace
-
-std::string Quoted(std::string_view bytes) {
-    std::string quoted;
-    quoted.reserve(bytes.size() + 2);
-    quoted.append(1, '"').append(bytes).append(1, '"');
-    return quoted;
-}
 
 void Checker::Observe(const SettingsLine& line) {
     switch (line.kind) {
@@ -80,7 +74,7 @@ void Checker::ObserveSkippedLine(const SettingsLine& line) {
     std::string_view text = line.text;
     const bool byteOrderMark = line.number == 1 && startsWithByteOrderMark;
     if (byteOrderMark) text.remove_prefix(kUtf8ByteOrderMark.size());
-    const size_t first = text.find_first_not_of(kBlanks);
+    const size_t first = text.find_first_not_of(kIndentation);
     if (first == std::string_view::npos) return;
     text.remove_prefix(first);
 

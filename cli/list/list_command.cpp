@@ -3,10 +3,10 @@
 #include "cli/bytes_text.h"
 #include "cli/check/check_command.h"
 #include "cli/dictionary_names.h"
-#include "cli/files.h"
 #include "cli/list/list.h"
 #include "cli/report_text.h"
 #include "cli/suggest.h"
+#include "cli/whole_files.h"
 #include "settings/settings.h"
 
 #include <CLI/CLI.hpp>

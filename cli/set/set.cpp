@@ -12,8 +12,6 @@
 
 namespace {
 
-constexpr std::string_view kBlanks = " \t\r\n"; // what the loader trims from a value
-
 // The offset of line `number` (1-based) in the raw bytes: the text-mode reading drops only
 // the CR of a CR LF, so lines begin after the same line feeds there.
 size_t LineStart(std::string_view bytes, size_t number) {
@@ -29,9 +27,9 @@ std::string WithValue(std::string_view line, std::string_view value) {
     const size_t equals = line.find('=');
     const size_t comment = std::min(line.find(';', equals), line.size());
     const std::string_view region = line.substr(0, comment);
-    size_t begin = region.find_first_not_of(kBlanks, equals + 1);
+    size_t begin = region.find_first_not_of(kTrimmedBlanks, equals + 1);
     size_t end =
-        begin == std::string_view::npos ? equals + 1 : region.find_last_not_of(kBlanks) + 1;
+        begin == std::string_view::npos ? equals + 1 : region.find_last_not_of(kTrimmedBlanks) + 1;
     if (begin == std::string_view::npos) begin = end;
     std::string padding(region.substr(end));
     const bool onlySpaces = padding.find_first_not_of(' ') == std::string::npos;
@@ -88,8 +86,7 @@ std::string Edited(std::string_view bytes, SettingKey key, std::string_view valu
         if (end > start && end < bytes.size() && bytes[end] == '\n' && bytes[end - 1] == '\r')
             --end;
         edited.replace(start, end - start, WithValue(bytes.substr(start, end - start), value));
-        where = "line " + std::to_string(number) + " (it was " +
-                PrintableQuoted(parsed.values[key]) + ")";
+        where = "line " + std::to_string(number) + " (it was " + Quoted(parsed.values[key]) + ")";
     } else {
         const Insertion place = PlaceForMissingSetting(bytes, parsed);
         const std::string eol = bytes.find("\r\n") == std::string_view::npos ? "\n" : "\r\n";
@@ -104,7 +101,7 @@ std::string Edited(std::string_view bytes, SettingKey key, std::string_view valu
     auto others = reread.values, before = parsed.values;
     others[key] = before[key] = "";
     if (reread.values[key] != value || others != before || reread.dictionary != parsed.dictionary) {
-        why = "no settings line can hold " + PrintableQuoted(value) +
+        why = "no settings line can hold " + Quoted(value) +
               " so that the plug-in reads it back whole (a \";\" starts a comment, blanks "
               "around it are trimmed)";
         return "";
@@ -114,15 +111,14 @@ std::string Edited(std::string_view bytes, SettingKey key, std::string_view valu
 
 // Why the plug-in could not use `value` for `key`, or "" when it can.
 std::string Refusal(std::string_view bytes, SettingKey key, const std::string& value) {
-    if (key == kModActivateKey) {
+    if (key == kActivationKey) {
         if (KnownKeyCode(value)) return "";
-        std::string why = "the plug-in knows no key named " + PrintableQuoted(value) +
+        std::string why = "the plug-in knows no key named " + Quoted(value) +
                           " (it would fall back to F5); use F1 to F12, one letter or one digit";
         std::string upper = value;
         for (char& c : upper)
             c = char(std::toupper(static_cast<unsigned char>(c)));
-        if (KnownKeyCode(upper))
-            why += ": names are case-sensitive, so write " + PrintableQuoted(upper);
+        if (KnownKeyCode(upper)) why += ": names are case-sensitive, so write " + Quoted(upper);
         return why;
     }
     const auto pair = std::find_if(SwapPairs.begin(), SwapPairs.end(), [&](const SwapPair& p) {
@@ -138,43 +134,41 @@ std::string Refusal(std::string_view bytes, SettingKey key, const std::string& v
         for (const DictionaryName& name : names) {
             if (name.section == section) candidates.push_back(name.name);
         }
-        std::string why = PrintableQuoted(value) + " is not in the dictionary";
+        std::string why = Quoted(value) + " is not in the dictionary";
         if (IsNumberLiteral(value)) {
             // A hash copied from a subtitle or the dictionary: its name is what a setting takes.
             const uint32_t hash = ParseHash(value);
             for (const DictionaryName& name : names) {
                 if (name.section != section || name.hash != hash) continue;
                 return why + ": settings take a name, and the dictionary calls " + HexHash(hash) +
-                       " " + PrintableQuoted(name.name) + "; `ostrevane set " +
-                       std::string(SettingKeyNames[key]) + " " + Printable(name.name) +
-                       "` chooses it";
+                       " " + Quoted(name.name) + "; `ostrevane set " +
+                       std::string(SettingKeyNames[key]) + " " + name.name + "` chooses it";
             }
             return why + ": settings take a name, not a hash, and no name under " +
                    std::string(DictionaryHeaders[section]) + " has the hash " + HexHash(hash) +
                    "; " + list;
         }
         const std::string_view closest = ClosestName(value, candidates);
-        if (!closest.empty())
-            return why + "; did you mean " + PrintableQuoted(closest) + "? " + list;
+        if (!closest.empty()) return why + "; did you mean " + Quoted(closest) + "? " + list;
         return why + "; " + list;
     }
     const std::string line = "line " + std::to_string(entry->line);
     const std::string at = " (" + line + ")";
     if (entry->section != section) {
-        return PrintableQuoted(value) + " is " + std::string(SwapPairs[entry->section].items) +
-               " (under " + std::string(DictionaryHeaders[entry->section]) + ", " + line +
-               "), but " + std::string(SettingKeyNames[key]) + " takes " +
+        return Quoted(value) + " is " + std::string(SwapPairs[entry->section].items) + " (under " +
+               std::string(DictionaryHeaders[entry->section]) + ", " + line + "), but " +
+               std::string(SettingKeyNames[key]) + " takes " +
                std::string(SwapPairs[section].items) +
                ": both names of a pair come from one section, or the game reads one kind of "
                "item where it expects another; " +
                list;
     }
     if (entry->hash == 0) {
-        return PrintableQuoted(value) + " has the hash 0" + at + ", so the " +
-               std::string(pair->name) + " pair would be skipped; " + list;
+        return Quoted(value) + " has the hash 0" + at + ", so the " + std::string(pair->name) +
+               " pair would be skipped; " + list;
     }
     if (IsCommonInMemory(entry->hash)) {
-        return PrintableQuoted(value) + " has the hash " + HexHash(entry->hash) + at +
+        return Quoted(value) + " has the hash " + HexHash(entry->hash) + at +
                ", a value ordinary memory is full of (small numbers, floats such as 1.0), so "
                "the swap would rewrite it in countless places that are not the item and "
                "corrupt the game's data; give the item its own hash";

@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+// Names in `refusal` and `where` appear as their raw bytes, as in check's findings.
 struct SettingEdit {
     std::string refusal; // why the plug-in could not use the value; "" when the edit is made
     std::string edited;  // the whole file with the change; the file itself when already so

@@ -2,9 +2,9 @@
 
 #include "cli/bytes_text.h"
 #include "cli/check/check_command.h"
-#include "cli/files.h"
 #include "cli/set/set.h"
 #include "cli/suggest.h"
+#include "cli/whole_files.h"
 #include "settings/settings.h"
 
 #include <CLI/CLI.hpp>
@@ -23,7 +23,7 @@ int RunSet(const SetOptions& options, std::ostream& out, std::ostream& err) {
     const std::string& settingName = options.setting;
     const auto named = std::find(SettingKeyNames.begin(), SettingKeyNames.end(), settingName);
     if (named == SettingKeyNames.end()) {
-        err << "ostrevane set: " << PrintableQuoted(settingName) << " is not a setting";
+        err << "ostrevane set: " << Printable(Quoted(settingName)) << " is not a setting";
         const std::string_view closest = ClosestName(settingName, SettingKeyNames);
         if (!closest.empty()) err << "; did you mean \"" << closest << "\"?";
         err << "\nSettings:";
@@ -42,11 +42,12 @@ int RunSet(const SetOptions& options, std::ostream& out, std::ostream& err) {
     }
     const SettingEdit edit = EditSetting(bytes, key, options.value);
     if (!edit.refusal.empty()) {
-        err << "ostrevane set: " << settingName << " not changed: " << edit.refusal << "\n";
+        err << "ostrevane set: " << settingName << " not changed: " << Printable(edit.refusal)
+            << "\n";
         return kExitFailed;
     }
     if (edit.edited == bytes) {
-        out << settingName << " is " << PrintableQuoted(options.value) << " already; " << file
+        out << settingName << " is " << Printable(Quoted(options.value)) << " already; " << file
             << " is unchanged.\n\n";
     } else {
         FileProblem problem;
@@ -54,15 +55,15 @@ int RunSet(const SetOptions& options, std::ostream& out, std::ostream& err) {
             err << "ostrevane set: " << file << ": " << problem.words << "\nNothing was changed.\n";
             return kExitFailed;
         }
-        out << "Set " << settingName << " to " << PrintableQuoted(options.value) << " on "
-            << edit.where << ".\n\n";
+        out << "Set " << settingName << " to " << Printable(Quoted(options.value)) << " on "
+            << Printable(edit.where) << ".\n\n";
     }
     return RunCheck(options.settingsPath, false, out, err);
 }
 
 // "modactivatekey, oldshake, newshake, ... newcamera": the settings `set` takes.
 std::string SettingWords() {
-    return std::string(SettingKeyNames[kModActivateKey]) + ", " +
+    return std::string(SettingKeyNames[kActivationKey]) + ", " +
            std::string(SwapPairs.front().oldSetting.name) + ", " +
            std::string(SwapPairs.front().newSetting.name) + ", ... " +
            std::string(SwapPairs.back().newSetting.name);

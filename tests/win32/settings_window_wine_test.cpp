@@ -130,7 +130,7 @@ TEST_F(SettingsWindowTest, ChoosingACameraAndSavingWritesWhatSetWrites) {
     ASSERT_NO_FATAL_FAILURE(Start());
     EXPECT_NE(TextOf(Control(kFileControl)).find("Ostrevane.ini"), std::string::npos);
     EXPECT_NE(TextOf(dialog_).find(OSTREVANE_VERSION), std::string::npos);
-    EXPECT_EQ(TextOf(Control(kSettingControl + int(kModActivateKey))), "F8");
+    EXPECT_EQ(TextOf(Control(kSettingControl + int(kActivationKey))), "F8");
     EXPECT_FALSE(::IsWindowEnabled(Control(IDOK))) << "nothing has changed yet";
 
     Choose(kNewCamera, L"Camera37");
@@ -145,9 +145,9 @@ TEST_F(SettingsWindowTest, ChoosingACameraAndSavingWritesWhatSetWrites) {
     // Enter presses the dialog's default button, which must be Save; the next save builds on
     // the file as saved.
     EXPECT_EQ(LOWORD(::SendMessageW(dialog_, DM_GETDEFID, 0, 0)), IDOK);
-    Choose(kModActivateKey, L"K");
+    Choose(kActivationKey, L"K");
     Click(IDOK);
-    EXPECT_EQ(ReadAll(settings_), EditSetting(expected.edited, kModActivateKey, "K").edited);
+    EXPECT_EQ(ReadAll(settings_), EditSetting(expected.edited, kActivationKey, "K").edited);
 }
 
 TEST_F(SettingsWindowTest, AFileChangedOnDiskIsNotOverwrittenButOfferedForReloading) {
@@ -161,7 +161,7 @@ TEST_F(SettingsWindowTest, AFileChangedOnDiskIsNotOverwrittenButOfferedForReload
     EXPECT_NE(Status().find("changed on disk"), std::string::npos) << Status();
 
     Click(kReloadButton);
-    EXPECT_EQ(TextOf(Control(kSettingControl + int(kModActivateKey))), "F9");
+    EXPECT_EQ(TextOf(Control(kSettingControl + int(kActivationKey))), "F9");
     EXPECT_FALSE(::IsWindowEnabled(Control(IDOK)));
 }
 
@@ -220,10 +220,10 @@ TEST_F(SettingsWindowTest, AKeyThePluginDoesNotKnowIsShownAsWrittenAndWarnedOfOn
     lowered.replace(lowered.find("modactivatekey=F8"), 17, "modactivatekey=f8");
     WriteAll(settings_, lowered);
     ASSERT_NO_FATAL_FAILURE(Start());
-    EXPECT_EQ(TextOf(Control(kSettingControl + int(kModActivateKey))), "f8");
+    EXPECT_EQ(TextOf(Control(kSettingControl + int(kActivationKey))), "f8");
     EXPECT_NE(TextOf(Control(kFindingsControl + int(kKeyRow))).find("line 2"), std::string::npos);
     EXPECT_EQ(TextOf(Control(kFindingsControl + 3)), "") << "the camera pair is fine";
-    Choose(kModActivateKey, L"F8");
+    Choose(kActivationKey, L"F8");
     EXPECT_EQ(TextOf(Control(kFindingsControl + int(kKeyRow))), "");
 }
 

@@ -183,7 +183,7 @@ void ExplainSettings(const ParsedSettings& settings) {
                       demoOld[k], settings.values[pair.newSetting.key].c_str(), demoNew[k]);
         More(line);
     }
-    More("Toggle key: " + settings.values[kModActivateKey] + ".");
+    More("Toggle key: " + settings.values[kActivationKey] + ".");
 }
 
 // What one `ostrevane.exe scan` counted: each pair's old and new item, in the pairs' order,
@@ -278,7 +278,7 @@ int RunGame() {
                 "Press Enter here to press %s; type q and Enter to quit.\n",
                 GetCurrentProcessId(), std::filesystem::current_path().string().c_str(),
                 Grouped(kReferences).c_str(), GetCurrentProcessId(),
-                settings.values[kModActivateKey].c_str());
+                settings.values[kActivationKey].c_str());
     std::fflush(stdout);
     settings = {}; // its hashes would be swapped along with the game's
     std::atomic<int> presses = 0;
@@ -343,7 +343,7 @@ int RunDemo(const std::string& ostrevane) {
     KeepPairs(settings.swap);
     ExplainSettings(settings);
     const int key = settings.swap.activationKey;
-    const std::string keyName = settings.values[kModActivateKey];
+    const std::string keyName = settings.values[kActivationKey];
     settings = {}; // its hashes would be swapped along with the game's
 
     std::unique_ptr<uint8_t[]> block = MakeGameMemory();

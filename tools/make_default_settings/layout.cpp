@@ -482,7 +482,7 @@ std::vector<std::string> DefaultFileLines(const std::string& dataFolder) {
     const Tables tables = ReadTables(dataFolder, files);
     CheckNamesDistinct(tables);
     std::vector<std::string> lines = {"[Settings]",
-                                      std::string(SettingKeyNames[kModActivateKey]) + "=F8"};
+                                      std::string(SettingKeyNames[kActivationKey]) + "=F8"};
     for (size_t i = 0; i < kPairCount; ++i) {
         const PairLayout& row = kPairLayouts[i];
         lines.push_back(SettingLine(SwapPairs[i].oldSetting.name, row.oldName, row.oldComment));

@@ -1,4 +1,4 @@
-#include "cli/files.h"
+#include "cli/whole_files.h"
 
 #include "platform/replace_file.h"
 #include "settings/parse_settings.h"

@@ -1,0 +1,161 @@
+// The command line: help, mistakes, output that cannot be written, the version.
+#include "cli/wrapped_help.h"
+#include "tests/cli/command_test.h"
+
+namespace {
+
+std::vector<std::string> Words(const std::string& text) {
+    std::istringstream in(text);
+    std::vector<std::string> words;
+    for (std::string word; in >> word;)
+        words.push_back(word);
+    return words;
+}
+
+std::vector<std::string> Lines(const std::string& text) {
+    std::istringstream in(text);
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(in, line);)
+        lines.push_back(line);
+    return lines;
+}
+
+} // namespace
+
+// A reader that stops early, as `more` does when quit, ends the command without a word.
+TEST(OstrevaneCommandLine, AClosedPipeEndsTheCommandQuietly) {
+    int ends[2];
+    ASSERT_EQ(pipe(ends), 0);
+    close(ends[0]);
+    std::fflush(stdout);
+    const int saved = dup(1);
+    dup2(ends[1], 1);
+    close(ends[1]);
+    const auto previous = signal(SIGPIPE, SIG_IGN);
+    std::ostringstream err;
+    const int status = RunTo({"default"}, std::cout, err);
+    __fpurge(stdout);
+    dup2(saved, 1);
+    close(saved);
+    signal(SIGPIPE, previous);
+    std::clearerr(stdout);
+    std::cout.clear();
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(err.str(), "");
+}
+
+TEST_F(OstrevaneCommand, EveryCommandFailsWhenItsOutputCannotBeWritten) {
+    Write("clean.ini", Clean());
+    Write("in.bin", "abcd");
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"check", "clean.ini"},
+          {"check", "--json", "clean.ini"},
+          {"default"},
+          {"default", "-o", "new.ini"},
+          {"hash", "sky_diving_shake"},
+          {"swap", "--apply", "--settings", "clean.ini", "in.bin", "out.bin"},
+          {"--help"}}) {
+        FullDisk disk;
+        std::ostream out(&disk);
+        std::ostringstream err;
+        EXPECT_EQ(RunTo(args, out, err), 2) << args[0];
+        EXPECT_NE(err.str().find("the output could not be written"), std::string::npos)
+            << args[0] << ": " << err.str();
+    }
+}
+
+TEST_F(OstrevaneCommand, VersionTimesTheEnginesOnPairsEvenWhereTheFileHereResolvesNone) {
+    std::ofstream("Ostrevane.ini") << "[Settings]\noldshake=nothing\n";
+    const Outcome version = Ostrevane({"--version"});
+    EXPECT_EQ(version.status, 0);
+    EXPECT_NE(version.out.find(std::string("swap engine on this CPU: ") + SubstituteEngineName()),
+              std::string::npos)
+        << version.out;
+    for (const EngineTrialRecord& record : EngineTrials())
+        EXPECT_EQ(std::count(record.nanos.begin(), record.nanos.end(), 0u), 0) << record.name;
+}
+
+TEST(OstrevaneCommandLine, HelpSucceedsAndMistakesFailWithAMessage) {
+    for (const std::vector<std::string>& help : {std::vector<std::string>{"--help"},
+                                                 {"check", "--help"},
+                                                 {"default", "--help"},
+                                                 {"hash", "--help"},
+                                                 {"swap", "--help"}}) {
+        const Outcome outcome = Ostrevane(help);
+        EXPECT_EQ(outcome.status, 0) << help[0];
+        EXPECT_NE(outcome.out.find("Usage:"), std::string::npos) << help[0];
+    }
+    EXPECT_NE(Ostrevane({"--help"}).out.find("check"), std::string::npos);
+    EXPECT_NE(Ostrevane({"help"}).out.find("Usage:"), std::string::npos);
+    EXPECT_NE(Ostrevane({"help", "swap"}).out.find("--force"), std::string::npos);
+    EXPECT_NE(Ostrevane({"chek"}).err.find("\"chek\" is not a command; did you mean \"check\"?\n"
+                                           "Commands: check, list, set, default, hash, swap, "
+                                           "scan."),
+              std::string::npos);
+    EXPECT_NE(Ostrevane({}).err.find("Commands: check,"), std::string::npos);
+    // Each slip names its next step.
+    EXPECT_NE(Ostrevane({"check", "--jsn"}).err.find("Run `ostrevane check --help`"),
+              std::string::npos);
+    EXPECT_NE(Ostrevane({"hash"}).err.find("ostrevane hash sky_diving_shake"), std::string::npos);
+    EXPECT_NE(Ostrevane({"default", "--help"}).out.find("-o,--output FILE"), std::string::npos);
+
+    for (const std::vector<std::string>& wrong : {std::vector<std::string>{},
+                                                  {"chek"},
+                                                  {"check", "--jsn"},
+                                                  {"check", "a.ini", "b.ini"},
+                                                  {"hash"},
+                                                  {"default", "-o"}}) {
+        const Outcome outcome = Ostrevane(wrong);
+        EXPECT_EQ(outcome.status, 2) << (wrong.empty() ? "" : wrong.back());
+        EXPECT_FALSE(outcome.err.empty());
+    }
+}
+
+TEST(WrappedHelp, WrapsAtBlanksUnderTheDescriptionColumnAndKeepsEveryWord) {
+    const std::string table = "  --settings FILE   The settings file (default: Ostrevane.ini in "
+                              "the game's current folder, where the plug-in reads it)\n";
+    const std::string plain = "Count the settings' items in a running game's memory and say what "
+                              "the toggle key would do there now.\n";
+    const std::string longWord = "  x   " + std::string(90, 'w') + " tail\n";
+    const std::string help = "Usage: short line\n" + table + plain + longWord;
+    const std::string wrapped = WrappedHelp(help);
+    EXPECT_EQ(Words(wrapped), Words(help));
+    const std::vector<std::string> lines = Lines(wrapped);
+    ASSERT_EQ(lines.size(), 7u) << wrapped;
+    EXPECT_EQ(lines[0], "Usage: short line");
+    EXPECT_EQ(lines[2].find_first_not_of(' '), 20u) << "under the description";
+    EXPECT_EQ(lines[4], "would do there now.");
+    EXPECT_EQ(lines[6], std::string(6, ' ') + "tail") << "a word too long for a line stands alone";
+    for (size_t i = 0; i < 5; ++i)
+        EXPECT_LE(lines[i].size(), 80u) << lines[i];
+    EXPECT_EQ(WrappedHelp("no line feed"), "no line feed");
+}
+
+TEST(WrappedHelp, EveryCommandsHelpFitsEightyColumns) {
+    for (const char* command : {"", "check", "list", "set", "default", "hash", "swap", "scan"}) {
+        std::vector<const char*> argv = {"ostrevane"};
+        if (*command) argv.push_back(command);
+        argv.push_back("--help");
+        std::ostringstream out, err;
+        EXPECT_EQ(RunOstrevane(int(argv.size()), argv.data(), out, err), 0);
+        for (const std::string& line : Lines(out.str()))
+            EXPECT_LE(line.size(), 80u) << command << ": " << line;
+    }
+}
+
+// Each slip a player makes on the command line gets a next step that names what they meant.
+TEST_F(OstrevaneCommand, SlipsGetANextStepThatFits) {
+    const auto run = [](std::vector<const char*> argv) {
+        argv.insert(argv.begin(), "ostrevane");
+        std::ostringstream out, err;
+        EXPECT_EQ(RunOstrevane(int(argv.size()), argv.data(), out, err), 2);
+        return err.str();
+    };
+    EXPECT_NE(run({"list", "loop"}).find("did you mean \"shakeloop\"?"), std::string::npos);
+    EXPECT_NE(run({"set", "--settings", "nosuch.ini", "newcamera", "Camera37"})
+                  .find("`ostrevane default -o nosuch.ini` writes one now"),
+              std::string::npos);
+    EXPECT_NE(run({"check", "my settings.ini"})
+                  .find("`ostrevane default -o \"my settings.ini\"` writes one now"),
+              std::string::npos);
+}
