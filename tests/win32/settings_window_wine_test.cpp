@@ -4,6 +4,7 @@
 #include "cli/set/set.h"
 #include "platform/process_memory.h"
 #include "settings/default_settings.h"
+#include "tests/pair_keys.h"
 #include "tests/scan_target.h"
 #include "window/control_ids.h"
 #include "window/settings_form.h"
