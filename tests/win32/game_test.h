@@ -2,7 +2,7 @@
 // Each test is a game session of its own: an empty game folder, where the plug-in keeps
 // its settings file, a clean record of the hook's calls, and the plug-in unloaded after.
 
-#include "tests/win32/host.h"
+#include "tools/standin_game/host.h"
 
 #include <gtest/gtest.h>
 

@@ -2,8 +2,8 @@
 // it. The walk must never crash the game, must leave the game's own exception handling as
 // it was, and must still swap exactly the memory that stayed put.
 #include "swap/engines.h"
-#include "tests/win32/churn.h"
 #include "tests/win32/game_test.h"
+#include "tools/standin_game/churn.h"
 
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>

@@ -1,8 +1,8 @@
 // The plug-in's real memory walk, through VirtualQuery, over memory of every kind a game
 // process has: private read-write memory is rewritten and rewritten back; protected,
 // mapped and image memory is never touched.
-#include "tests/win32/churn.h"
 #include "tests/win32/game_test.h"
+#include "tools/standin_game/churn.h"
 
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>

@@ -1,7 +1,7 @@
 // Run in the game folder the release zip was just extracted into: the plug-in loads from
 // there and writes its default settings file, and ostrevane.exe runs there as a player types
 // it in a command prompt opened in that folder.
-#include "tests/win32/host.h"
+#include "tools/standin_game/host.h"
 
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>

@@ -4,7 +4,7 @@
 // memory in the same process, run between the walks.
 //
 //   plugin_bench.exe [--gib N] [--repeats R] [--ostrevane PATH_TO_OSTREVANE_EXE]
-#include "tests/win32/host.h"
+#include "tools/standin_game/host.h"
 
 #include "platform/memory_regions.h"
 #include "settings/parse_settings.h"

@@ -2,7 +2,7 @@
 // runs in the stand-in game from an empty game folder; the demonstration prints the
 // subtitles on the game clock, the settings file it wrote, how many item references the
 // swap rewrote in the game's memory and how long the walk took, then the restore.
-#include "tests/win32/host.h"
+#include "tools/standin_game/host.h"
 
 #include "platform/memory_regions.h"
 #include "settings/parse_settings.h"

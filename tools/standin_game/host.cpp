@@ -1,4 +1,4 @@
-#include "tests/win32/host.h"
+#include "tools/standin_game/host.h"
 
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>

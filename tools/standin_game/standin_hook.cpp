@@ -2,7 +2,7 @@
 // own, a frame at a time, as the real hook runs scripts on the game's script thread, and
 // records every call the plug-in makes so that tests can check them afterwards.
 #define STANDIN_HOOK_BUILD
-#include "tests/win32/standin_hook.h"
+#include "tools/standin_game/standin_hook.h"
 
 #include "platform/subtitle_natives.h"
 

@@ -1,4 +1,4 @@
-#include "tests/win32/churn.h"
+#include "tools/standin_game/churn.h"
 
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>

@@ -3,7 +3,7 @@
 // hook, runs game frames on a virtual clock and presses keys through Windows' own input,
 // as a player would. Everything here runs on the program's main thread.
 
-#include "tests/win32/standin_hook.h"
+#include "tools/standin_game/standin_hook.h"
 
 #include <cstdint>
 #include <filesystem>
