@@ -43,3 +43,17 @@ TEST(FindProcesses, FindsAWineGameWhoseNameIsLongerThanFifteenBytes) {
     waitpid(pid, nullptr, 0);
     EXPECT_EQ(found, std::vector<uint32_t>{uint32_t(pid)});
 }
+
+// Each listing starts afresh: the scan lists a game's regions into the vector it used before.
+TEST(ProcessRegions, ListsTheRegionsAfreshEachTime) {
+    platform::ProcessReader reader;
+    ASSERT_EQ(platform::OpenProcessForReading(uint32_t(getpid()), reader),
+              platform::ProcessOpening::kOpened);
+    std::vector<platform::Region> regions;
+    ASSERT_EQ(platform::ProcessRegions(reader, regions), platform::RegionListing::kComplete);
+    const size_t first = regions.size();
+    ASSERT_GT(first, 0u);
+    ASSERT_EQ(platform::ProcessRegions(reader, regions), platform::RegionListing::kComplete);
+    EXPECT_LT(regions.size(), first + first / 2) << "the second listing holds the first";
+    platform::CloseProcessReader(reader);
+}

@@ -160,6 +160,10 @@ TEST_F(SettingsFormTest, WarningsFollowTheChoicesToTheirRows) {
     form = Opened(crossed);
     EXPECT_TRUE(AnyOnRow(PendingFindings(form), 0));
     EXPECT_FALSE(AnyOnRow(PendingFindings(form), 3));
+    // And a camera missing from the dictionary on the camera's row, the last pair's.
+    form = Opened(crossed.replace(crossed.find("newcamera=Camera15"), 18, "newcamera=Camera99"));
+    EXPECT_TRUE(AnyOnRow(PendingFindings(form), 3));
+    EXPECT_FALSE(AnyOnRow(PendingFindings(form), 2));
 
     // A header in the wrong case belongs to no row; an unknown key to the key's.
     std::string lowered = kDefault;
