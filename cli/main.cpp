@@ -11,7 +11,9 @@ int main(int argc, char** argv) {
     // Double-clicked, the command's window would close before anyone read a word of it.
     if (platform::AloneInConsole()) {
         std::cerr << "\nostrevane is a command: open a command prompt in the game's folder and "
-                     "type ostrevane --help.\nPress Enter to close this window.\n";
+                     "type ostrevane --help.\nTo choose the items and check the settings without "
+                     "one, double-click OstrevaneSettings.exe.\nPress Enter to close this "
+                     "window.\n";
         std::cin.get();
     }
     return status;
