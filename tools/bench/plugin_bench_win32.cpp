@@ -173,22 +173,6 @@ WalkedMemory MeasureWalkedMemory() {
     return walked;
 }
 
-// Real time the script ran in the slice that ended with the `nth` wait (1 = the first) after
-// the last subtitle starting with `text`.
-double SliceSeconds(const char* text, int nth) {
-    const auto events = host::Events();
-    size_t i = events.size();
-    while (i > 0 && !(events[i - 1].kind == kStandInSubtitle &&
-                      std::strncmp(events[i - 1].text, text, std::strlen(text)) == 0)) {
-        --i;
-    }
-    for (; i < events.size(); ++i) {
-        if (events[i].kind == kStandInWait && --nth == 0)
-            return double(events[i].sliceMicros) / 1e6;
-    }
-    return 0;
-}
-
 // Presses the toggle key and runs the game until the walk is over and its message shown.
 // Returns the walk's real time in seconds.
 double Toggle(int key, bool apply) {
@@ -199,7 +183,7 @@ double Toggle(int key, bool apply) {
     // The apply waits for its three messages first, four seconds apart on the game clock; the
     // restore's message holds the script a second, and a key pressed meanwhile goes unseen.
     host::RunFor(apply ? 12100 : 1100);
-    return apply ? SliceSeconds("New:", 2) : SliceSeconds("Mod Disabled", 1);
+    return apply ? host::SliceSeconds("New:", 2) : host::SliceSeconds("Mod Disabled", 1);
 }
 
 double Median(std::vector<double> values) {

@@ -143,20 +143,6 @@ __attribute__((target("avx2"))) double Avx2ReadSpeed(const uint8_t* begin, size_
     return double(size) / took.count();
 }
 
-double SliceSeconds(const char* text, int nth) {
-    const auto events = host::Events();
-    size_t i = events.size();
-    while (i > 0 && !(events[i - 1].kind == kStandInSubtitle &&
-                      std::strncmp(events[i - 1].text, text, std::strlen(text)) == 0)) {
-        --i;
-    }
-    for (; i < events.size(); ++i) {
-        if (events[i].kind == kStandInWait && --nth == 0)
-            return double(events[i].sliceMicros) / 1e6;
-    }
-    return 0;
-}
-
 void ShowNewSubtitles(size_t& shown) {
     const auto subtitles = host::Subtitles();
     for (; shown < subtitles.size(); ++shown) {
@@ -390,7 +376,7 @@ int RunDemo(const std::string& ostrevane) {
     size_t nowNew[kPairCount], stillOld[kPairCount];
     CountWindows(block.get(), demoNew, nowNew);
     CountWindows(block.get(), demoOld, stillOld);
-    const double applySeconds = SliceSeconds("New:", 2);
+    const double applySeconds = host::SliceSeconds("New:", 2);
     Say(("Swap: the plug-in rewrote " + Grouped(Sum(nowNew)) + " of the " + Grouped(planted) +
          " references; " + Grouped(Sum(stillOld)) + " still name an old item.")
             .c_str());
@@ -424,7 +410,7 @@ int RunDemo(const std::string& ostrevane) {
     size_t backToOld[kPairCount], leftNew[kPairCount];
     CountWindows(block.get(), demoOld, backToOld);
     CountWindows(block.get(), demoNew, leftNew);
-    const double restoreSeconds = SliceSeconds("Mod Disabled", 1);
+    const double restoreSeconds = host::SliceSeconds("Mod Disabled", 1);
     Say(("Restore: " + Grouped(Sum(backToOld)) + " of the " + Grouped(planted) +
          " references name the old items again; " + Grouped(Sum(leftNew)) + " a new one.")
             .c_str());

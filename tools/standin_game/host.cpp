@@ -141,6 +141,20 @@ std::vector<StandInEvent> Events() {
     return events;
 }
 
+double SliceSeconds(const char* text, int nth) {
+    const auto events = Events();
+    size_t i = events.size();
+    while (i > 0 && !(events[i - 1].kind == kStandInSubtitle &&
+                      std::strncmp(events[i - 1].text, text, std::strlen(text)) == 0)) {
+        --i;
+    }
+    for (; i < events.size(); ++i) {
+        if (events[i].kind == kStandInWait && --nth == 0)
+            return double(events[i].sliceMicros) / 1e6;
+    }
+    return 0;
+}
+
 std::vector<StandInEvent> EventsOfKind(StandInEventKind kind) {
     std::vector<StandInEvent> found;
     for (const StandInEvent& event : Events()) {

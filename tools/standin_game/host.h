@@ -53,6 +53,9 @@ void Tap(int virtualKey);
 std::vector<StandInEvent> Events();
 // The recorded events of one kind, in order.
 std::vector<StandInEvent> EventsOfKind(StandInEventKind kind);
+// Real time, in seconds, the script ran in the slice that ended with the `nth` wait (1 = the
+// first) after the last subtitle starting with `text`; 0 when there is none.
+double SliceSeconds(const char* text, int nth);
 
 struct Subtitle {
     uint64_t shownAtMs;
