@@ -154,10 +154,14 @@ void Save(HWND dialog) {
 }
 
 void ChoiceTyped(HWND dialog, size_t key) {
-    const std::string typed = TextOf(Control(dialog, kSettingControl + int(key)));
+    HWND combo = Control(dialog, kSettingControl + int(key));
+    const std::string typed = TextOf(combo);
     form.chosen[key] = NameOfEntry(typed);
+    // Dropping the list selects the whole edit text, so the next letter typed would replace
+    // what was typed so far: drop it first, then put back the text and the caret.
+    if (!::SendMessageW(combo, CB_GETDROPPEDSTATE, 0, 0))
+        ::SendMessageW(combo, CB_SHOWDROPDOWN, TRUE, 0);
     OfferNames(dialog, key, typed, true);
-    ::SendMessageW(Control(dialog, kSettingControl + int(key)), CB_SHOWDROPDOWN, TRUE, 0);
     ShowConsequences(dialog);
 }
 

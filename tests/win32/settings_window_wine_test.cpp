@@ -191,6 +191,47 @@ TEST_F(SettingsWindowTest, ATypedNameIsFilteredAndARefusedOneIsNeverWritten) {
     EXPECT_NE(Status().find("newcamera"), std::string::npos) << Status();
 }
 
+// Sends one key, down and up, as the keyboard does, to the window in front.
+void Press(WORD virtualKey, wchar_t letter = 0) {
+    INPUT input[2] = {};
+    for (INPUT& event : input) {
+        event.type = INPUT_KEYBOARD;
+        event.ki.wVk = letter ? 0 : virtualKey;
+        event.ki.wScan = letter;
+        event.ki.dwFlags = letter ? KEYEVENTF_UNICODE : 0;
+    }
+    input[1].ki.dwFlags |= KEYEVENTF_KEYUP;
+    ::SendInput(2, input, sizeof(INPUT));
+}
+
+// With the keyboard alone, as a player: Alt+C to the camera pair, Tab to its new item, the
+// name typed letter by letter, Enter to close the list and Enter to save. The list opening
+// after the first letter must not take the letters typed so far.
+TEST_F(SettingsWindowTest, TheKeyboardAloneChoosesACameraAndSaves) {
+    ASSERT_NO_FATAL_FAILURE(Start());
+    ASSERT_TRUE(::SetForegroundWindow(dialog_));
+    INPUT alt[2] = {};
+    alt[0].type = alt[1].type = INPUT_KEYBOARD;
+    alt[0].ki.wVk = alt[1].ki.wVk = VK_MENU;
+    alt[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    ::SendInput(1, &alt[0], sizeof(INPUT));
+    Press('C');
+    ::SendInput(1, &alt[1], sizeof(INPUT));
+    Press(VK_TAB);
+    for (const wchar_t letter : std::wstring(L"Camera37"))
+        Press(0, letter);
+    HWND combo = Control(kSettingControl + int(kNewCamera));
+    for (int tries = 0; tries < 100 && TextOf(combo) != "Camera37"; ++tries)
+        ::Sleep(20);
+    EXPECT_EQ(TextOf(combo), "Camera37");
+    Press(VK_RETURN);
+    Press(VK_RETURN);
+    const std::string expected = EditSetting(kDefault, kNewCamera, "Camera37").edited;
+    for (int tries = 0; tries < 100 && ReadAll(settings_) != expected; ++tries)
+        ::Sleep(20);
+    EXPECT_EQ(ReadAll(settings_), expected);
+}
+
 TEST_F(SettingsWindowTest, AMissingFileIsSaidAndTheDefaultOneWrittenOnRequest) {
     fs::remove(settings_);
     ASSERT_NO_FATAL_FAILURE(Start());
