@@ -11,14 +11,24 @@ namespace {
 struct VectorOps {
     using Vec = __m256i;
     using Hits = __m256i;
+    using WordHits = __m256i;
     static constexpr size_t kWidth = 32;
 
     OSTREVANE_TARGET static Vec Load(const uint8_t* at) {
         return _mm256_loadu_si256(reinterpret_cast<const Vec*>(at));
     }
+    OSTREVANE_TARGET static Vec LoadStep(const uint8_t* at) { return Load(at); }
     OSTREVANE_TARGET static Vec Splat(uint8_t byte) {
         return _mm256_set1_epi8(static_cast<char>(byte));
     }
+    OSTREVANE_TARGET static Vec SplatWord(uint16_t word) {
+        return _mm256_set1_epi16(static_cast<short>(word));
+    }
+    OSTREVANE_TARGET static WordHits EqualWords(Vec a, Vec b) { return _mm256_cmpeq_epi16(a, b); }
+    OSTREVANE_TARGET static WordHits OrWords(WordHits a, WordHits b) {
+        return _mm256_or_si256(a, b);
+    }
+    OSTREVANE_TARGET static bool AnyWord(WordHits hits) { return !_mm256_testz_si256(hits, hits); }
     OSTREVANE_TARGET static Hits Pair(Vec a, Vec b, Vec c, Vec d) {
         return _mm256_and_si256(_mm256_cmpeq_epi8(a, b), _mm256_cmpeq_epi8(c, d));
     }

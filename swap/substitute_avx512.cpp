@@ -1,6 +1,6 @@
-// The AVX-512BW engine: 64 windows per vector compare. A flag is a zero byte, the bytes'
-// difference: one ternary-logic instruction tests two byte pairs and a bytewise minimum joins
-// flags, where mask-register compares would queue on the one port that runs them.
+// The AVX-512BW engine: 64 windows per vector compare. A flag is a zero byte or word, the
+// difference: one ternary-logic instruction tests two byte pairs and a minimum joins flags,
+// where mask-register compares would queue on the one port that runs them.
 #include <immintrin.h>
 
 #include <cstddef>
@@ -13,11 +13,14 @@ namespace {
 struct VectorOps {
     using Vec = __m512i;
     using Hits = __m512i;
+    using WordHits = __m512i;
     static constexpr size_t kWidth = 64;
 
-    // Two 32-byte loads joined, not one 64-byte load: the filter steps 62 bytes, so nearly
-    // every 64-byte load would straddle two cache lines, which some CPUs (AMD Zen 5) serve
-    // at half speed from memory, though at full speed from cache.
+    // Steps keep to the range's 64-byte grid, so where the range starts on a cache line (every
+    // region does) a step's own bytes lie on one.
+    OSTREVANE_TARGET static Vec LoadStep(const uint8_t* at) { return _mm512_loadu_si512(at); }
+    // Other bytes in two 32-byte loads joined: a 64-byte load that straddles two cache lines is
+    // served at half speed from memory on some CPUs (AMD Zen 5), though at full speed from cache.
     OSTREVANE_TARGET static Vec Load(const uint8_t* at) {
         const __m256i low = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(at));
         const __m256i high = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(at + 32));
@@ -28,6 +31,52 @@ struct VectorOps {
     }
     OSTREVANE_TARGET static Vec Splat(uint8_t byte) {
         return _mm512_set1_epi8(static_cast<char>(byte));
+    }
+    OSTREVANE_TARGET static Vec SplatWord(uint16_t word) {
+        return _mm512_set1_epi16(static_cast<short>(word));
+    }
+    OSTREVANE_TARGET static WordHits EqualWords(Vec a, Vec b) { return _mm512_xor_si512(a, b); }
+    OSTREVANE_TARGET static WordHits OrWords(WordHits a, WordHits b) {
+        return _mm512_min_epu16(a, b);
+    }
+    OSTREVANE_TARGET static bool AnyWord(WordHits hits) {
+        return _mm512_testn_epi16_mask(hits, hits) != 0;
+    }
+
+    // The filter's words by slot, 5 bits of a word from `shift` on: one permute looks up 32
+    // words at once, whatever the number of needles.
+    struct WordTable {
+        __m512i words;
+        __m128i shift;
+    };
+    // Whether `count` words fit a table, the distinct ones in distinct slots. A slot no word
+    // takes holds a word of the next slot, which nothing looked up in it can equal.
+    OSTREVANE_TARGET static bool FillTable(const uint16_t* words, size_t count, WordTable& table) {
+        constexpr unsigned kSlots = 32;
+        for (unsigned shift = 0; shift + 5 <= 16; ++shift) {
+            uint16_t slots[kSlots];
+            bool taken[kSlots] = {};
+            for (unsigned j = 0; j < kSlots; ++j)
+                slots[j] = static_cast<uint16_t>(((j + 1) % kSlots) << shift);
+            bool fits = true;
+            for (size_t k = 0; k < count && fits; ++k) {
+                const unsigned j = (words[k] >> shift) % kSlots;
+                fits = !taken[j] || slots[j] == words[k];
+                taken[j] = true;
+                slots[j] = words[k];
+            }
+            if (fits) {
+                table.words = _mm512_loadu_si512(slots);
+                table.shift = _mm_cvtsi32_si128(static_cast<int>(shift));
+                return true;
+            }
+        }
+        return false;
+    }
+    // Zero where a word is in the table.
+    OSTREVANE_TARGET static WordHits LookUpWords(Vec v, const WordTable& table) {
+        return _mm512_xor_si512(
+            v, _mm512_permutexvar_epi16(_mm512_srl_epi16(v, table.shift), table.words));
     }
     // (a ^ b) | (c ^ d): 0xF6 is x | (y ^ z) as a ternary-logic truth table.
     OSTREVANE_TARGET static Hits Pair(Vec a, Vec b, Vec c, Vec d) {

@@ -11,10 +11,16 @@ namespace {
 struct VectorOps {
     using Vec = __m128i;
     using Hits = __m128i;
+    using WordHits = __m128i;
     static constexpr size_t kWidth = 16;
 
     static Vec Load(const uint8_t* at) { return _mm_loadu_si128(reinterpret_cast<const Vec*>(at)); }
+    static Vec LoadStep(const uint8_t* at) { return Load(at); }
     static Vec Splat(uint8_t byte) { return _mm_set1_epi8(static_cast<char>(byte)); }
+    static Vec SplatWord(uint16_t word) { return _mm_set1_epi16(static_cast<short>(word)); }
+    static WordHits EqualWords(Vec a, Vec b) { return _mm_cmpeq_epi16(a, b); }
+    static WordHits OrWords(WordHits a, WordHits b) { return _mm_or_si128(a, b); }
+    static bool AnyWord(WordHits hits) { return _mm_movemask_epi8(hits) != 0; }
     static Hits Pair(Vec a, Vec b, Vec c, Vec d) {
         return _mm_and_si128(_mm_cmpeq_epi8(a, b), _mm_cmpeq_epi8(c, d));
     }

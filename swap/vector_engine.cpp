@@ -14,29 +14,26 @@ ChainCopy CopyChain(const SubstitutionChain& chain) {
     return copy;
 }
 
-FilterBytes ChooseFilterBytes(uint32_t needle, unsigned rank) {
+unsigned ChooseFilterWord(uint32_t needle, unsigned rank) {
     struct Scored {
-        FilterBytes bytes;
+        unsigned first;
         unsigned score;
     };
-    Scored pairs[6];
-    size_t count = 0;
-    for (unsigned first = 0; first < 4; ++first) {
-        for (unsigned second = first + 1; second < 4; ++second) {
-            const auto a = static_cast<uint8_t>(needle >> (8 * first));
-            const auto b = static_cast<uint8_t>(needle >> (8 * second));
-            const unsigned ra = ByteRarity(a);
-            const unsigned rb = ByteRarity(b);
-            // The commoner byte decides; then the pair as a whole; a repeated byte
-            // matches inside runs of it, so two different bytes win a tie.
-            pairs[count++] = {{first, second}, 100 * std::min(ra, rb) + 10 * (ra + rb) + (a != b)};
-        }
+    Scored words[3];
+    for (unsigned first = 0; first < 3; ++first) {
+        const auto a = static_cast<uint8_t>(needle >> (8 * first));
+        const auto b = static_cast<uint8_t>(needle >> (8 * (first + 1)));
+        const unsigned ra = ByteRarity(a);
+        const unsigned rb = ByteRarity(b);
+        // The commoner byte decides; then the word as a whole; a repeated byte matches inside
+        // runs of it, so two different bytes win a tie.
+        words[first] = {first, 100 * std::min(ra, rb) + 10 * (ra + rb) + (a != b)};
     }
     // An insertion sort, stable as the ranking needs: std::stable_sort takes a buffer from the
     // heap, and every engine runs this for each needle on each region it is given.
-    for (size_t i = 1; i < count; ++i) {
-        for (size_t j = i; j > 0 && pairs[j - 1].score < pairs[j].score; --j)
-            std::swap(pairs[j - 1], pairs[j]);
+    for (size_t i = 1; i < 3; ++i) {
+        for (size_t j = i; j > 0 && words[j - 1].score < words[j].score; --j)
+            std::swap(words[j - 1], words[j]);
     }
-    return pairs[rank % count].bytes;
+    return words[rank % 3].first;
 }

@@ -377,40 +377,28 @@ TEST(FastestEngine, ANarrowerEngineWinsOnlyWhenClearlyFasterInAllRoundsButOne) {
         EXPECT_EQ(FastestEngine(c.times), c.chosen) << &c - cases;
 }
 
-TEST(ChooseFilterBytes, AvoidsTheBytesCommonInGameMemory) {
+TEST(ChooseFilterWord, AvoidsTheBytesCommonInGameMemory) {
     struct Case {
         uint32_t needle;
-        unsigned first, second;
+        unsigned first; // the word's low byte
     };
     const Case cases[] = {
-        {0x7DC30000, 2, 3}, // low half zero
-        {0x0000C05D, 0, 1}, // high half zero
-        {0xFF00D2E1, 0, 1}, // FF and 00 above
-        {0xA6FF00E7, 0, 3}, // FF and 00 inside
-        {0x01000002, 0, 3}, // small values beat zeros
+        {0x7DC30000, 2}, // low half zero
+        {0x0000C05D, 0}, // high half zero
+        {0xFF00D2E1, 0}, // FF and 00 above
+        {0xA6FF00E7, 2}, // 00 beside both rare bytes, FF beside one
+        {0x0100FF02, 0}, // FF beats zero
+        {0x3F800001, 2}, // the exponent bytes of 1.0f: rarer than zero, though floats hold them
     };
-    for (const Case& c : cases) {
-        const FilterBytes bytes = ChooseFilterBytes(c.needle);
-        EXPECT_EQ(bytes.first, c.first) << std::hex << c.needle;
-        EXPECT_EQ(bytes.second, c.second) << std::hex << c.needle;
-    }
-    // Moving on when memory is full of one pair visits all six pairs before the first again.
-    std::set<std::pair<unsigned, unsigned>> seen;
-    for (unsigned rank = 0; rank < 6; ++rank) {
-        const FilterBytes bytes = ChooseFilterBytes(0x3F800001, rank);
-        EXPECT_LT(bytes.first, bytes.second);
-        EXPECT_LE(bytes.second, 3u);
-        seen.insert({bytes.first, bytes.second});
-    }
-    EXPECT_EQ(seen.size(), 6u);
-    const FilterBytes again = ChooseFilterBytes(0x3F800001, 6);
-    const FilterBytes best = ChooseFilterBytes(0x3F800001);
-    EXPECT_TRUE(again.first == best.first && again.second == best.second);
-    // Four equally rare bytes: pairs that tie keep their order, lowest bytes first.
-    const std::pair<unsigned, unsigned> inOrder[] = {{0, 1}, {0, 2}, {0, 3},
-                                                     {1, 2}, {1, 3}, {2, 3}};
-    for (unsigned rank = 0; rank < 6; ++rank) {
-        const FilterBytes bytes = ChooseFilterBytes(0x9A9B9C9D, rank);
-        EXPECT_EQ(std::make_pair(bytes.first, bytes.second), inOrder[rank]) << rank;
-    }
+    for (const Case& c : cases)
+        EXPECT_EQ(ChooseFilterWord(c.needle), c.first) << std::hex << c.needle;
+    // Moving on when memory is full of one word visits all three before the first again.
+    std::set<unsigned> seen;
+    for (unsigned rank = 0; rank < 3; ++rank)
+        seen.insert(ChooseFilterWord(0x3F800001, rank));
+    EXPECT_EQ(seen, (std::set<unsigned>{0, 1, 2}));
+    EXPECT_EQ(ChooseFilterWord(0x3F800001, 3), ChooseFilterWord(0x3F800001));
+    // Four equally rare bytes: words that tie keep their order, lowest bytes first.
+    for (unsigned rank = 0; rank < 3; ++rank)
+        EXPECT_EQ(ChooseFilterWord(0x9A9B9C9D, rank), rank);
 }
