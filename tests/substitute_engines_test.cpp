@@ -239,6 +239,31 @@ TEST_P(SubstituteEngine, RestartsAfterEveryStoreWhenMatchesAreBackToBack) {
     ExpectSameAsReference(engine(), cascade, Chain({{0x44332211, 0x33221100}}), 37);
 }
 
+TEST_P(SubstituteEngine, FindsNeedlesWhoseFilterWordsShareTableSlots) {
+    // The filter takes each needle's two middle bytes here, the outer ones being zero or one.
+    // The first four words differ only in their lowest bit or their highest: no five bits side
+    // by side tell them apart, so they are compared one by one. Two needles of the second
+    // chain have one word, which takes one slot.
+    const SubstitutionChain chains[] = {
+        Chain({{0x00ABCD00, 0x11111111},
+               {0x00ABCC00, 0x22222222},
+               {0x002BCD00, 0x33333333},
+               {0x002BCC00, 0x44444444}}),
+        Chain({{0x00ABCD00, 0x11111111}, {0x01ABCD01, 0x22222222}, {0x7DC36678, 0x33333333}}),
+    };
+    std::mt19937 random(29);
+    for (const SubstitutionChain& chain : chains) {
+        Bytes memory(20000);
+        for (uint8_t& byte : memory)
+            byte = static_cast<uint8_t>(random());
+        for (size_t hit = 0; hit < 200; ++hit) {
+            Put(memory.data() + random() % (memory.size() - 3),
+                chain.pairs[hit % chain.count].from);
+        }
+        ExpectSameAsReference(engine(), memory, chain);
+    }
+}
+
 TEST_P(SubstituteEngine, ChangesFilterPairsOrComparesExactlyWhereCandidatesAreDense) {
     // Dense stretches alternate with quiet ones, and real hits of both needles lie in both.
     const uint32_t needle = 0x3F800001;
