@@ -68,11 +68,3 @@ inline bool RewriteWindow(uint8_t* at, const ChainCopy& chain) {
 inline size_t StretchEnd(size_t i, size_t length, size_t end) {
     return i < end && end - i > length ? i + length : end;
 }
-
-// The windows from `i` on that no full filter block reaches; returns the number rewritten.
-inline size_t RewriteTail(uint8_t* begin, size_t i, size_t size, const ChainCopy& chain) {
-    size_t rewritten = 0;
-    for (; i + 4 <= size; ++i)
-        rewritten += RewriteWindow(begin + i, chain);
-    return rewritten;
-}

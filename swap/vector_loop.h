@@ -46,7 +46,7 @@ template <size_t N> struct Needles {
     unsigned rank[N]; // which of its words the filter uses, best first
     uint16_t filterWord[N];
     TableOf<VectorOps>::Type table; // every needle's filter word, where `tabled`
-    bool tabled = false;
+    bool tabled;
 };
 
 enum class Filter { kCompareWords, kLookUpWords, kCompareExact };
@@ -55,28 +55,31 @@ inline uint8_t ByteOf(uint32_t hash, size_t at) {
     return static_cast<uint8_t>(hash >> (8 * at));
 }
 
-// Ops is VectorOps, a parameter only so that engines without a table skip the lookups.
-template <size_t N, class Ops = VectorOps>
-OSTREVANE_TARGET void UseWord(Needles<N>& needles, size_t n, unsigned rank) {
+template <size_t N> OSTREVANE_TARGET void UseWord(Needles<N>& needles, size_t n, unsigned rank) {
     needles.rank[n] = rank;
     const unsigned first = ChooseFilterWord(needles.hash[n], rank);
     needles.filterWord[n] = static_cast<uint16_t>(needles.hash[n] >> (8 * first));
     needles.word[n] = VectorOps::SplatWord(needles.filterWord[n]);
-    // Every needle's word must have its own slot, or the table could not flag them all;
-    // where the words share one, the filter compares them instead.
+}
+
+// Every needle's word must have its own slot, or the table could not flag them all; where
+// two words share one, the filter compares them instead. Ops is VectorOps, a parameter only so
+// that engines without a table skip this.
+template <size_t N, class Ops = VectorOps> OSTREVANE_TARGET void FillTable(Needles<N>& needles) {
     if constexpr (kWordTable) needles.tabled = Ops::FillTable(needles.filterWord, N, needles.table);
 }
 
 template <size_t N> OSTREVANE_TARGET Needles<N> Spread(const ChainCopy& chain) {
     Needles<N> needles;
+    needles.tabled = false;
     for (size_t n = 0; n < N; ++n) {
         needles.hash[n] = chain.from[n];
-        needles.filterWord[n] = 0;
         for (size_t b = 0; b < 4; ++b)
             needles.bytes[n][b] = VectorOps::Splat(ByteOf(chain.from[n], b));
     }
     for (size_t n = 0; n < N; ++n)
         UseWord(needles, n, 0);
+    FillTable(needles);
     return needles;
 }
 
@@ -88,15 +91,15 @@ OSTREVANE_TARGET inline WordHits WordsAt(Vec even, Vec odd, const Needles<N>& ne
                               VectorOps::EqualWords(odd, needles.word[n]));
 }
 
-// Joins flags pairwise, so no chain of joins waits on the one before.
-template <size_t K> OSTREVANE_TARGET inline WordHits OrAll(WordHits (&hits)[K]) {
-#pragma GCC unroll 8
-    for (size_t width = K; width > 1; width = (width + 1) / 2) {
-#pragma GCC unroll 8
-        for (size_t k = 0; k < width / 2; ++k)
-            hits[k] = VectorOps::OrWords(hits[k], hits[k + (width + 1) / 2]);
+// Joins `count` flags from `hits` pairwise, so no chain of joins waits on the one before.
+template <size_t count>
+OSTREVANE_TARGET __attribute__((always_inline)) inline WordHits OrAll(const WordHits* hits) {
+    if constexpr (count == 1) {
+        return hits[0];
+    } else {
+        return VectorOps::OrWords(OrAll<count / 2>(hits),
+                                  OrAll<count - count / 2>(hits + count / 2));
     }
-    return hits[0];
 }
 
 // Whether a needle's filter word starts at one of the 64 offsets from `at`, the step's start.
@@ -112,7 +115,7 @@ OSTREVANE_TARGET inline bool WordAny(const uint8_t* at, const Needles<N>& needle
         for (size_t n = 0; n < N; ++n)
             hits[v * N + n] = WordsAt(even, odd, needles, n);
     }
-    return VectorOps::AnyWord(OrAll(hits));
+    return VectorOps::AnyWord(OrAll<N * kVectors>(hits));
 }
 
 // The same, with one lookup for every needle.
@@ -125,7 +128,7 @@ OSTREVANE_TARGET inline bool WordLookedUp(const uint8_t* at, const Needles<N>& n
             hits[2 * v] = Ops::LookUpWords(Ops::LoadStep(at + v * kWidth), needles.table);
             hits[2 * v + 1] = Ops::LookUpWords(Ops::Load(at + v * kWidth + 1), needles.table);
         }
-        return VectorOps::AnyWord(OrAll(hits));
+        return VectorOps::AnyWord(OrAll<2 * kVectors>(hits));
     }
     return WordAny(at, needles);
 }
@@ -240,18 +243,21 @@ inline void RewriteMatches(uint8_t* block, uint64_t matches, size_t windows, con
 }
 
 // Decides the windows from `from` to `to` exactly, in order: the last 64 with one block of
-// exact compares, any before them, or near the range's end where a block would read past it,
-// one by one.
+// exact compares, any before them one by one. Near the range's end the block starts early
+// enough to end inside it, the windows already decided masked off.
 template <size_t N>
 OSTREVANE_TARGET void Settle(uint8_t* begin, size_t from, size_t to, size_t size,
                              const ChainCopy& chain, const Needles<N>& needles, size_t& rewritten) {
-    while (from < to && (to - from > kExactWindows || size - from < kBlockBytes))
+    while (from < to && (to - from > kExactWindows || size < kBlockBytes))
         rewritten += RewriteWindow(begin + from++, chain);
     if (from == to) return;
-    const size_t windows = to - from;
-    const uint64_t mask = windows == 64 ? ~uint64_t{0} : (uint64_t{1} << windows) - 1;
-    RewriteMatches(begin + from, ExactCandidates(begin + from, needles) & mask, windows, chain,
-                   rewritten);
+    const size_t at = std::min(from, size - kBlockBytes);
+    const auto below = [](size_t windows) {
+        return windows == 64 ? ~uint64_t{0} : (uint64_t{1} << windows) - 1;
+    };
+    RewriteMatches(begin + at,
+                   ExactCandidates(begin + at, needles) & below(to - at) & ~below(from - at),
+                   to - at, chain, rewritten);
 }
 
 template <size_t N> size_t MostMissed(const Misses<N>& misses) {
@@ -304,6 +310,7 @@ OSTREVANE_TARGET size_t Substitute(uint8_t* begin, size_t size, const ChainCopy&
         if (++denseInARow <= kDenseRepicks) {
             const size_t n = MostMissed(misses);
             UseWord(needles, n, needles.rank[n] + 1);
+            FillTable(needles);
             continue;
         }
         denseInARow = 0;
@@ -316,7 +323,9 @@ OSTREVANE_TARGET size_t Substitute(uint8_t* begin, size_t size, const ChainCopy&
         }
         decided = i;
     }
-    return rewritten + RewriteTail(begin, decided, size, chain);
+    const size_t windowsEnd = size >= 3 ? size - 3 : 0; // a window needs four bytes
+    if (decided < windowsEnd) Settle(begin, decided, windowsEnd, size, chain, needles, rewritten);
+    return rewritten;
 }
 
 // The needle count is fixed per instantiation, so the loops over needles unroll.
