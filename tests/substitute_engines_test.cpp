@@ -264,12 +264,12 @@ TEST_P(SubstituteEngine, FindsNeedlesWhoseFilterWordsShareTableSlots) {
     }
 }
 
-TEST_P(SubstituteEngine, ChangesFilterPairsOrComparesExactlyWhereCandidatesAreDense) {
+TEST_P(SubstituteEngine, ChangesFilterWordsOrComparesExactlyWhereCandidatesAreDense) {
     // Dense stretches alternate with quiet ones, and real hits of both needles lie in both.
     const uint32_t needle = 0x3F800001;
     const SubstitutionChain chain = Chain({{needle, 0x3F800000}, {0x7DC36678, needle}});
-    // Every 1.0f holds the filter's first pair for a needle one unit above it: the needle
-    // moves to another pair. Near misses with each byte wrong in turn hold every pair of it:
+    // Every 1.0f holds the filter's first word for a needle one unit above it: the needle
+    // moves to another word. Near misses with each byte wrong in turn hold every word of it:
     // only exact compares get through those.
     const std::vector<uint32_t> fills[] = {
         {0x3F800000}, {needle ^ 0xFF, needle ^ 0xFF00, needle ^ 0xFF0000, needle ^ 0xFF000000}};
