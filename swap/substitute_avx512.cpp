@@ -73,11 +73,14 @@ struct VectorOps {
         }
         return false;
     }
-    // Zero where a word is in the table.
+    // Zero where a word is in the table. The permute reads a slot from the 5 low bits of each
+    // word, so where the table's shift is zero the words themselves serve.
+    template <bool shifted>
     OSTREVANE_TARGET static WordHits LookUpWords(Vec v, const WordTable& table) {
-        return _mm512_xor_si512(
-            v, _mm512_permutexvar_epi16(_mm512_srl_epi16(v, table.shift), table.words));
+        const Vec slots = shifted ? _mm512_srl_epi16(v, table.shift) : v;
+        return _mm512_xor_si512(v, _mm512_permutexvar_epi16(slots, table.words));
     }
+    static bool Shifted(const WordTable& table) { return _mm_cvtsi128_si32(table.shift) != 0; }
     // (a ^ b) | (c ^ d): 0xF6 is x | (y ^ z) as a ternary-logic truth table.
     OSTREVANE_TARGET static Hits Pair(Vec a, Vec b, Vec c, Vec d) {
         return _mm512_ternarylogic_epi64(_mm512_xor_si512(a, b), c, d, 0xF6);

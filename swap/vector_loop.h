@@ -49,7 +49,7 @@ template <size_t N> struct Needles {
     bool tabled;
 };
 
-enum class Filter { kCompareWords, kLookUpWords, kCompareExact };
+enum class Filter { kCompareWords, kLookUpWords, kLookUpLowBits, kCompareExact };
 
 inline uint8_t ByteOf(uint32_t hash, size_t at) {
     return static_cast<uint8_t>(hash >> (8 * at));
@@ -71,7 +71,6 @@ template <size_t N, class Ops = VectorOps> OSTREVANE_TARGET void FillTable(Needl
 
 template <size_t N> OSTREVANE_TARGET Needles<N> Spread(const ChainCopy& chain) {
     Needles<N> needles;
-    needles.tabled = false;
     for (size_t n = 0; n < N; ++n) {
         needles.hash[n] = chain.from[n];
         for (size_t b = 0; b < 4; ++b)
@@ -119,14 +118,16 @@ OSTREVANE_TARGET inline bool WordAny(const uint8_t* at, const Needles<N>& needle
 }
 
 // The same, with one lookup for every needle.
-template <size_t N, class Ops = VectorOps>
+template <size_t N, bool shifted, class Ops = VectorOps>
 OSTREVANE_TARGET inline bool WordLookedUp(const uint8_t* at, const Needles<N>& needles) {
     if constexpr (kWordTable) {
         WordHits hits[2 * kVectors];
 #pragma GCC unroll 4
         for (size_t v = 0; v < kVectors; ++v) {
-            hits[2 * v] = Ops::LookUpWords(Ops::LoadStep(at + v * kWidth), needles.table);
-            hits[2 * v + 1] = Ops::LookUpWords(Ops::Load(at + v * kWidth + 1), needles.table);
+            hits[2 * v] =
+                Ops::template LookUpWords<shifted>(Ops::LoadStep(at + v * kWidth), needles.table);
+            hits[2 * v + 1] =
+                Ops::template LookUpWords<shifted>(Ops::Load(at + v * kWidth + 1), needles.table);
         }
         return VectorOps::AnyWord(OrAll<2 * kVectors>(hits));
     }
@@ -193,25 +194,30 @@ template <size_t N, Filter filter>
 OSTREVANE_TARGET inline size_t SkipQuiet(const uint8_t* begin, size_t i, size_t end,
                                          size_t prefetchLast, const Needles<N>& needles) {
     for (; i < end; i += kStep) {
-        if constexpr (filter != Filter::kLookUpWords) {
+        if constexpr (filter == Filter::kCompareWords || filter == Filter::kCompareExact) {
             _mm_prefetch(reinterpret_cast<const char*>(begin) +
                              std::min(i + kPrefetchDistance, prefetchLast),
                          _MM_HINT_T0);
         }
         const uint8_t* at = begin + i;
-        if (filter == Filter::kCompareExact  ? ExactAny(at, needles)
-            : filter == Filter::kLookUpWords ? WordLookedUp(at, needles)
-                                             : WordAny(at, needles))
+        if (filter == Filter::kCompareExact    ? ExactAny(at, needles)
+            : filter == Filter::kLookUpWords   ? WordLookedUp<N, true>(at, needles)
+            : filter == Filter::kLookUpLowBits ? WordLookedUp<N, false>(at, needles)
+                                               : WordAny(at, needles))
             break;
     }
     return i;
 }
 
-template <size_t N>
+template <size_t N, class Ops = VectorOps>
 OSTREVANE_TARGET size_t SkipQuietWords(const uint8_t* begin, size_t i, size_t end,
                                        size_t prefetchLast, const Needles<N>& needles) {
-    if (needles.tabled)
-        return SkipQuiet<N, Filter::kLookUpWords>(begin, i, end, prefetchLast, needles);
+    if constexpr (kWordTable) {
+        if (needles.tabled && !Ops::Shifted(needles.table))
+            return SkipQuiet<N, Filter::kLookUpLowBits>(begin, i, end, prefetchLast, needles);
+        if (needles.tabled)
+            return SkipQuiet<N, Filter::kLookUpWords>(begin, i, end, prefetchLast, needles);
+    }
     return SkipQuiet<N, Filter::kCompareWords>(begin, i, end, prefetchLast, needles);
 }
 
