@@ -62,7 +62,7 @@ void ExpectSameAsReference(const Engine& engine, const Bytes& memory,
     Bytes expected = memory;
     const size_t expectedCount = SubstituteReference(expected.data(), expected.size(), chain);
 
-    constexpr size_t kArena = 128 * 1024;
+    constexpr size_t kArena = 256 * 1024;
     alignas(64) static uint8_t arena[kArena];
     alignas(64) static uint8_t around[kArena];
     ASSERT_LE(misalign + memory.size(), kArena / 2);
@@ -286,6 +286,34 @@ TEST_P(SubstituteEngine, ChangesFilterWordsOrComparesExactlyWhereCandidatesAreDe
         }
         SCOPED_TRACE(dense.size() == 1 ? "1.0f" : "near misses");
         ExpectSameAsReference(engine(), memory, chain, 3);
+    }
+}
+
+TEST_P(SubstituteEngine, DecidesEveryWindowWhereTheFilterChanges) {
+    // Near misses of both needles, each byte wrong in turn, make every step the filter raises
+    // a miss. In memory full of them a needle moves to its next word every eight steps (512
+    // bytes), exact compares take over after nine such moves (4608) and hand back 64 KiB on.
+    // Hits just before and after those points, and a probe stretch's end (4096), must be found
+    // as the reference finds them, for a needle whose filter word starts at its third byte and
+    // one whose word starts at its first. The second's new item is the first's old one, so a
+    // window decided twice shows too.
+    const SubstitutionChain chain = Chain({{0x7DC36678, 0x11223344}, {0x0000C05D, 0x7DC36678}});
+    Bytes dense(80 * 1024);
+    std::mt19937 random(43);
+    for (size_t i = 0; i + 4 <= dense.size(); i += 4) {
+        const uint32_t needle = chain.pairs[(i / 16) % 2].from;
+        Put(dense.data() + i, i < 72 * 1024 ? needle ^ (0xFFu << (8 * ((i / 4) % 4)))
+                                            : static_cast<uint32_t>(random()));
+    }
+    for (const size_t change : {512, 1024, 4096, 4608, 4608 + 64 * 1024}) {
+        for (size_t at = change - 4; at <= change + 4; ++at) {
+            for (const HashPair& pair : chain.pairs) {
+                Bytes memory = dense;
+                Put(memory.data() + at, pair.from);
+                SCOPED_TRACE("hit at " + std::to_string(at));
+                ExpectSameAsReference(engine(), memory, chain);
+            }
+        }
     }
 }
 
