@@ -273,8 +273,8 @@ template <size_t N> size_t MostMissed(const Misses<N>& misses) {
 
 // A window holds its needle's filter word at most two bytes on, so a quiet step at `i` leaves
 // every window before i + 62 decided if the windows before i - 2 were; the last two wait for
-// the next step, which holds the rest of their words. So the steps keep to one 64-byte grid,
-// and the windows a step leaves waiting are settled exactly before the filter changes.
+// the next step, which holds the rest of their words. So the steps keep to one 64-byte grid.
+// The filter changes only right after a raised step, which leaves no window waiting.
 template <size_t N>
 OSTREVANE_TARGET size_t Substitute(uint8_t* begin, size_t size, const ChainCopy& chain) {
     Needles<N> needles = Spread<N>(chain);
@@ -308,8 +308,6 @@ OSTREVANE_TARGET size_t Substitute(uint8_t* begin, size_t size, const ChainCopy&
             denseInARow = 0;
             continue;
         }
-        Settle(begin, decided, i, size, chain, needles, rewritten);
-        decided = i;
         // This memory is full of one needle's filter word (floats near 1.0 share two bytes with a
         // needle one unit above 1.0f): that needle moves to its next word, which this memory may
         // lack. Where every word keeps failing, exact compares take over for a stretch.
