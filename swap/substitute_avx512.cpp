@@ -43,44 +43,60 @@ struct VectorOps {
         return _mm512_testn_epi16_mask(hits, hits) != 0;
     }
 
-    // The filter's words by slot, 5 bits of a word from `shift` on: one permute looks up 32
-    // words at once, whatever the number of needles.
+    // The filter's words by slot: one permute looks up 32 words at once, whatever the number of
+    // needles. A word's slot is its 5 low bits where those tell the words apart, else the top 5
+    // bits of the word times `multiplier`: words with zero bytes share many bits.
     struct WordTable {
         __m512i words;
-        __m128i shift;
+        __m512i multiplier;
+        bool hashed;
     };
+    static constexpr unsigned kSlots = 32;
+    static constexpr unsigned kMultipliers = 16;
+    static uint16_t MultiplierOf(unsigned k) {
+        return static_cast<uint16_t>((0x9E3779B1u * (k + 1)) >> 16) | 1;
+    }
+    static unsigned SlotOf(uint16_t word, bool hashed, uint16_t multiplier) {
+        return hashed ? static_cast<uint16_t>(word * multiplier) >> 11 : word % kSlots;
+    }
     // Whether `count` words fit a table, the distinct ones in distinct slots. A slot no word
-    // takes holds a word of the next slot, which nothing looked up in it can equal.
+    // takes holds a word of another slot, which nothing looked up in it can equal.
     OSTREVANE_TARGET static bool FillTable(const uint16_t* words, size_t count, WordTable& table) {
-        constexpr unsigned kSlots = 32;
-        for (unsigned shift = 0; shift + 5 <= 16; ++shift) {
+        for (unsigned k = 0; k <= kMultipliers; ++k) {
+            const bool hashed = k > 0;
+            const uint16_t multiplier = hashed ? MultiplierOf(k - 1) : 1;
             uint16_t slots[kSlots];
             bool taken[kSlots] = {};
-            for (unsigned j = 0; j < kSlots; ++j)
-                slots[j] = static_cast<uint16_t>(((j + 1) % kSlots) << shift);
             bool fits = true;
-            for (size_t k = 0; k < count && fits; ++k) {
-                const unsigned j = (words[k] >> shift) % kSlots;
-                fits = !taken[j] || slots[j] == words[k];
+            for (size_t w = 0; w < count && fits; ++w) {
+                const unsigned j = SlotOf(words[w], hashed, multiplier);
+                fits = !taken[j] || slots[j] == words[w];
                 taken[j] = true;
-                slots[j] = words[k];
+                slots[j] = words[w];
             }
-            if (fits) {
-                table.words = _mm512_loadu_si512(slots);
-                table.shift = _mm_cvtsi32_si128(static_cast<int>(shift));
-                return true;
+            if (!fits) continue;
+            for (unsigned j = 0; j < kSlots; ++j) {
+                uint16_t other = 0;
+                while (!taken[j] && SlotOf(other, hashed, multiplier) == j)
+                    ++other;
+                if (!taken[j]) slots[j] = other;
             }
+            table.words = _mm512_loadu_si512(slots);
+            table.multiplier = _mm512_set1_epi16(static_cast<short>(multiplier));
+            table.hashed = hashed;
+            return true;
         }
         return false;
     }
     // Zero where a word is in the table. The permute reads a slot from the 5 low bits of each
-    // word, so where the table's shift is zero the words themselves serve.
-    template <bool shifted>
+    // word, so where those serve, the words themselves do.
+    template <bool hashed>
     OSTREVANE_TARGET static WordHits LookUpWords(Vec v, const WordTable& table) {
-        const Vec slots = shifted ? _mm512_srl_epi16(v, table.shift) : v;
+        const Vec slots =
+            hashed ? _mm512_srli_epi16(_mm512_mullo_epi16(v, table.multiplier), 11) : v;
         return _mm512_xor_si512(v, _mm512_permutexvar_epi16(slots, table.words));
     }
-    static bool Shifted(const WordTable& table) { return _mm_cvtsi128_si32(table.shift) != 0; }
+    static bool Hashed(const WordTable& table) { return table.hashed; }
     // (a ^ b) | (c ^ d): 0xF6 is x | (y ^ z) as a ternary-logic truth table.
     OSTREVANE_TARGET static Hits Pair(Vec a, Vec b, Vec c, Vec d) {
         return _mm512_ternarylogic_epi64(_mm512_xor_si512(a, b), c, d, 0xF6);

@@ -14,26 +14,16 @@ ChainCopy CopyChain(const SubstitutionChain& chain) {
     return copy;
 }
 
-unsigned ChooseFilterWord(uint32_t needle, unsigned rank) {
-    struct Scored {
-        unsigned first;
-        unsigned score;
-    };
-    Scored words[3];
-    for (unsigned first = 0; first < 3; ++first) {
+unsigned ChooseOuterWord(uint32_t needle, unsigned rank) {
+    const auto score = [needle](unsigned first) {
         const auto a = static_cast<uint8_t>(needle >> (8 * first));
         const auto b = static_cast<uint8_t>(needle >> (8 * (first + 1)));
         const unsigned ra = ByteRarity(a);
         const unsigned rb = ByteRarity(b);
         // The commoner byte decides; then the word as a whole; a repeated byte matches inside
         // runs of it, so two different bytes win a tie.
-        words[first] = {first, 100 * std::min(ra, rb) + 10 * (ra + rb) + (a != b)};
-    }
-    // An insertion sort, stable as the ranking needs: std::stable_sort takes a buffer from the
-    // heap, and every engine runs this for each needle on each region it is given.
-    for (size_t i = 1; i < 3; ++i) {
-        for (size_t j = i; j > 0 && words[j - 1].score < words[j].score; --j)
-            std::swap(words[j - 1], words[j]);
-    }
-    return words[rank % 3].first;
+        return 100 * std::min(ra, rb) + 10 * (ra + rb) + (a != b);
+    };
+    const unsigned best = score(2) > score(0) ? 2 : 0; // the low word wins a tie
+    return rank % 2 == 0 ? best : 2 - best;
 }

@@ -13,7 +13,7 @@
 constexpr size_t kPrefetchDistance = 4096;
 
 // One step reads 64 + 3 bytes: exact compares decide the 64 windows starting in it; the filter
-// reads the 64 + 1 that hold a two-byte word at each of its 64 offsets.
+// reads the first 64 alone.
 constexpr size_t kBlockBytes = 64 + 3;
 constexpr size_t kExactWindows = 64;
 
@@ -41,10 +41,10 @@ struct ChainCopy {
 // Copies at most kVectorPairCap pairs of `chain`.
 ChainCopy CopyChain(const SubstitutionChain& chain);
 
-// Where the filter's word, two neighbouring bytes of `needle`, starts (0 to 2): rank 0 the word
-// least likely in game memory (avoiding zero, 0xFF and small values), each higher rank (mod 3)
-// the next. One 16-bit compare tests a word, where two bytes apart would take two.
-unsigned ChooseFilterWord(uint32_t needle, unsigned rank = 0);
+// Where the filter's outer word of `needle` starts: 0 (its low word) or 2 (its high word);
+// rank 0 the one less likely in game memory (avoiding zero, 0xFF and small values), rank 1 the
+// other, and so on alternately.
+unsigned ChooseOuterWord(uint32_t needle, unsigned rank = 0);
 
 // Runs the chain on one window as the reference engine does; returns whether it stored.
 inline bool RewriteWindow(uint8_t* at, const ChainCopy& chain) {

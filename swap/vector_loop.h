@@ -6,6 +6,11 @@
 // word); LoadStep (a step's own bytes) and Load (any bytes), Splat and SplatWord; EqualWords,
 // OrWords and AnyWord for the filter; Pair and Quad (byte k flagged where two or four vectors
 // equal as many others), Or, None, Any and Bits for exact compares.
+//
+// The filter reads only the words at even offsets from the range's start, one load per vector:
+// a window at an even offset holds its needle's low and high words there, one at an odd offset
+// its middle word. So each needle is looked for by two words: its middle one, and the low or
+// the high one, whichever this memory holds less often.
 
 #include "swap/vector_engine.h"
 
@@ -21,7 +26,7 @@ using Vec = VectorOps::Vec;
 using Hits = VectorOps::Hits;
 using WordHits = VectorOps::WordHits;
 constexpr size_t kWidth = VectorOps::kWidth;
-// Vectors per filter step: every step reads the 64 bytes its offsets cover, and one more.
+// Vectors per filter step: every step reads the 64 bytes its 32 words cover.
 constexpr size_t kVectors = 64 / kWidth;
 constexpr size_t kStep = 64;
 
@@ -38,18 +43,18 @@ struct TableOf<Ops> {
 };
 constexpr bool kWordTable = !std::is_same_v<TableOf<VectorOps>::Type, NoTable>;
 
-// The old hashes spread across vectors; a needle's filter word may change mid-run.
+// The old hashes spread across vectors; a needle's outer word may change mid-run.
 template <size_t N> struct Needles {
-    Vec word[N];     // the needle's filter word (two neighbouring bytes), in every 16-bit lane
+    Vec word[2 * N]; // needle n's outer word at 2n, its middle word at 2n + 1, in every lane
     Vec bytes[N][4]; // each of its bytes, for exact compares
     uint32_t hash[N];
-    unsigned rank[N]; // which of its words the filter uses, best first
-    uint16_t filterWord[N];
-    TableOf<VectorOps>::Type table; // every needle's filter word, where `tabled`
+    unsigned rank[N]; // which outer word the filter uses, best first
+    uint16_t filterWord[2 * N];
+    TableOf<VectorOps>::Type table; // every filter word, where `tabled`
     bool tabled;
 };
 
-enum class Filter { kCompareWords, kLookUpWords, kLookUpLowBits, kCompareExact };
+enum class Filter { kCompareWords, kLookUpLowBits, kLookUpHashed, kCompareExact };
 
 inline uint8_t ByteOf(uint32_t hash, size_t at) {
     return static_cast<uint8_t>(hash >> (8 * at));
@@ -57,16 +62,21 @@ inline uint8_t ByteOf(uint32_t hash, size_t at) {
 
 template <size_t N> OSTREVANE_TARGET void UseWord(Needles<N>& needles, size_t n, unsigned rank) {
     needles.rank[n] = rank;
-    const unsigned first = ChooseFilterWord(needles.hash[n], rank);
-    needles.filterWord[n] = static_cast<uint16_t>(needles.hash[n] >> (8 * first));
-    needles.word[n] = VectorOps::SplatWord(needles.filterWord[n]);
+    const uint32_t hash = needles.hash[n];
+    const uint16_t words[2] = {static_cast<uint16_t>(hash >> (8 * ChooseOuterWord(hash, rank))),
+                               static_cast<uint16_t>(hash >> 8)};
+    for (size_t k = 0; k < 2; ++k) {
+        needles.filterWord[2 * n + k] = words[k];
+        needles.word[2 * n + k] = VectorOps::SplatWord(words[k]);
+    }
 }
 
 // Every needle's word must have its own slot, or the table could not flag them all; where
 // two words share one, the filter compares them instead. Ops is VectorOps, a parameter only so
 // that engines without a table skip this.
 template <size_t N, class Ops = VectorOps> OSTREVANE_TARGET void FillTable(Needles<N>& needles) {
-    if constexpr (kWordTable) needles.tabled = Ops::FillTable(needles.filterWord, N, needles.table);
+    if constexpr (kWordTable)
+        needles.tabled = Ops::FillTable(needles.filterWord, 2 * N, needles.table);
 }
 
 template <size_t N> OSTREVANE_TARGET Needles<N> Spread(const ChainCopy& chain) {
@@ -82,12 +92,11 @@ template <size_t N> OSTREVANE_TARGET Needles<N> Spread(const ChainCopy& chain) {
     return needles;
 }
 
-// Word k flagged where needle n's filter word sits at offset 2k of `even` or of `odd`, the same
-// bytes read one on: together they hold the word at every offset.
+// Word k of `words` flagged where it is one of needle n's filter words.
 template <size_t N>
-OSTREVANE_TARGET inline WordHits WordsAt(Vec even, Vec odd, const Needles<N>& needles, size_t n) {
-    return VectorOps::OrWords(VectorOps::EqualWords(even, needles.word[n]),
-                              VectorOps::EqualWords(odd, needles.word[n]));
+OSTREVANE_TARGET inline WordHits WordsAt(Vec words, const Needles<N>& needles, size_t n) {
+    return VectorOps::OrWords(VectorOps::EqualWords(words, needles.word[2 * n]),
+                              VectorOps::EqualWords(words, needles.word[2 * n + 1]));
 }
 
 // Joins `count` flags from `hits` pairwise, so no chain of joins waits on the one before.
@@ -101,49 +110,44 @@ OSTREVANE_TARGET __attribute__((always_inline)) inline WordHits OrAll(const Word
     }
 }
 
-// Whether a needle's filter word starts at one of the 64 offsets from `at`, the step's start.
-// The step's own bytes take one load each: steps keep to the range's 64-byte grid.
+// Whether one of the 32 words of the step at `at` is a filter word.
 template <size_t N>
 OSTREVANE_TARGET inline bool WordAny(const uint8_t* at, const Needles<N>& needles) {
     WordHits hits[N * kVectors];
 #pragma GCC unroll 4
     for (size_t v = 0; v < kVectors; ++v) {
-        const Vec even = VectorOps::LoadStep(at + v * kWidth);
-        const Vec odd = VectorOps::Load(at + v * kWidth + 1);
+        const Vec words = VectorOps::LoadStep(at + v * kWidth);
 #pragma GCC unroll 4
         for (size_t n = 0; n < N; ++n)
-            hits[v * N + n] = WordsAt(even, odd, needles, n);
+            hits[v * N + n] = WordsAt(words, needles, n);
     }
     return VectorOps::AnyWord(OrAll<N * kVectors>(hits));
 }
 
-// The same, with one lookup for every needle.
-template <size_t N, bool shifted, class Ops = VectorOps>
+// Whether one of the words of `steps` steps from `at` is a filter word, with one lookup for every
+// needle.
+template <size_t N, bool hashed, size_t steps = 1, class Ops = VectorOps>
 OSTREVANE_TARGET inline bool WordLookedUp(const uint8_t* at, const Needles<N>& needles) {
     if constexpr (kWordTable) {
-        WordHits hits[2 * kVectors];
+        WordHits hits[steps * kVectors];
 #pragma GCC unroll 4
-        for (size_t v = 0; v < kVectors; ++v) {
-            hits[2 * v] =
-                Ops::template LookUpWords<shifted>(Ops::LoadStep(at + v * kWidth), needles.table);
-            hits[2 * v + 1] =
-                Ops::template LookUpWords<shifted>(Ops::Load(at + v * kWidth + 1), needles.table);
-        }
-        return VectorOps::AnyWord(OrAll<2 * kVectors>(hits));
+        for (size_t v = 0; v < steps * kVectors; ++v)
+            hits[v] =
+                Ops::template LookUpWords<hashed>(Ops::LoadStep(at + v * kWidth), needles.table);
+        return VectorOps::AnyWord(OrAll<steps * kVectors>(hits));
     }
     return WordAny(at, needles);
 }
 
-// Bit n: needle n's filter word starts at one of the 64 offsets from `at`.
+// Bit n: one of needle n's filter words is among the step's words.
 template <size_t N>
 OSTREVANE_TARGET __attribute__((noinline)) unsigned WordsRaised(const uint8_t* at,
                                                                 const Needles<N>& needles) {
     unsigned raised = 0;
     for (size_t n = 0; n < N; ++n) {
         for (size_t v = 0; v < kVectors; ++v) {
-            const Vec even = VectorOps::LoadStep(at + v * kWidth);
-            const Vec odd = VectorOps::Load(at + v * kWidth + 1);
-            if (VectorOps::AnyWord(WordsAt(even, odd, needles, n))) raised |= 1u << n;
+            if (VectorOps::AnyWord(WordsAt(VectorOps::LoadStep(at + v * kWidth), needles, n)))
+                raised |= 1u << n;
         }
     }
     return raised;
@@ -193,6 +197,13 @@ OSTREVANE_TARGET __attribute__((noinline)) uint64_t ExactCandidates(const uint8_
 template <size_t N, Filter filter>
 OSTREVANE_TARGET inline size_t SkipQuiet(const uint8_t* begin, size_t i, size_t end,
                                          size_t prefetchLast, const Needles<N>& needles) {
+    if constexpr (filter == Filter::kLookUpHashed || filter == Filter::kLookUpLowBits) {
+        // Two steps a test: a lookup is cheap enough that the test and the branch weigh. From
+        // a pair that raised, the loop below finds which step did.
+        for (; i + kStep < end; i += 2 * kStep) {
+            if (WordLookedUp<N, filter == Filter::kLookUpHashed, 2>(begin + i, needles)) break;
+        }
+    }
     for (; i < end; i += kStep) {
         if constexpr (filter == Filter::kCompareWords || filter == Filter::kCompareExact) {
             _mm_prefetch(reinterpret_cast<const char*>(begin) +
@@ -201,7 +212,7 @@ OSTREVANE_TARGET inline size_t SkipQuiet(const uint8_t* begin, size_t i, size_t 
         }
         const uint8_t* at = begin + i;
         if (filter == Filter::kCompareExact    ? ExactAny(at, needles)
-            : filter == Filter::kLookUpWords   ? WordLookedUp<N, true>(at, needles)
+            : filter == Filter::kLookUpHashed  ? WordLookedUp<N, true>(at, needles)
             : filter == Filter::kLookUpLowBits ? WordLookedUp<N, false>(at, needles)
                                                : WordAny(at, needles))
             break;
@@ -213,18 +224,18 @@ template <size_t N, class Ops = VectorOps>
 OSTREVANE_TARGET size_t SkipQuietWords(const uint8_t* begin, size_t i, size_t end,
                                        size_t prefetchLast, const Needles<N>& needles) {
     if constexpr (kWordTable) {
-        if (needles.tabled && !Ops::Shifted(needles.table))
+        if (needles.tabled && !Ops::Hashed(needles.table))
             return SkipQuiet<N, Filter::kLookUpLowBits>(begin, i, end, prefetchLast, needles);
         if (needles.tabled)
-            return SkipQuiet<N, Filter::kLookUpWords>(begin, i, end, prefetchLast, needles);
+            return SkipQuiet<N, Filter::kLookUpHashed>(begin, i, end, prefetchLast, needles);
     }
     return SkipQuiet<N, Filter::kCompareWords>(begin, i, end, prefetchLast, needles);
 }
 
-// Steps the filter raised in one probe stretch that held no match, by the needles raised.
-template <size_t N> struct Misses {
+// Steps the filter raised in one probe stretch that held no match.
+struct Misses {
     unsigned total = 0;
-    unsigned byNeedle[N] = {};
+    size_t at[kDenseMisses];
 };
 
 // Rewrites the windows flagged in `matches` (bit k: the window at `block` + k, below
@@ -266,14 +277,23 @@ OSTREVANE_TARGET void Settle(uint8_t* begin, size_t from, size_t to, size_t size
                    to - at, chain, rewritten);
 }
 
-template <size_t N> size_t MostMissed(const Misses<N>& misses) {
-    return static_cast<size_t>(std::max_element(misses.byNeedle, misses.byNeedle + N) -
-                               misses.byNeedle);
+// The needle whose filter words raised most of the missed steps. Asked only once they fill up:
+// a step raised in vain costs no more than its settle.
+template <size_t N>
+OSTREVANE_TARGET size_t MostMissed(const uint8_t* begin, const Misses& misses,
+                                   const Needles<N>& needles) {
+    unsigned byNeedle[N] = {};
+    for (size_t k = 0; k < misses.total; ++k) {
+        const unsigned by = WordsRaised(begin + misses.at[k], needles);
+        for (size_t n = 0; n < N; ++n)
+            byNeedle[n] += (by >> n) & 1;
+    }
+    return static_cast<size_t>(std::max_element(byNeedle, byNeedle + N) - byNeedle);
 }
 
-// A window holds its needle's filter word at most two bytes on, so a quiet step at `i` leaves
-// every window before i + 62 decided if the windows before i - 2 were; the last two wait for
-// the next step, which holds the rest of their words. So the steps keep to one 64-byte grid.
+// A window holds one of its needle's filter words at most two bytes on, at an even offset, so a
+// quiet step at `i` leaves every window before i + 62 decided if the windows before i - 2 were;
+// the last two wait for the next step, which holds their words. So the steps keep to one grid.
 // The filter changes only right after a raised step, which leaves no window waiting.
 template <size_t N>
 OSTREVANE_TARGET size_t Substitute(uint8_t* begin, size_t size, const ChainCopy& chain) {
@@ -285,47 +305,46 @@ OSTREVANE_TARGET size_t Substitute(uint8_t* begin, size_t size, const ChainCopy&
     size_t rewritten = 0;
     size_t i = 0;       // the next step
     size_t decided = 0; // every window before it is final; i - 2 at the least
+    Misses misses;
+    size_t probeStart = 0; // misses count from here, for kProbeStretch bytes
     unsigned denseInARow = 0;
     while (i < stepsEnd) {
-        Misses<N> misses;
-        const size_t probeEnd = StretchEnd(i, kProbeStretch, stepsEnd);
-        while (misses.total < kDenseMisses) {
-            const size_t raised = SkipQuietWords(begin, i, probeEnd, prefetchLast, needles);
-            if (raised > i) decided = raised - 2;
-            i = raised;
-            if (i >= probeEnd) break;
-            const size_t before = rewritten;
-            Settle(begin, decided, i + kStep, size, chain, needles, rewritten);
-            if (rewritten == before) {
-                ++misses.total;
-                const unsigned by = WordsRaised(begin + i, needles);
-                for (size_t n = 0; n < N; ++n)
-                    misses.byNeedle[n] += (by >> n) & 1;
-            }
-            decided = i += kStep;
+        // The filter runs on to the range's end unless it raises a step: a quiet loop that
+        // stopped every few pages to take stock cost a tenth of its speed.
+        const size_t raised = SkipQuietWords(begin, i, stepsEnd, prefetchLast, needles);
+        if (raised > i) decided = raised - 2;
+        i = raised;
+        if (i >= stepsEnd) break;
+        if (i - probeStart >= kProbeStretch) {
+            denseInARow = 0; // the last probe ran its length without filling up
+            misses = {};
+            probeStart = i;
         }
-        if (misses.total < kDenseMisses) {
-            denseInARow = 0;
-            continue;
-        }
+        const size_t before = rewritten;
+        Settle(begin, decided, i + kStep, size, chain, needles, rewritten);
+        if (rewritten == before) misses.at[misses.total++] = i;
+        decided = i += kStep;
+        if (misses.total < kDenseMisses) continue;
         // This memory is full of one needle's filter word (floats near 1.0 share two bytes with a
-        // needle one unit above 1.0f): that needle moves to its next word, which this memory may
-        // lack. Where every word keeps failing, exact compares take over for a stretch.
+        // needle one unit above 1.0f): that needle moves to its other outer word, which this
+        // memory may lack. Where every word keeps failing, exact compares take over for a stretch.
         if (++denseInARow <= kDenseRepicks) {
-            const size_t n = MostMissed(misses);
+            const size_t n = MostMissed(begin, misses, needles);
             UseWord(needles, n, needles.rank[n] + 1);
             FillTable(needles);
-            continue;
+        } else {
+            denseInARow = 0;
+            const size_t exactEnd = StretchEnd(i, kExactStretch, stepsEnd);
+            for (;;) {
+                i = SkipQuiet<N, Filter::kCompareExact>(begin, i, exactEnd, prefetchLast, needles);
+                if (i >= exactEnd) break;
+                Settle(begin, i, i + kStep, size, chain, needles, rewritten);
+                i += kStep;
+            }
+            decided = i;
         }
-        denseInARow = 0;
-        const size_t exactEnd = StretchEnd(i, kExactStretch, stepsEnd);
-        for (;;) {
-            i = SkipQuiet<N, Filter::kCompareExact>(begin, i, exactEnd, prefetchLast, needles);
-            if (i >= exactEnd) break;
-            Settle(begin, i, i + kStep, size, chain, needles, rewritten);
-            i += kStep;
-        }
-        decided = i;
+        misses = {};
+        probeStart = i;
     }
     const size_t windowsEnd = size >= 3 ? size - 3 : 0; // a window needs four bytes
     if (decided < windowsEnd) Settle(begin, decided, windowsEnd, size, chain, needles, rewritten);
