@@ -240,15 +240,19 @@ TEST_P(SubstituteEngine, RestartsAfterEveryStoreWhenMatchesAreBackToBack) {
 }
 
 TEST_P(SubstituteEngine, FindsNeedlesWhoseFilterWordsShareTableSlots) {
-    // The filter takes each needle's two middle bytes here, the outer ones being zero or one.
-    // The first four words differ only in their lowest bit or their highest: no five bits side
-    // by side tell them apart, so they are compared one by one. Two needles of the second
-    // chain have one word, which takes one slot.
+    // Each needle is looked for by two words. The first chain's words share their 5 low bits
+    // (0xD1A6 and 0xC366), so a table must place them by a hash; no table of 32 slots places the
+    // second chain's eight apart by any of its hashes, so they are compared one by one. Two
+    // needles of the third share their middle word, which takes one slot.
     const SubstitutionChain chains[] = {
-        Chain({{0x00ABCD00, 0x11111111},
-               {0x00ABCC00, 0x22222222},
-               {0x002BCD00, 0x33333333},
-               {0x002BCC00, 0x44444444}}),
+        Chain({{0x7DC36678, 0x11111111},
+               {0xB1E2C05D, 0x22222222},
+               {0x9A4D27E1, 0x33333333},
+               {0x43F8D1A6, 0x44444444}}),
+        Chain({{0x6DCF79B8, 0x11111111},
+               {0xF1F50323, 0x22222222},
+               {0x07F8064A, 0x33333333},
+               {0x0BA16AAC, 0x44444444}}),
         Chain({{0x00ABCD00, 0x11111111}, {0x01ABCD01, 0x22222222}, {0x7DC36678, 0x33333333}}),
     };
     std::mt19937 random(29);
