@@ -57,7 +57,8 @@ struct VectorOps {
         return static_cast<uint16_t>((0x9E3779B1u * (k + 1)) >> 16) | 1;
     }
     static unsigned SlotOf(uint16_t word, bool hashed, uint16_t multiplier) {
-        return hashed ? static_cast<uint16_t>(word * multiplier) >> 11 : word % kSlots;
+        // In 32 bits: two 16-bit words promoted to int could overflow it.
+        return hashed ? static_cast<uint16_t>(uint32_t{word} * multiplier) >> 11 : word % kSlots;
     }
     // Whether `count` words fit a table, the distinct ones in distinct slots. A slot no word
     // takes holds a word of another slot, which nothing looked up in it can equal.
