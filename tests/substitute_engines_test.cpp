@@ -340,12 +340,24 @@ TEST_P(SubstituteEngine, ReadsThePairsOnceBeforeItsFirstStore) {
 TEST_P(SubstituteEngine, NeverReadsOutsideTheRange) {
     // The range sits right against inaccessible pages, as regions sit against guard pages.
     const size_t page = static_cast<size_t>(sysconf(_SC_PAGESIZE));
-    auto* pages = static_cast<uint8_t*>(
-        mmap(nullptr, 3 * page, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0));
+    const size_t usableBytes = 32 * page;
+    auto* pages =
+        static_cast<uint8_t*>(mmap(nullptr, usableBytes + 2 * page, PROT_READ | PROT_WRITE,
+                                   MAP_PRIVATE | MAP_ANONYMOUS, -1, 0));
     ASSERT_NE(pages, MAP_FAILED);
     ASSERT_EQ(mprotect(pages, page, PROT_NONE), 0);
-    ASSERT_EQ(mprotect(pages + 2 * page, page, PROT_NONE), 0);
+    ASSERT_EQ(mprotect(pages + page + usableBytes, page, PROT_NONE), 0);
     uint8_t* const usable = pages + page;
+    const auto expectSame = [&](const Bytes& memory, const SubstitutionChain& chain) {
+        const size_t size = memory.size();
+        Bytes expected = memory;
+        const size_t expectedCount = SubstituteReference(expected.data(), size, chain);
+        for (uint8_t* begin : {usable, usable + usableBytes - size}) {
+            if (size > 0) std::memcpy(begin, memory.data(), size);
+            EXPECT_EQ(engine().substitute(begin, size, chain), expectedCount) << size;
+            EXPECT_TRUE(std::equal(expected.begin(), expected.end(), begin)) << size;
+        }
+    };
 
     std::mt19937 random(5);
     for (int run = 0; run < 600; ++run) {
@@ -353,15 +365,23 @@ TEST_P(SubstituteEngine, NeverReadsOutsideTheRange) {
         const size_t size = run < 300 ? static_cast<size_t>(run) : random() % (page + 1);
         Bytes memory = RandomMemory(random, chain, size);
         if (size >= 4 && chain.count > 0) Put(memory.data() + size - 4, chain.pairs[0].from);
-        Bytes expected = memory;
-        const size_t expectedCount = SubstituteReference(expected.data(), size, chain);
-        for (uint8_t* begin : {usable, usable + page - size}) {
-            if (size > 0) std::memcpy(begin, memory.data(), size);
-            EXPECT_EQ(engine().substitute(begin, size, chain), expectedCount) << size;
-            EXPECT_TRUE(std::equal(expected.begin(), expected.end(), begin)) << size;
+        expectSame(memory, chain);
+    }
+    // Near misses with each byte wrong in turn, to the range's end, keep exact compares running
+    // there; at 64k + 66 bytes their last step ends on the range's last byte.
+    const uint32_t needle = 0x3F800001;
+    const uint32_t nearMisses[] = {needle ^ 0xFF, needle ^ 0xFF00, needle ^ 0xFF0000,
+                                   needle ^ 0xFF000000};
+    for (const size_t steps : {100, 1000, 2000}) {
+        for (size_t size = 64 * steps + 64; size <= 64 * steps + 68; ++size) {
+            Bytes memory(size);
+            for (size_t i = 0; i + 4 <= size; i += 4)
+                Put(memory.data() + i, nearMisses[i / 4 % 4]);
+            Put(memory.data() + size - 4, needle);
+            expectSame(memory, Chain({{needle, 0x11111111}}));
         }
     }
-    munmap(pages, 3 * page);
+    munmap(pages, usableBytes + 2 * page);
 }
 
 TEST(SubstituteRange, ChoosesAnEngineTheCpuRunsAndKeepsTheExactResultAcrossItsTrials) {
