@@ -3,6 +3,8 @@
 // where mask-register compares would queue on the one port that runs them.
 #include <immintrin.h>
 
+#include "swap/vector_engine.h"
+
 #include <cstddef>
 #include <cstdint>
 
@@ -43,51 +45,19 @@ struct VectorOps {
         return _mm512_testn_epi16_mask(hits, hits) != 0;
     }
 
-    // The filter's words by slot: one permute looks up 32 words at once, whatever the number of
-    // needles. A word's slot is its 5 low bits where those tell the words apart, else the top 5
-    // bits of the word times `multiplier`: words with zero bytes share many bits.
+    // The filter's words by slot: one permute looks up 32 words at once.
     struct WordTable {
         __m512i words;
         __m512i multiplier;
         bool hashed;
     };
-    static constexpr unsigned kSlots = 32;
-    static constexpr unsigned kMultipliers = 16;
-    static uint16_t MultiplierOf(unsigned k) {
-        return static_cast<uint16_t>((0x9E3779B1u * (k + 1)) >> 16) | 1;
-    }
-    static unsigned SlotOf(uint16_t word, bool hashed, uint16_t multiplier) {
-        // In 32 bits: two 16-bit words promoted to int could overflow it.
-        return hashed ? static_cast<uint16_t>(uint32_t{word} * multiplier) >> 11 : word % kSlots;
-    }
-    // Whether `count` words fit a table, the distinct ones in distinct slots. A slot no word
-    // takes holds a word of another slot, which nothing looked up in it can equal.
     OSTREVANE_TARGET static bool FillTable(const uint16_t* words, size_t count, WordTable& table) {
-        for (unsigned k = 0; k <= kMultipliers; ++k) {
-            const bool hashed = k > 0;
-            const uint16_t multiplier = hashed ? MultiplierOf(k - 1) : 1;
-            uint16_t slots[kSlots];
-            bool taken[kSlots] = {};
-            bool fits = true;
-            for (size_t w = 0; w < count && fits; ++w) {
-                const unsigned j = SlotOf(words[w], hashed, multiplier);
-                fits = !taken[j] || slots[j] == words[w];
-                taken[j] = true;
-                slots[j] = words[w];
-            }
-            if (!fits) continue;
-            for (unsigned j = 0; j < kSlots; ++j) {
-                uint16_t other = 0;
-                while (!taken[j] && SlotOf(other, hashed, multiplier) == j)
-                    ++other;
-                if (!taken[j]) slots[j] = other;
-            }
-            table.words = _mm512_loadu_si512(slots);
-            table.multiplier = _mm512_set1_epi16(static_cast<short>(multiplier));
-            table.hashed = hashed;
-            return true;
-        }
-        return false;
+        WordSlots<32> slots;
+        if (!FitWordSlots(words, count, 16, slots)) return false;
+        table.words = _mm512_loadu_si512(slots.words);
+        table.multiplier = _mm512_set1_epi16(static_cast<short>(slots.multiplier));
+        table.hashed = slots.multiplier != 0;
+        return true;
     }
     // Zero where a word is in the table. The permute reads a slot from the 5 low bits of each
     // word, so where those serve, the words themselves do.

@@ -3,6 +3,7 @@
 
 #include "swap/engines.h"
 
+#include <bit>
 #include <cstring>
 
 // How far ahead of the filter the engines ask for memory: a page on. Without the software
@@ -45,6 +46,54 @@ ChainCopy CopyChain(const SubstitutionChain& chain);
 // rank 0 the one less likely in game memory (avoiding zero, 0xFF and small values), rank 1 the
 // other, and so on alternately.
 unsigned ChooseOuterWord(uint32_t needle, unsigned rank = 0);
+
+// The filter's words by slot, for an engine that looks each word up once, whatever the number
+// of needles. A word's slot is its low bits where those tell the words apart, else the top bits
+// of the word times an odd constant, tried in turn: words with zero bytes share many low bits.
+template <unsigned kSlots> struct WordSlots {
+    uint16_t words[kSlots];
+    uint16_t multiplier; // 0 where the low bits place the words
+};
+
+inline uint16_t SlotMultiplier(unsigned k) {
+    return static_cast<uint16_t>((0x9E3779B1u * (k + 1)) >> 16) | 1;
+}
+
+template <unsigned kSlots> unsigned SlotOfWord(uint16_t word, uint16_t multiplier) {
+    static_assert(std::has_single_bit(kSlots) && kSlots <= 256);
+    // In 32 bits: two 16-bit words promoted to int could overflow it.
+    return multiplier == 0 ? word % kSlots
+                           : static_cast<uint16_t>(uint32_t{word} * multiplier) / (65536 / kSlots);
+}
+
+// Whether `count` words fit a table, the distinct ones in distinct slots, by their low bits or
+// by one of the first `multipliers` constants. A slot no word takes holds a word of another
+// slot, which nothing looked up in it can equal.
+template <unsigned kSlots>
+bool FitWordSlots(const uint16_t* words, size_t count, unsigned multipliers,
+                  WordSlots<kSlots>& table) {
+    for (unsigned k = 0; k <= multipliers; ++k) {
+        const uint16_t multiplier = k == 0 ? 0 : SlotMultiplier(k - 1);
+        bool taken[kSlots] = {};
+        bool fits = true;
+        for (size_t w = 0; w < count && fits; ++w) {
+            const unsigned j = SlotOfWord<kSlots>(words[w], multiplier);
+            fits = !taken[j] || table.words[j] == words[w];
+            taken[j] = true;
+            table.words[j] = words[w];
+        }
+        if (!fits) continue;
+        for (unsigned j = 0; j < kSlots; ++j) {
+            uint16_t other = 0;
+            while (!taken[j] && SlotOfWord<kSlots>(other, multiplier) == j)
+                ++other;
+            if (!taken[j]) table.words[j] = other;
+        }
+        table.multiplier = multiplier;
+        return true;
+    }
+    return false;
+}
 
 // Runs the chain on one window as the reference engine does; returns whether it stored.
 inline bool RewriteWindow(uint8_t* at, const ChainCopy& chain) {

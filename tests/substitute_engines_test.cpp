@@ -241,9 +241,10 @@ TEST_P(SubstituteEngine, RestartsAfterEveryStoreWhenMatchesAreBackToBack) {
 
 TEST_P(SubstituteEngine, FindsNeedlesWhoseFilterWordsShareTableSlots) {
     // Each needle is looked for by two words. The first chain's words share their 5 low bits
-    // (0xD1A6 and 0xC366), so a table must place them by a hash; no table of 32 slots places the
-    // second chain's eight apart by any of its hashes, so they are compared one by one. Two
-    // needles of the third share their middle word, which takes one slot.
+    // (0xD1A6 and 0xC366), so a table must place them by a hash; no table places the eight of
+    // the second (32 slots) or of the fourth (16 slots) apart by any of its hashes, so they are
+    // compared one by one. Two needles of the third share their middle word, which takes one
+    // slot.
     const SubstitutionChain chains[] = {
         Chain({{0x7DC36678, 0x11111111},
                {0xB1E2C05D, 0x22222222},
@@ -254,6 +255,10 @@ TEST_P(SubstituteEngine, FindsNeedlesWhoseFilterWordsShareTableSlots) {
                {0x07F8064A, 0x33333333},
                {0x0BA16AAC, 0x44444444}}),
         Chain({{0x00ABCD00, 0x11111111}, {0x01ABCD01, 0x22222222}, {0x7DC36678, 0x33333333}}),
+        Chain({{0x67547B56, 0x11111111},
+               {0x387AE3A8, 0x22222222},
+               {0x4085FD44, 0x33333333},
+               {0x12FF2B66, 0x44444444}}),
     };
     std::mt19937 random(29);
     for (const SubstitutionChain& chain : chains) {
@@ -474,4 +479,43 @@ TEST(ChooseOuterWord, AvoidsTheBytesCommonInGameMemory) {
         EXPECT_EQ(ChooseOuterWord(c.needle, 1), 2 - c.first) << std::hex << c.needle;
         EXPECT_EQ(ChooseOuterWord(c.needle, 2), c.first) << std::hex << c.needle;
     }
+}
+
+// Every word must be read back from the slot its lookup reads, and no slot may hold a word
+// that looks itself up there unless it is one of them: a lookup would flag memory no needle
+// holds. Words of random hashes, as the needles' are, for both sizes of table.
+template <unsigned kSlots> void ExpectWordSlotsHold(unsigned multipliers, std::mt19937& random) {
+    size_t fitted = 0;
+    for (int set = 0; set < 2000; ++set) {
+        uint16_t words[8];
+        for (uint16_t& word : words)
+            word = static_cast<uint16_t>(random() % 4 == 0 ? random() % 64 : random());
+        WordSlots<kSlots> table;
+        if (!FitWordSlots(words, 8, multipliers, table)) continue;
+        ++fitted;
+        for (uint16_t word : words)
+            ASSERT_EQ(table.words[SlotOfWord<kSlots>(word, table.multiplier)], word);
+        for (unsigned j = 0; j < kSlots; ++j) {
+            const uint16_t held = table.words[j];
+            if (std::find(words, words + 8, held) == words + 8)
+                ASSERT_NE(SlotOfWord<kSlots>(held, table.multiplier), j);
+        }
+    }
+    EXPECT_GT(fitted, 1990u); // all but about one set in 1,000
+}
+
+TEST(FitWordSlots, ReadsEachWordBackFromItsSlotAndNothingElse) {
+    std::mt19937 random(17);
+    ExpectWordSlotsHold<32>(16, random);
+    ExpectWordSlotsHold<16>(64, random);
+    // The fourth chain of FindsNeedlesWhoseFilterWordsShareTableSlots: each needle's outer and
+    // middle word, as the engines pick them.
+    const uint32_t needles[4] = {0x67547B56, 0x387AE3A8, 0x4085FD44, 0x12FF2B66};
+    uint16_t crowded[8];
+    for (size_t n = 0; n < 4; ++n) {
+        crowded[2 * n] = static_cast<uint16_t>(needles[n] >> (8 * ChooseOuterWord(needles[n])));
+        crowded[2 * n + 1] = static_cast<uint16_t>(needles[n] >> 8);
+    }
+    WordSlots<16> table;
+    EXPECT_FALSE(FitWordSlots(crowded, 8, 64, table));
 }
