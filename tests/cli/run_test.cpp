@@ -129,6 +129,11 @@ TEST(WrappedHelp, WrapsAtBlanksUnderTheDescriptionColumnAndKeepsEveryWord) {
     for (size_t i = 0; i < 5; ++i)
         EXPECT_LE(lines[i].size(), 80u) << lines[i];
     EXPECT_EQ(WrappedHelp("no line feed"), "no line feed");
+    // On a continued line a short word before a long one ends its line; carried on with the
+    // long word, the line would run past 80 columns.
+    const std::string shortThenLong =
+        "  x   " + std::string(72, 'a') + " ab " + std::string(75, 'w') + " end\n";
+    EXPECT_EQ(Lines(WrappedHelp(shortThenLong))[1], std::string(6, ' ') + "ab");
 }
 
 TEST(WrappedHelp, EveryCommandsHelpFitsEightyColumns) {
