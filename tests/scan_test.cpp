@@ -2,9 +2,9 @@
 // so that reading another process, and the counting, run under the sanitizers.
 #include "tests/scan_target.h"
 
-#include "cli/scan/scan.h"
 #include "cli/scan/scan_command.h"
-#include "cli/scan/scan_report.h"
+#include "inspect/scan.h"
+#include "inspect/scan_report.h"
 #include "platform/proc_file_posix.h"
 #include "settings/parse_settings.h"
 #include "settings/settings.h"

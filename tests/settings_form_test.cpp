@@ -1,7 +1,7 @@
 // The settings window's model: what it offers, what it warns of, and what Save writes.
 #include "window/settings_form.h"
 
-#include "cli/set/set.h"
+#include "inspect/edit_setting.h"
 #include "settings/default_settings.h"
 #include "settings/key_names.h"
 #include "tests/pair_keys.h"

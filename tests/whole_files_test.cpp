@@ -1,7 +1,7 @@
 // The command's writes keep the file what it was: a link stays a link, other names are
 // never parted from it silently, and the owner keeps it, also when root writes it.
 #include "cli/ostrevane.h"
-#include "cli/whole_files.h"
+#include "inspect/whole_files.h"
 #include "settings/default_settings.h"
 
 #include "tests/game_folder.h"

@@ -1,6 +1,6 @@
 // "Is it working?": the game is the program running from the window's own folder; it is read
 // on a thread of its own, so the window keeps answering while the game's memory is read.
-#include "cli/scan/scan_game.h"
+#include "inspect/scan_game.h"
 #include "platform/process_memory.h"
 #include "window/control_ids.h"
 #include "window/settings_window_win32.h"

@@ -1,5 +1,5 @@
 // The settings window's dialog: shows the form, passes the player's choices into it, saves.
-#include "cli/scan/scan_game.h"
+#include "inspect/scan_game.h"
 #include "settings/settings.h"
 #include "window/control_ids.h"
 #include "window/settings_form.h"

@@ -1,7 +1,7 @@
 #include "window/settings_form.h"
 
-#include "cli/set/set.h"
-#include "cli/whole_files.h"
+#include "inspect/edit_setting.h"
+#include "inspect/whole_files.h"
 #include "settings/default_settings.h"
 #include "settings/key_names.h"
 #include "settings/parse_settings.h"

@@ -3,8 +3,8 @@
 // the player's choices, the warnings `check` gives on the file as it would be saved, and the
 // save itself. The Win32 face only shows this and passes the player's choices in.
 
-#include "cli/check/check.h"
-#include "cli/list/list.h"
+#include "inspect/check.h"
+#include "inspect/list_names.h"
 #include "settings/swap_pairs.h"
 
 #include <array>

@@ -1,6 +1,6 @@
 #include "cli/default/default_command.h"
 
-#include "cli/whole_files.h"
+#include "inspect/whole_files.h"
 #include "platform/terminal.h"
 #include "settings/default_settings.h"
 #include "settings/settings.h"

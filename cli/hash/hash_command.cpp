@@ -1,5 +1,5 @@
 #include "cli/hash/hash_command.h"
-#include "cli/bytes_text.h"
+#include "inspect/bytes_text.h"
 #include "settings/default_settings.h"
 #include "settings/name_hash.h"
 #include "settings/parse_settings.h"

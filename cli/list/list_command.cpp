@@ -1,12 +1,12 @@
 #include "cli/list/list_command.h"
 
-#include "cli/bytes_text.h"
 #include "cli/check/check_command.h"
-#include "cli/dictionary_names.h"
-#include "cli/list/list.h"
-#include "cli/report_text.h"
-#include "cli/suggest.h"
-#include "cli/whole_files.h"
+#include "inspect/bytes_text.h"
+#include "inspect/dictionary_names.h"
+#include "inspect/list_names.h"
+#include "inspect/report_text.h"
+#include "inspect/suggest.h"
+#include "inspect/whole_files.h"
 #include "settings/settings.h"
 
 #include <CLI/CLI.hpp>

@@ -1,6 +1,6 @@
 #include "cli/scan/scan_command.h"
 
-#include "cli/scan/scan_game.h"
+#include "inspect/scan_game.h"
 #include "platform/terminal.h"
 
 #include <CLI/CLI.hpp>

@@ -1,10 +1,10 @@
 #include "cli/set/set_command.h"
 
-#include "cli/bytes_text.h"
 #include "cli/check/check_command.h"
-#include "cli/set/set.h"
-#include "cli/suggest.h"
-#include "cli/whole_files.h"
+#include "inspect/bytes_text.h"
+#include "inspect/edit_setting.h"
+#include "inspect/suggest.h"
+#include "inspect/whole_files.h"
 #include "settings/settings.h"
 
 #include <CLI/CLI.hpp>

@@ -1,7 +1,7 @@
 #include "cli/swap/swap_command.h"
 
-#include "cli/report_text.h"
-#include "cli/whole_files.h"
+#include "inspect/report_text.h"
+#include "inspect/whole_files.h"
 #include "settings/parse_settings.h"
 #include "settings/settings.h"
 #include "swap/swap.h"

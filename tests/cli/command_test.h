@@ -2,10 +2,10 @@
 // What the tests of the ostrevane command share: running a command line in-process, as main()
 // would, in a game folder of the test's own, and the settings files they start from.
 
-#include "cli/check/check.h"
 #include "cli/command.h"
 #include "cli/ostrevane.h"
-#include "cli/suggest.h"
+#include "inspect/check.h"
+#include "inspect/suggest.h"
 #include "platform/keyboard.h"
 #include "platform/process_memory.h"
 #include "settings/default_settings.h"

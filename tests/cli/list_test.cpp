@@ -1,5 +1,5 @@
 // `ostrevane list`: a section's names, with their hashes, comments and the chosen ones.
-#include "cli/list/list.h"
+#include "inspect/list_names.h"
 #include "tests/cli/command_test.h"
 
 namespace {

@@ -1,5 +1,5 @@
 // `ostrevane set`: one setting changed and nothing else, or a refusal that changes nothing.
-#include "cli/set/set.h"
+#include "inspect/edit_setting.h"
 #include "tests/cli/command_test.h"
 #include "tests/pair_keys.h"
 

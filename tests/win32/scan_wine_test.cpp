@@ -4,7 +4,7 @@
 #include "tests/scan_target.h"
 #include "tests/win32/game_test.h"
 
-#include "cli/scan/scan.h"
+#include "inspect/scan.h"
 #include "swap/engines.h"
 #include "swap/swap.h"
 

@@ -1,7 +1,7 @@
 // OstrevaneSettings.exe under Wine on a virtual display, driven through its controls as a
 // player would drive it: a choice and Save write exactly `ostrevane set`'s edit, and a file
 // changed on disk or made read-only is never written.
-#include "cli/set/set.h"
+#include "inspect/edit_setting.h"
 #include "platform/process_memory.h"
 #include "settings/default_settings.h"
 #include "tests/pair_keys.h"

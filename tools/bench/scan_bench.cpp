@@ -4,7 +4,7 @@
 //
 //   scan_bench [--mib N] [--repeats N]
 #include "bench_data.h"
-#include "cli/scan/window_counter.h"
+#include "inspect/window_counter.h"
 #include "settings/default_settings.h"
 #include "settings/parse_settings.h"
 

@@ -1,8 +1,8 @@
-#include "cli/set/set.h"
+#include "inspect/edit_setting.h"
 
-#include "cli/bytes_text.h"
-#include "cli/dictionary_names.h"
-#include "cli/suggest.h"
+#include "inspect/bytes_text.h"
+#include "inspect/dictionary_names.h"
+#include "inspect/suggest.h"
 #include "settings/key_names.h"
 #include "settings/parse_settings.h"
 #include "swap/byte_rarity.h"

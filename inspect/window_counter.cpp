@@ -1,4 +1,4 @@
-#include "cli/scan/window_counter.h"
+#include "inspect/window_counter.h"
 
 #include <algorithm>
 #include <cstring>

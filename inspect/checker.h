@@ -2,7 +2,7 @@
 // What the rules of `ostrevane check` share: the checker that follows the plug-in's reading
 // line by line, and what it gathers for the rules that run once the reading is done.
 
-#include "cli/check/check.h"
+#include "inspect/check.h"
 
 #include <array>
 #include <cstddef>

@@ -3,7 +3,7 @@
 // running game, chunk by chunk, counts hashes in the copies and runs the plug-in's own
 // engine over them, never writing to the game.
 
-#include "cli/scan/window_counter.h"
+#include "inspect/window_counter.h"
 #include "platform/process_memory.h"
 #include "swap/swap.h"
 

@@ -1,7 +1,7 @@
-#include "cli/list/list.h"
+#include "inspect/list_names.h"
 
-#include "cli/dictionary_names.h"
-#include "cli/suggest.h"
+#include "inspect/dictionary_names.h"
+#include "inspect/suggest.h"
 #include "settings/parse_settings.h"
 
 namespace {

@@ -1,8 +1,8 @@
-#include "cli/scan/scan_game.h"
+#include "inspect/scan_game.h"
 
-#include "cli/check/check.h"
-#include "cli/suggest.h"
-#include "cli/whole_files.h"
+#include "inspect/check.h"
+#include "inspect/suggest.h"
+#include "inspect/whole_files.h"
 #include "platform/process_folder.h"
 #include "platform/process_memory.h"
 #include "platform/wine.h"

@@ -1,4 +1,4 @@
-#include "cli/bytes_text.h"
+#include "inspect/bytes_text.h"
 
 #include <algorithm>
 

@@ -1,6 +1,6 @@
-#include "cli/check/checker.h"
+#include "inspect/checker.h"
 
-#include "cli/bytes_text.h"
+#include "inspect/bytes_text.h"
 #include "settings/key_names.h"
 
 #include <algorithm>

@@ -1,6 +1,6 @@
-#include "cli/report_text.h"
+#include "inspect/report_text.h"
 
-#include "cli/bytes_text.h"
+#include "inspect/bytes_text.h"
 
 #include <ostream>
 

@@ -3,8 +3,8 @@
 // how often each item occurs in the memory the walk rewrites, and what the toggle key would
 // do there.
 
-#include "cli/check/check.h"
-#include "cli/scan/scan.h"
+#include "inspect/check.h"
+#include "inspect/scan.h"
 #include "settings/parse_settings.h"
 #include "settings/swap_pairs.h"
 

@@ -3,8 +3,8 @@
 // finding it, opening it for reading only, reading the settings file the plug-in reads there,
 // scanning its memory and judging each pair.
 
-#include "cli/scan/scan.h"
-#include "cli/scan/scan_report.h"
+#include "inspect/scan.h"
+#include "inspect/scan_report.h"
 
 #include <cstdint>
 #include <string>

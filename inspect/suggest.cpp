@@ -1,4 +1,4 @@
-#include "cli/suggest.h"
+#include "inspect/suggest.h"
 
 #include <algorithm>
 #include <cctype>

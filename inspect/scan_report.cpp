@@ -1,7 +1,7 @@
-#include "cli/scan/scan_report.h"
+#include "inspect/scan_report.h"
 
-#include "cli/bytes_text.h"
-#include "cli/report_text.h"
+#include "inspect/bytes_text.h"
+#include "inspect/report_text.h"
 
 #include <algorithm>
 #include <cstdio>

@@ -1,4 +1,4 @@
-#include "cli/check/checker.h"
+#include "inspect/checker.h"
 
 #include <algorithm>
 

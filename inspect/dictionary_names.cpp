@@ -1,4 +1,4 @@
-#include "cli/dictionary_names.h"
+#include "inspect/dictionary_names.h"
 
 #include "settings/parse_settings.h"
 

@@ -1,4 +1,4 @@
-#include "cli/whole_files.h"
+#include "inspect/whole_files.h"
 
 #include "platform/replace_file.h"
 #include "settings/parse_settings.h"

@@ -1,8 +1,8 @@
-#include "cli/check/checker.h"
+#include "inspect/checker.h"
 
-#include "cli/bytes_text.h"
-#include "cli/report_text.h"
-#include "cli/suggest.h"
+#include "inspect/bytes_text.h"
+#include "inspect/report_text.h"
+#include "inspect/suggest.h"
 
 #include <algorithm>
 #include <cctype>

@@ -1,4 +1,4 @@
-#include "cli/scan/scan.h"
+#include "inspect/scan.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,7 +1,7 @@
-#include "cli/check/checker.h"
+#include "inspect/checker.h"
 
-#include "cli/bytes_text.h"
-#include "cli/suggest.h"
+#include "inspect/bytes_text.h"
+#include "inspect/suggest.h"
 #include "swap/byte_rarity.h"
 
 #include <algorithm>
