@@ -2,12 +2,14 @@
 
 #include <algorithm>
 
-CheckReport CheckSettings(std::string_view fileBytes) {
+CheckReport CheckSettings(const SettingsDocument& document) {
+    const std::string_view fileBytes = document.bytes;
     Checker checker;
     checker.startsWithByteOrderMark = fileBytes.starts_with(kUtf8ByteOrderMark);
+    for (const SettingsLine& line : document.lines)
+        checker.Observe(line);
     CheckReport report;
-    report.parsed =
-        ParseSettings(fileBytes, [&](const SettingsLine& line) { checker.Observe(line); });
+    report.parsed = document.parsed;
     const ParsedSettings& parsed = report.parsed;
 
     FindSettingsLostToCtrlZ(checker, parsed, fileBytes);

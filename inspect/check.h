@@ -2,6 +2,7 @@
 // What `ostrevane check` finds in a settings file: the plug-in's own reading of it, and
 // the traps behind that reading that the plug-in, silent by design, never reports.
 
+#include "inspect/settings_document.h"
 #include "settings/parse_settings.h"
 
 #include <array>
@@ -35,8 +36,8 @@ struct CheckReport {
     std::vector<CheckWarning> warnings; // by line, file-wide ones first
 };
 
-// Reads the raw bytes of a settings file as the plug-in does and lists every trap found.
-CheckReport CheckSettings(std::string_view fileBytes);
+// Every trap found in a settings file read as the plug-in reads it.
+CheckReport CheckSettings(const SettingsDocument& document);
 
 // The finding that the plug-in reads nothing usable from the file, or null: then no list of
 // names or edit of a setting means anything.

@@ -1,20 +1,54 @@
 #pragma once
 // How `ostrevane set` and the settings window change one setting: the one-line edit, or the
-// reason the plug-in could not use the value.
+// reason the plug-in could not use the value, as data each of them words.
 
+#include "inspect/settings_document.h"
 #include "settings/swap_pairs.h"
 
+#include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
-// Names in `refusal` and `where` appear as their raw bytes, as in check's findings.
-struct SettingEdit {
-    std::string refusal; // why the plug-in could not use the value; "" when the edit is made
-    std::string edited;  // the whole file with the change; the file itself when already so
-    std::string where;   // "line 16 (it was \"Camera15\")", or the new line's place
+enum class RefusalKind {
+    kNone,
+    kUnknownKey,      // the toggle key: a name the plug-in does not know
+    kNotInDictionary, // no name in the dictionary reads so
+    kNumber,          // a hash written as a number: settings take a name
+    kOtherSection,    // a name of another pair's section: the game would read the wrong kind
+    kHashZero,        // the name's hash is 0: the pair would be skipped
+    kCommonHash,      // the name's hash is one ordinary memory is full of
+    kCannotHold,      // no settings line can hold the value so that the plug-in reads it back
 };
 
-// `fileBytes` with setting `key` set to `value`: that line's value alone rewritten, the
-// comment kept in its column, or a new line where the plug-in reads it. Refused, with
-// `edited` empty, when the plug-in could not use the value or read it back whole.
-SettingEdit EditSetting(std::string_view fileBytes, SettingKey key, std::string_view value);
+struct SettingRefusal {
+    RefusalKind kind = RefusalKind::kNone;
+    SettingKey key{};
+    std::string value; // raw bytes, as typed
+    // kUnknownKey: the value in capitals, when the plug-in knows that key; kNotInDictionary:
+    // the closest name of the pair's section; kNumber: the name under the pair's section with
+    // that hash. "" when there is none.
+    std::string suggestion;
+    uint32_t hash = 0;      // kNumber: the number's value; kHashZero, kCommonHash: the name's
+    size_t pair = 0;        // the pair the setting belongs to
+    size_t nameSection = 0; // kOtherSection: the section that defines the name
+    size_t line = 0;        // kOtherSection, kHashZero, kCommonHash: the line that defines it
+
+    explicit operator bool() const { return kind != RefusalKind::kNone; }
+};
+
+struct SettingEdit {
+    SettingRefusal refusal;
+    // The whole file with the change, read as the plug-in reads it; the file itself when the
+    // setting is so already; empty when refused.
+    SettingsDocument document;
+    std::string where; // "line 16 (it was \"Camera15\")", or the new line's place
+};
+
+// `document` with setting `key` set to `value`: that line's value alone rewritten, the
+// comment kept in its column, or a new line where the plug-in reads it. Refused when the
+// plug-in could not use the value or read it back whole.
+SettingEdit EditSetting(const SettingsDocument& document, SettingKey key, std::string_view value);
+
+// Why the plug-in could not use `value` for `key` in `document`; kind kNone when it can.
+SettingRefusal RefusalOf(const SettingsDocument& document, SettingKey key, std::string_view value);

@@ -1,8 +1,6 @@
 #include "inspect/list_names.h"
 
-#include "inspect/dictionary_names.h"
 #include "inspect/suggest.h"
-#include "settings/parse_settings.h"
 
 namespace {
 
@@ -11,6 +9,13 @@ bool SameIgnoringCase(std::string_view a, std::string_view b) {
 }
 
 } // namespace
+
+std::vector<std::string_view> SectionWords() {
+    std::vector<std::string_view> words;
+    for (const SwapPair& pair : SwapPairs)
+        words.push_back(pair.word);
+    return words;
+}
 
 size_t NamedSection(std::string_view typed) {
     if (typed.starts_with('[') && typed.ends_with(']') && typed.size() >= 2) {
@@ -26,21 +31,21 @@ size_t NamedSection(std::string_view typed) {
     return kPairCount;
 }
 
-NameList ListNames(std::string_view fileBytes, size_t section, std::string_view text) {
+NameList ListNames(const SettingsDocument& document, size_t section, std::string_view text) {
     NameList list;
     list.section = section;
     if (section >= kPairCount) return list;
-    const ParsedSettings parsed = ParseSettings(fileBytes);
+    const ParsedSettings& parsed = document.parsed;
     const SwapPair& pair = SwapPairs[section];
-    for (DictionaryName& entry : DictionaryNames(fileBytes)) {
+    for (const DictionaryName& entry : document.names) {
         if (entry.section != section) continue;
         ++list.inSection;
         if (!ContainsIgnoringCase(entry.name, text)) continue;
         // The names the settings choose now, so a player sees what a change replaces.
         const bool chosenAsOld = parsed.values[pair.oldSetting.key] == entry.name;
         const bool chosenAsNew = parsed.values[pair.newSetting.key] == entry.name;
-        list.names.push_back({std::move(entry.name), entry.hash, std::move(entry.comment),
-                              entry.line, chosenAsOld, chosenAsNew});
+        list.names.push_back(
+            {entry.name, entry.hash, entry.comment, entry.line, chosenAsOld, chosenAsNew});
     }
     return list;
 }

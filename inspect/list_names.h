@@ -2,6 +2,7 @@
 // What `ostrevane list` and the settings window show of one dictionary section: the names a
 // pair's settings can take, with their hashes, their comments and which ones are chosen now.
 
+#include "inspect/settings_document.h"
 #include "settings/swap_pairs.h"
 
 #include <cstddef>
@@ -25,10 +26,13 @@ struct NameList {
     std::vector<ListedName> names; // those holding `text` in any case, in the file's order
 };
 
+// How a player names each dictionary section on the command line, in the pairs' order.
+std::vector<std::string_view> SectionWords();
+
 // The section `typed` names, as a word ("camera") or its header with or without brackets, in
 // any case; kPairCount when none.
 size_t NamedSection(std::string_view typed);
 
 // The names under SwapPairs[section]'s dictionary section of a settings file that hold `text`
-// in any case, read as the plug-in reads the file.
-NameList ListNames(std::string_view fileBytes, size_t section, std::string_view text = {});
+// in any case.
+NameList ListNames(const SettingsDocument& document, size_t section, std::string_view text = {});

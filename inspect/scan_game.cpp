@@ -51,10 +51,15 @@ bool FindTarget(const ProcessToScan& target, uint32_t& pid, std::ostream& err) {
     return false;
 }
 
-bool Open(uint32_t pid, platform::ProcessReader& reader, std::ostream& err) {
+bool Open(uint32_t pid, platform::ProcessReader& reader, ScanProblem& kind, std::ostream& err) {
     const platform::ProcessOpening opening = platform::OpenProcessForReading(pid, reader);
+    kind = opening == platform::ProcessOpening::kNoSuchProcess   ? ScanProblem::kNoSuchProcess
+           : opening == platform::ProcessOpening::kAccessRefused ? ScanProblem::kAccessRefused
+           : opening == platform::ProcessOpening::kFailed        ? ScanProblem::kCannotOpen
+                                                                 : ScanProblem::kOther;
     switch (opening) {
     case platform::ProcessOpening::kOpened:
+        kind = ScanProblem::kNone;
         return true;
     case platform::ProcessOpening::kNoSuchProcess:
         err << "no process with id " << pid << " is running\n";
@@ -97,13 +102,14 @@ bool Open(uint32_t pid, platform::ProcessReader& reader, std::ostream& err) {
 // Reads the settings file the plug-in in the game reads, unless the player named one: the
 // game's current folder, not this command's, holds it.
 bool ReadGameSettings(const platform::ProcessReader& reader, std::string& path, std::string& source,
-                      std::string& bytes, std::ostream& err) {
+                      std::string& bytes, GameScan& scan, std::ostream& err) {
     std::string hint = "Without --settings, scan reads the settings file in the game's current "
                        "folder, as the plug-in does.\n";
     if (path.empty()) {
         std::string folder;
         platform::FolderSource from;
         if (!platform::ProcessFolder(reader, folder, from)) {
+            scan.problemKind = ScanProblem::kFoldersUnreadable;
             err << "process " << reader.pid
                 << ": its folders cannot be read, so the settings file the plug-in reads there "
                    "is unknown; name it with --settings\n";
@@ -116,7 +122,10 @@ bool ReadGameSettings(const platform::ProcessReader& reader, std::string& path, 
         hint = "The plug-in writes it there when the game starts with the plug-in installed; "
                "run the game once with it, or name the settings file with --settings.\n";
     }
-    return ReadSettingsFile("settings file ", path, bytes, err, hint);
+    if (ReadWholeFile(path, bytes, scan.settingsProblem)) return true;
+    scan.problemKind = ScanProblem::kSettingsUnread;
+    err << "settings file " << SettingsFileProblemText(path, scan.settingsProblem, hint);
+    return false;
 }
 
 // The check's rules on pairs that would corrupt the game hold in the game too, and a count
@@ -140,18 +149,23 @@ GameScan ScanGame(const ProcessToScan& target, const std::string& settingsPath, 
     GameScan scan;
     std::ostringstream why;
     platform::ProcessReader reader;
-    if (!FindTarget(target, scan.pid, why) || !Open(scan.pid, reader, why)) {
+    if (!FindTarget(target, scan.pid, why)) {
+        scan.problemKind = ScanProblem::kOther;
+        scan.problem = why.str();
+        return scan;
+    }
+    if (!Open(scan.pid, reader, scan.problemKind, why)) {
         scan.problem = why.str();
         return scan;
     }
     std::string settingsBytes, path = settingsPath;
-    const bool read = ReadGameSettings(reader, path, scan.settingsSource, settingsBytes, why);
+    const bool read = ReadGameSettings(reader, path, scan.settingsSource, settingsBytes, scan, why);
+    if (!path.empty()) scan.settingsPath = FullPath(path);
     if (!read) {
         platform::CloseProcessReader(reader);
         scan.problem = why.str();
         return scan;
     }
-    scan.settingsPath = FullPath(path);
 
     const ParsedSettings settings = ParseSettings(settingsBytes);
     const WindowCounter counter = ScanCounter(settings, all);
@@ -160,9 +174,11 @@ GameScan ScanGame(const ProcessToScan& target, const std::string& settingsPath, 
     scan.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     platform::CloseProcessReader(reader);
     if (scan.result.processExited) {
+        scan.problemKind = ScanProblem::kExited;
         why << "process " << scan.pid
             << " exited during the scan; start the game again and scan it while it runs\n";
     } else if (scan.result.regions == 0) {
+        scan.problemKind = ScanProblem::kNothingToScan;
         why << "process " << scan.pid << ": "
             << (scan.result.listingFailed ? "the system refused to describe its memory"
                                           : "none of its memory is memory the swap would walk")
@@ -171,6 +187,6 @@ GameScan ScanGame(const ProcessToScan& target, const std::string& settingsPath, 
     scan.problem = why.str();
     if (!scan.problem.empty()) return scan;
     scan.report = MakeScanReport(settings, counter, scan.result, all);
-    AddCorruptions(scan.report, CheckSettings(settingsBytes));
+    AddCorruptions(scan.report, CheckSettings(ReadDocument(std::move(settingsBytes))));
     return scan;
 }

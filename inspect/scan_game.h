@@ -5,6 +5,7 @@
 
 #include "inspect/scan.h"
 #include "inspect/scan_report.h"
+#include "inspect/whole_files.h"
 
 #include <cstdint>
 #include <string>
@@ -15,10 +16,25 @@ struct ProcessToScan {
     std::string process;
 };
 
+// Why a game could not be scanned, for each face to word.
+enum class ScanProblem {
+    kNone,
+    kNoSuchProcess,     // it ended before it could be opened
+    kAccessRefused,     // another user's, or a protected process
+    kCannotOpen,        // opening failed otherwise
+    kFoldersUnreadable, // its current folder, so the settings file it reads, is unknown
+    kSettingsUnread,    // the settings file it reads could not be read: see settingsProblem
+    kExited,            // it ended during the scan
+    kNothingToScan,     // the system described none of its memory the walk would rewrite
+    kOther,             // what only the command meets (a name, the kernel's rules, Wine)
+};
+
 struct GameScan {
     // Why nothing could be scanned, in the command's words after "ostrevane scan: ", with
     // the next step; "" when the scan ran.
     std::string problem;
+    ScanProblem problemKind = ScanProblem::kNone;
+    FileProblem settingsProblem; // kSettingsUnread: why
     uint32_t pid = 0;
     std::string settingsPath;   // the file read, made absolute
     std::string settingsSource; // where it was looked for, when not named: "the game's ..."

@@ -33,7 +33,7 @@ FileProblem ReplaceProblem(platform::ReplaceResult result) {
     using platform::ReplaceResult;
     switch (result) {
     case ReplaceResult::kExists:
-        return {FileProblem::kOther, "already exists (add --force to replace it)"};
+        return {FileProblem::kExists, "already exists (add --force to replace it)"};
     case ReplaceResult::kOtherNames:
         return {FileProblem::kOther,
                 "has other names (hard links, as some mod managers make), which a new file "
@@ -67,7 +67,7 @@ bool WriteWholeFile(const std::string& path, std::string_view bytes, bool replac
         return false;
     }
     if (!replace && fs::exists(fs::symlink_status(target, error))) {
-        problem = {FileProblem::kOther, "already exists (add --force to replace it)"};
+        problem = {FileProblem::kExists, "already exists (add --force to replace it)"};
         return false;
     }
     // A rename would replace a read-only file off Windows and be refused on it: refused

@@ -7,7 +7,13 @@
 
 // Why a file could not be read or written.
 struct FileProblem {
-    enum Kind { kMissing, kFolder, kReadOnly, kOther } kind = kOther; // for the caller's advice
+    enum Kind {
+        kMissing,
+        kFolder,
+        kReadOnly,
+        kExists,
+        kOther
+    } kind = kOther;   // for the caller's advice
     std::string words; // for a player: "no such file", "is a folder, not a file"
 };
 

@@ -27,11 +27,9 @@ std::string_view Trim(std::string_view text) {
     return text.substr(first, text.find_last_not_of(kTrimmedBlanks) - first + 1);
 }
 
-namespace {
-
-// What Windows text mode hands the reader: CR LF becomes LF, and Ctrl-Z ends the data (the
-// caller cuts there). Applied everywhere so every build reads a file alike.
-std::string TextModeView(std::string_view bytes) {
+// Applied everywhere so every build reads a file alike.
+std::string TextModeText(std::string_view fileBytes) {
+    const std::string_view bytes = fileBytes.substr(0, TextModeLength(fileBytes));
     std::string text;
     text.reserve(bytes.size());
     for (size_t start = 0;;) {
@@ -41,6 +39,12 @@ std::string TextModeView(std::string_view bytes) {
         start = crlf + 1; // the line feed stays
     }
 }
+
+size_t TextModeLength(std::string_view fileBytes) {
+    return std::min(fileBytes.find('\x1A'), fileBytes.size());
+}
+
+namespace {
 
 SettingsLine Classify(std::string_view line, size_t number, bool& inDictionary) {
     SettingsLine parsed{number, LineKind::Empty, line, {}, {}, false, 0};
@@ -81,16 +85,19 @@ uint32_t Lookup(const NameToHash& dictionary, const std::string& name) {
 } // namespace
 
 ParsedSettings ParseSettings(std::string_view fileBytes, const SettingsLineObserver& observe) {
+    return ParseSettingsText(TextModeText(fileBytes), TextModeLength(fileBytes), observe);
+}
+
+ParsedSettings ParseSettingsText(std::string_view text, size_t bytesRead,
+                                 const SettingsLineObserver& observe) {
     ParsedSettings result;
-    result.bytesRead = std::min(fileBytes.find('\x1A'), fileBytes.size());
-    const std::string text = TextModeView(fileBytes.substr(0, result.bytesRead));
+    result.bytesRead = bytesRead;
     bool inDictionary = false; // lines before the first header are settings
     size_t number = 0;
     for (size_t start = 0; start < text.size();) {
         size_t end = text.find('\n', start);
-        if (end == std::string::npos) end = text.size();
-        const SettingsLine line =
-            Classify(std::string_view(text).substr(start, end - start), ++number, inDictionary);
+        if (end == std::string_view::npos) end = text.size();
+        const SettingsLine line = Classify(text.substr(start, end - start), ++number, inDictionary);
         start = end + 1;
 
         if (line.kind == LineKind::DictionaryEntry) {

@@ -59,6 +59,14 @@ bool ReadFileBytes(const std::string& path, std::string& bytes);
 ParsedSettings ParseSettings(std::string_view fileBytes,
                              const SettingsLineObserver& observe = nullptr);
 
+// What Windows text mode hands the loader from a file's raw bytes: they end at the first
+// Ctrl-Z, and each CR LF becomes LF. TextModeLength is how many raw bytes that takes in.
+std::string TextModeText(std::string_view fileBytes);
+size_t TextModeLength(std::string_view fileBytes);
+// ParseSettings on text already in text mode, read from the first `bytesRead` raw bytes.
+ParsedSettings ParseSettingsText(std::string_view text, size_t bytesRead,
+                                 const SettingsLineObserver& observe = nullptr);
+
 struct HashReading {
     uint32_t value;
     size_t digitsBegin; // the digits read, after blanks, sign and any "0x"

@@ -57,7 +57,7 @@ TEST_F(SettingsFormTest, OpensWithTheChoicesThePluginReadsAndNothingToSave) {
     EXPECT_EQ(form.chosen[kNewCamera], "Camera15");
     EXPECT_EQ(form.chosen[kActivationKey], "F8");
     EXPECT_FALSE(FormChanged(form));
-    EXPECT_EQ(PendingBytes(form).bytes, kDefault);
+    EXPECT_EQ(PendingChanges(form).document.bytes, kDefault);
     std::string message;
     EXPECT_EQ(SaveSettingsFile(form, message), SaveOutcome::kNothingChanged);
     EXPECT_EQ(Read(), kDefault);
@@ -69,27 +69,27 @@ TEST_F(SettingsFormTest, SaveWritesSetsEditForEachChangedSettingInTurn) {
     form.chosen[kOldDof] = "DOF10";
     form.chosen[kActivationKey] = "K";
     ASSERT_TRUE(FormChanged(form));
-    std::string expected = EditSetting(kDefault, kOldDof, "DOF10").edited;
-    expected = EditSetting(expected, kNewCamera, "Camera37").edited;
-    expected = EditSetting(expected, kActivationKey, "K").edited;
-    ASSERT_EQ(PendingBytes(form).bytes, expected);
+    std::string expected = EditSetting(ReadDocument(kDefault), kOldDof, "DOF10").document.bytes;
+    expected = EditSetting(ReadDocument(expected), kNewCamera, "Camera37").document.bytes;
+    expected = EditSetting(ReadDocument(expected), kActivationKey, "K").document.bytes;
+    ASSERT_EQ(PendingChanges(form).document.bytes, expected);
 
     std::string message;
     ASSERT_EQ(SaveSettingsFile(form, message), SaveOutcome::kSaved) << message;
     EXPECT_EQ(Read(), expected);
     // The saved file is the one open now: a second save finds nothing to do and no change.
     EXPECT_FALSE(FormChanged(form));
-    EXPECT_EQ(form.bytes, expected);
+    EXPECT_EQ(form.opened.bytes, expected);
     form.chosen[kNewCamera] = "Camera15";
     EXPECT_EQ(SaveSettingsFile(form, message), SaveOutcome::kSaved) << message;
-    EXPECT_EQ(Read(), EditSetting(expected, kNewCamera, "Camera15").edited);
+    EXPECT_EQ(Read(), EditSetting(ReadDocument(expected), kNewCamera, "Camera15").document.bytes);
 }
 
 TEST_F(SettingsFormTest, NothingIsWrittenWhenSaveCannotBeTrusted) {
     // A name the dictionary lacks: refused with its setting named.
     SettingsForm form = Opened(kDefault);
     form.chosen[kNewCamera] = "Camera999";
-    EXPECT_NE(PendingBytes(form).refusal.find("newcamera"), std::string::npos);
+    EXPECT_EQ(PendingChanges(form).refusals[kNewCamera].kind, RefusalKind::kNotInDictionary);
     std::string message;
     EXPECT_EQ(SaveSettingsFile(form, message), SaveOutcome::kRefused);
     EXPECT_EQ(Read(), kDefault);
@@ -103,6 +103,15 @@ TEST_F(SettingsFormTest, NothingIsWrittenWhenSaveCannotBeTrusted) {
     EXPECT_EQ(SaveSettingsFile(form, message), SaveOutcome::kChangedOnDisk);
     EXPECT_NE(message.find("changed on disk"), std::string::npos);
     EXPECT_EQ(Read(), edited);
+    // Reload keeps the choice and applies it over the file as it is now.
+    std::string problem;
+    std::vector<std::string_view> kept;
+    ASSERT_EQ(ReloadSettingsFile(form, problem, kept), OpenOutcome::kOpened) << problem;
+    EXPECT_EQ(kept, std::vector<std::string_view>{"newcamera"});
+    EXPECT_EQ(form.chosen[kNewCamera], "Camera37");
+    EXPECT_EQ(form.chosen[kActivationKey], "G8");
+    EXPECT_EQ(SaveSettingsFile(form, message), SaveOutcome::kSaved) << message;
+    EXPECT_EQ(Read(), EditSetting(ReadDocument(edited), kNewCamera, "Camera37").document.bytes);
 
     // Removed meanwhile: not written back either.
     form = Opened(kDefault);
@@ -150,27 +159,30 @@ bool AnyOnRow(const CheckReport& report, size_t row) {
 TEST_F(SettingsFormTest, WarningsFollowTheChoicesToTheirRows) {
     SettingsForm form = Opened(kDefault);
     for (size_t row = 0; row <= kGeneralRow; ++row)
-        EXPECT_FALSE(AnyOnRow(PendingFindings(form), row)) << row;
+        EXPECT_FALSE(AnyOnRow(CheckSettings(PendingChanges(form).document), row)) << row;
     // A camera's name as the new shake: refused, naming the setting, as `set` refuses it.
     form.chosen[kNewShake] = "Camera37";
-    EXPECT_EQ(PendingBytes(form).refusal.rfind("newshake: ", 0), 0u);
+    EXPECT_EQ(PendingChanges(form).refusals[kNewShake].kind, RefusalKind::kOtherSection);
+    EXPECT_EQ(
+        RefusalText(PendingChanges(form).refusals[kNewShake]).rfind("Cannot save newshake: ", 0),
+        0u);
     // Written by hand, it is warned of on the shake's row, not the camera's.
     std::string crossed = kDefault;
     crossed.replace(crossed.find("newshake=family5_drug_trip_shake"), 32, "newshake=Camera37");
     form = Opened(crossed);
-    EXPECT_TRUE(AnyOnRow(PendingFindings(form), 0));
-    EXPECT_FALSE(AnyOnRow(PendingFindings(form), 3));
+    EXPECT_TRUE(AnyOnRow(CheckSettings(PendingChanges(form).document), 0));
+    EXPECT_FALSE(AnyOnRow(CheckSettings(PendingChanges(form).document), 3));
     // And a camera missing from the dictionary on the camera's row, the last pair's.
     form = Opened(crossed.replace(crossed.find("newcamera=Camera15"), 18, "newcamera=Camera99"));
-    EXPECT_TRUE(AnyOnRow(PendingFindings(form), 3));
-    EXPECT_FALSE(AnyOnRow(PendingFindings(form), 2));
+    EXPECT_TRUE(AnyOnRow(CheckSettings(PendingChanges(form).document), 3));
+    EXPECT_FALSE(AnyOnRow(CheckSettings(PendingChanges(form).document), 2));
 
     // A header in the wrong case belongs to no row; an unknown key to the key's.
     std::string lowered = kDefault;
     lowered.replace(lowered.find("[DOF]"), 5, "[dof]");
     lowered.replace(lowered.find("modactivatekey=F8"), 17, "modactivatekey=f8");
     form = Opened(lowered);
-    const CheckReport report = PendingFindings(form);
+    const CheckReport report = CheckSettings(PendingChanges(form).document);
     EXPECT_TRUE(AnyOnRow(report, kGeneralRow));
     EXPECT_TRUE(AnyOnRow(report, kKeyRow));
     EXPECT_FALSE(AnyOnRow(report, 3)) << "nothing concerns the camera pair";
@@ -184,20 +196,19 @@ TEST_F(SettingsFormTest, WarningsFollowTheChoicesToTheirRows) {
 TEST_F(SettingsFormTest, FilesThePluginCannotUseOpenWithTheirWarnings) {
     for (const std::string& bytes : {std::string(), std::string("\xFF\xFE[\0S\0", 6)}) {
         SettingsForm form = Opened(bytes);
-        const CheckReport report = PendingFindings(form);
+        const CheckReport report = CheckSettings(PendingChanges(form).document);
         EXPECT_TRUE(AnyOnRow(report, kGeneralRow));
-        EXPECT_TRUE(NamesToOffer(form, 3, "").names.empty());
+        EXPECT_TRUE(NamesToOffer(form.opened, 3, "").names.empty());
         // A choice in a file without a settings section still goes where the plug-in reads it.
         form.chosen[kActivationKey] = "F9";
         if (bytes.empty()) {
-            EXPECT_TRUE(PendingBytes(form).refusal.empty());
+            EXPECT_FALSE(PendingChanges(form).Refused());
         }
     }
 }
 
 TEST(SettingsFormNames, EachDropDownOffersItsOwnSectionFilteredAsListDoes) {
-    SettingsForm form;
-    form.bytes = kDefault;
+    const SettingsDocument form = ReadDocument(kDefault);
     const NameList cameras = NamesToOffer(form, 3, "CAMERA3");
     ASSERT_FALSE(cameras.names.empty());
     for (const ListedName& name : cameras.names)
@@ -211,14 +222,14 @@ TEST(SettingsFormNames, EachDropDownOffersItsOwnSectionFilteredAsListDoes) {
     EXPECT_EQ(NameOfEntry("Camera3"), "Camera3"); // typed, not picked
     EXPECT_EQ(NameOfEntry("a  (b)"), "a  (b)");
 
-    EXPECT_FALSE(CommentFor(form, 3, "Camera38").empty());
+    EXPECT_FALSE(CommentFor(form, kNewCamera, "Camera38").empty());
     // The file's columns of blanks shrink to a gap of two, so a comment fits under its choice.
-    const std::string loop = CommentFor(form, 1, "sky_diving_shake_loop");
+    const std::string loop = CommentFor(form, kNewShakeLoop, "sky_diving_shake_loop");
     EXPECT_EQ(loop.rfind("PreDelayDuration value= ", 0), 0u) << loop;
     EXPECT_EQ(loop.find("   "), std::string::npos) << loop;
     EXPECT_NE(loop.find("  AttackDuration"), std::string::npos) << loop;
-    EXPECT_NE(CommentFor(form, 3, "Camera999").find("not in the dictionary"), std::string::npos);
-    EXPECT_NE(CommentFor(form, 0, "Camera38").find("not in the dictionary"), std::string::npos);
+    EXPECT_NE(CommentFor(form, kNewCamera, "Camera999").find("Not in the dictionary"),
+              std::string::npos);
 }
 
 TEST(SettingsFormNames, TheKeyDropDownOffersOnlyKeysThePluginKnows) {

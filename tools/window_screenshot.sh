@@ -7,7 +7,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 output=${1:-docs/settings-window.png}
 build=build/win64
-desktop=740x700
+desktop=740x760
 
 tools/install-deps.sh
 cmake --preset win64 >/dev/null

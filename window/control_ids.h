@@ -18,6 +18,10 @@
 #define kAboutButton 1404
 #define kWriteDefaultButton 1405
 #define kFileControl 1406
+#define kDetailsControl 1407
+
+// The pairs the dialog has rows for: the code stops the build when the pairs' table differs.
+#define kPairRows 4
 
 #define kSettingsDialog 100
 #define kChooseGameDialog 101

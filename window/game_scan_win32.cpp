@@ -45,7 +45,7 @@ INT_PTR CALLBACK ChooseGameProc(HWND chooser, UINT message, WPARAM wParam, LPARA
 
 } // namespace
 
-bool StartGameScan(HWND dialog, const std::string& settingsPath, std::string& status) {
+bool StartGameScan(HWND dialog, std::string& status) {
     const std::string folder = ProgramFolder();
     std::vector<platform::RunningProgram> games;
     for (const platform::RunningProgram& program : platform::ProgramsInFolder(folder))
@@ -69,15 +69,51 @@ bool StartGameScan(HWND dialog, const std::string& settingsPath, std::string& st
     const uint32_t pid = games[chosen].pid;
     status = "Reading " + games[chosen].file + " (process " + std::to_string(pid) +
              "): this takes a few seconds...";
-    std::thread([dialog, pid, settingsPath] {
+    std::thread([dialog, pid] {
         auto* scan = new GameScan;
         try {
-            *scan = ScanGame(ProcessToScan{pid, ""}, settingsPath, false, nullptr);
+            // The file the plug-in in the game reads: its current folder's, which need not be
+            // the one open in this window.
+            *scan = ScanGame(ProcessToScan{pid, ""}, "", false, nullptr);
         } catch (const std::exception& failure) {
+            scan->problemKind = ScanProblem::kOther;
             scan->problem = std::string("the reading failed: ") + failure.what();
         }
         if (!::PostMessageW(dialog, kScanDoneMessage, 0, reinterpret_cast<LPARAM>(scan)))
             delete scan; // the window closed meanwhile
     }).detach();
     return true;
+}
+
+std::string ScanProblemText(const GameScan& scan) {
+    const std::string game = "The game (process " + std::to_string(scan.pid) + ")";
+    switch (scan.problemKind) {
+    case ScanProblem::kNone:
+        return "";
+    case ScanProblem::kNoSuchProcess:
+        return game + " ended before it could be read. Start it, then press \"Is it working?\" "
+                      "again.";
+    case ScanProblem::kAccessRefused:
+        return game + " refused to be read: start this window as the same user as the game, or "
+                      "as administrator.";
+    case ScanProblem::kCannotOpen:
+        return game + " could not be opened for reading.";
+    case ScanProblem::kFoldersUnreadable:
+        return game + " does not say which folder it reads its settings file from, so nothing "
+                      "was read.";
+    case ScanProblem::kSettingsUnread:
+        return "The game reads " + scan.settingsPath + ", and it " + scan.settingsProblem.words +
+               (scan.settingsProblem.kind == FileProblem::kMissing
+                    ? ": the plug-in writes it when the game starts with it installed. Is "
+                      "Ostrevane.asi in the game's folder?"
+                    : ".");
+    case ScanProblem::kExited:
+        return game + " ended during the reading. Start it, then press \"Is it working?\" "
+                      "again while it runs.";
+    case ScanProblem::kNothingToScan:
+        return game + " showed none of the memory the swap rewrites, so nothing was read.";
+    case ScanProblem::kOther:
+        break;
+    }
+    return game + " could not be read.";
 }

@@ -1,5 +1,6 @@
 // The settings window's dialog: shows the form, passes the player's choices into it, saves.
 #include "inspect/scan_game.h"
+#include "inspect/whole_files.h"
 #include "settings/settings.h"
 #include "window/control_ids.h"
 #include "window/settings_form.h"
@@ -9,12 +10,31 @@
 
 #include <algorithm>
 #include <memory>
+#include <vector>
+
+static_assert(kPairRows == kPairCount,
+              "window/settings_window.rc.in has a row for each of kPairRows pairs: give each pair "
+              "of SwapPairs its row there (controls 1000 + its settings, 1100, 1200, 1300 + the "
+              "pair) and set kPairRows in window/control_ids.h");
+static_assert(kSettingControl + kSettingKeyCount <= kCommentControl &&
+                  kFindingsControl + kGeneralRow < kVerdictControl &&
+                  kVerdictControl + kPairCount <= kStatusControl,
+              "the control ids of window/control_ids.h overlap for this many pairs");
 
 namespace {
 
+constexpr UINT_PTR kGameTimer = 1;
+
 SettingsForm form;
-bool fileOpen = false; // false while the file is missing or unreadable
-bool filling = false;  // the window is setting its own controls: no choice is being made
+bool fileOpen = false;      // false while the file is missing or unreadable
+bool filling = false;       // the window is setting its own controls: no choice is being made
+bool changedOnDisk = false; // Save found the file changed: Reload keeps the choices unasked
+bool scanShown = false;     // the verdicts are the game's, not the file's
+uint32_t scannedPid = 0;
+size_t rowInUse = 0;    // the row whose every word the details pane shows
+std::string statusText; // the status line's whole text, also shown in the pane
+std::array<std::string, kGeneralRow + 1> rowWarnings;
+std::array<std::string, kPairCount> verdicts;
 
 HWND Control(HWND dialog, int id) {
     return ::GetDlgItem(dialog, id);
@@ -35,12 +55,64 @@ void Focus(HWND dialog, int id) {
     ::SendMessageW(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(Control(dialog, id)), TRUE);
 }
 
-void Status(HWND dialog, std::string_view text) {
-    SetText(dialog, kStatusControl, text);
-}
-
 bool IsPairSetting(size_t key) {
     return key < kActivationKey;
+}
+
+size_t RowOfSetting(size_t key) {
+    return IsPairSetting(key) ? key / 2 : kKeyRow;
+}
+
+// The label of a row as the window shows it, without its Alt letter.
+std::string RowName(size_t row) {
+    if (row == kKeyRow) return "Toggle key";
+    if (row == kGeneralRow) return "The file as a whole";
+    std::string name(SwapPairs[row].name);
+    name[0] = char(std::toupper(static_cast<unsigned char>(name[0])));
+    return name;
+}
+
+// Every word about the row in use, whole, with the status line's: nothing the labels cut off
+// is lost.
+void ShowDetails(HWND dialog) {
+    std::string text = RowName(rowInUse) + "\r\n";
+    if (rowInUse < kPairCount) {
+        const SwapPair& pair = SwapPairs[rowInUse];
+        const PendingFile pending = PendingChanges(form);
+        for (const PairSetting& setting : {pair.oldSetting, pair.newSetting}) {
+            text += (setting.key == pair.oldSetting.key ? "Replace " : "with ") +
+                    std::string("\"") + form.chosen[setting.key] +
+                    "\": " + CommentFor(pending.document, setting.key, form.chosen[setting.key]) +
+                    "\r\n";
+        }
+        text += verdicts[rowInUse] + "\r\n";
+    } else if (rowInUse == kKeyRow) {
+        text += "\"" + form.chosen[kActivationKey] + "\"\r\n";
+    }
+    for (const size_t row : {rowInUse, kGeneralRow}) {
+        if (!rowWarnings[row].empty() && (row == rowInUse || rowInUse != kGeneralRow))
+            text += "\r\n" + rowWarnings[row] + "\r\n";
+    }
+    if (!statusText.empty()) text += "\r\n" + statusText;
+    std::string crlf; // an edit control breaks lines only at CR LF
+    for (const char c : text) {
+        if (c == '\n' && (crlf.empty() || crlf.back() != '\r')) crlf += '\r';
+        crlf += c;
+    }
+    SetText(dialog, kDetailsControl, crlf);
+}
+
+void Status(HWND dialog, std::string_view text) {
+    statusText = text;
+    SetText(dialog, kStatusControl, text);
+    ShowDetails(dialog);
+}
+
+void ShowTitle(HWND dialog) {
+    const bool unsaved = fileOpen && FormChanged(form);
+    const std::wstring title = std::wstring(unsaved ? L"*" : L"") + L"Ostrevane " +
+                               Wide(OSTREVANE_VERSION) + L" settings - " + Wide(form.path);
+    ::SetWindowTextW(dialog, title.c_str());
 }
 
 // What a pair's drop-down offers for `typed`, its edit text kept as the player left it.
@@ -51,7 +123,7 @@ void OfferNames(HWND dialog, size_t key, std::string_view typed, bool keepText) 
     ::SendMessageW(combo, CB_GETEDITSEL, 0, reinterpret_cast<LPARAM>(&caret));
     filling = true;
     ::SendMessageW(combo, CB_RESETCONTENT, 0, 0);
-    for (const ListedName& name : NamesToOffer(form, key / 2, typed).names)
+    for (const ListedName& name : NamesToOffer(form.opened, key / 2, typed).names)
         ::SendMessageW(combo, CB_ADDSTRING, 0,
                        reinterpret_cast<LPARAM>(Wide(NameEntry(name)).c_str()));
     ::SetWindowTextW(combo, text.c_str());
@@ -75,43 +147,72 @@ void OfferKeys(HWND dialog) {
     filling = false;
 }
 
-// Everything that follows from the choices: comments, warnings, whether Save can be pressed.
+void ClearVerdicts() {
+    scanShown = false;
+    scannedPid = 0;
+}
+
+// The focus never rests on a control that cannot take it, such as Save once it is disabled.
+void KeepFocusUsable(HWND dialog) {
+    HWND focus = ::GetFocus();
+    if (focus == nullptr || ::IsWindowEnabled(focus)) return;
+    Focus(dialog,
+          fileOpen ? kSettingControl + int(rowInUse < kPairCount ? 2 * rowInUse : 0) : kOpenButton);
+}
+
+// Everything that follows from the choices: comments, warnings, verdicts, the title, Save.
 void ShowConsequences(HWND dialog) {
+    rowWarnings = {};
     if (!fileOpen) {
         for (size_t key = 0; key < kActivationKey; ++key)
             SetText(dialog, kCommentControl + int(key), "");
         for (size_t row = 0; row <= kGeneralRow; ++row)
             SetText(dialog, kFindingsControl + int(row), "");
+        for (size_t pair = 0; pair < kPairCount; ++pair)
+            SetText(dialog, kVerdictControl + int(pair), "");
         ::EnableWindow(Control(dialog, IDOK), FALSE);
+        ShowTitle(dialog);
+        ShowDetails(dialog);
+        KeepFocusUsable(dialog);
         return;
     }
+    // One reading of the file as Save would write it: every word below is taken from it.
+    const PendingFile pending = PendingChanges(form);
+    const PluginReading reading = ReadAsPlugin(pending.document);
     for (size_t key = 0; key < kActivationKey; ++key)
-        SetText(dialog, kCommentControl + int(key), CommentFor(form, key / 2, form.chosen[key]));
-    std::array<std::string, kGeneralRow + 1> rows;
-    const auto add = [&rows](size_t row, const std::string& text) {
-        rows[row] += (rows[row].empty() ? "" : "\n") + text;
+        SetText(dialog, kCommentControl + int(key),
+                CommentFor(pending.document, SettingKey(key), form.chosen[key]));
+    const auto add = [](size_t row, const std::string& text) {
+        rowWarnings[row] += (rowWarnings[row].empty() ? "" : "\n") + text;
     };
-    const PendingFile pending = PendingBytes(form);
-    if (!pending.refusal.empty()) add(kGeneralRow, "Cannot save: " + pending.refusal);
-    for (const CheckWarning& warning : CheckSettings(pending.bytes).warnings)
+    for (size_t key = 0; key < kSettingKeyCount; ++key)
+        if (pending.refusals[key]) add(RowOfSetting(key), RefusalText(pending.refusals[key]));
+    for (const CheckWarning& warning : CheckSettings(pending.document).warnings)
         add(RowOf(warning), FindingText(warning));
-    if (std::all_of(rows.begin(), rows.end(), [](const std::string& row) { return row.empty(); }))
-        rows[kGeneralRow] = "No warnings: the plug-in reads every setting as shown.";
-    for (size_t row = 0; row < rows.size(); ++row)
-        SetText(dialog, kFindingsControl + int(row), rows[row]);
-    ::EnableWindow(Control(dialog, IDOK), fileOpen && FormChanged(form));
+    if (std::all_of(rowWarnings.begin(), rowWarnings.end(),
+                    [](const std::string& row) { return row.empty(); }))
+        rowWarnings[kGeneralRow] = "No warnings: the plug-in reads every setting as shown.";
+    for (size_t row = 0; row < rowWarnings.size(); ++row)
+        SetText(dialog, kFindingsControl + int(row), rowWarnings[row]);
+    for (size_t pair = 0; pair < kPairCount; ++pair) {
+        if (!scanShown) verdicts[pair] = OutcomeText(reading[pair], pair);
+        SetText(dialog, kVerdictControl + int(pair), verdicts[pair]);
+    }
+    const bool changed = FormChanged(form);
+    ::EnableWindow(Control(dialog, IDOK), changed && !pending.Refused());
+    // "Saved" is true only until the next change.
+    if (changed && statusText.rfind("Saved ", 0) == 0) statusText.clear();
+    SetText(dialog, kStatusControl, statusText);
+    ShowTitle(dialog);
+    ShowDetails(dialog);
+    KeepFocusUsable(dialog);
 }
 
 void ShowForm(HWND dialog) {
-    const std::wstring title =
-        L"Ostrevane " + Wide(OSTREVANE_VERSION) + L" settings - " + Wide(form.path);
-    ::SetWindowTextW(dialog, title.c_str());
     SetText(dialog, kFileControl, "Settings file: " + form.path);
     for (size_t key = 0; key < kActivationKey; ++key)
         OfferNames(dialog, key, "", false);
     OfferKeys(dialog);
-    for (size_t pair = 0; pair < kPairCount; ++pair)
-        SetText(dialog, kVerdictControl + int(pair), "");
     ShowConsequences(dialog);
 }
 
@@ -121,15 +222,15 @@ void EnableChoices(HWND dialog, bool enable) {
     ::ShowWindow(Control(dialog, kWriteDefaultButton), enable ? SW_HIDE : SW_SHOW);
 }
 
-void OpenFile(HWND dialog, const std::string& path) {
-    std::string problem;
-    const OpenOutcome outcome = OpenSettingsFile(path, form, problem);
+void ShowOpened(HWND dialog, OpenOutcome outcome, const std::string& problem) {
     fileOpen = outcome == OpenOutcome::kOpened;
+    changedOnDisk = false;
     if (!fileOpen) {
+        const std::string path = form.path;
         form = SettingsForm{};
         form.path = path;
-        ShowForm(dialog);
         EnableChoices(dialog, false);
+        ShowForm(dialog);
         Status(dialog, problem);
         ::EnableWindow(Control(dialog, kWriteDefaultButton), outcome == OpenOutcome::kMissing);
         // The next step, under Enter: write the default file, or open another.
@@ -138,19 +239,74 @@ void OpenFile(HWND dialog, const std::string& path) {
     }
     EnableChoices(dialog, true);
     ShowForm(dialog);
-    Status(dialog, "Opened " + path + ".");
+}
+
+void OpenFile(HWND dialog, const std::string& path) {
+    std::string problem;
+    form.path = path;
+    const OpenOutcome outcome = OpenSettingsFile(path, form, problem);
+    statusText.clear();
+    ShowOpened(dialog, outcome, problem);
+    if (fileOpen) Status(dialog, "Opened " + path + ".");
+}
+
+// Reads the file again. Unsaved choices are kept and applied over it when the player says so,
+// or unasked after Save found the file changed on disk.
+void Reload(HWND dialog) {
+    bool keep = changedOnDisk;
+    if (fileOpen && FormChanged(form) && !keep) {
+        const int answer = ::MessageBoxW(
+            dialog,
+            L"Keep your unsaved choices?\n\nYes: read the file again and apply your choices "
+            L"over it.\nNo: read the file again as it is, dropping your choices.",
+            L"Ostrevane settings", MB_YESNOCANCEL | MB_ICONQUESTION);
+        if (answer == IDCANCEL) return;
+        keep = answer == IDYES;
+    }
+    if (!keep || !fileOpen) {
+        OpenFile(dialog, form.path);
+        return;
+    }
+    std::string problem;
+    std::vector<std::string_view> kept;
+    const OpenOutcome outcome = ReloadSettingsFile(form, problem, kept);
+    statusText.clear();
+    ShowOpened(dialog, outcome, problem);
+    if (!fileOpen) return;
+    std::string status = "Read " + form.path + " again";
+    for (size_t i = 0; i < kept.size(); ++i)
+        status += (i == 0 ? "; kept your choice for " : ", ") + std::string(kept[i]);
+    Status(dialog, status + ".");
 }
 
 void Save(HWND dialog) {
     std::string message;
     const SaveOutcome outcome = SaveSettingsFile(form, message);
-    if (outcome == SaveOutcome::kChangedOnDisk) {
-        message += " Press Reload (Alt+R) to read it again.";
+    changedOnDisk = outcome == SaveOutcome::kChangedOnDisk;
+    if (changedOnDisk) {
+        message += " Press Reload (Alt+R).";
         Focus(dialog, kReloadButton);
     }
+    statusText = message;
     if (outcome == SaveOutcome::kSaved) ShowForm(dialog);
     Status(dialog, message);
     ShowConsequences(dialog);
+}
+
+// The typed text, when it names no item but the list holds one name only: that name.
+bool TakeTheOnlyName(HWND dialog, size_t key) {
+    HWND combo = Control(dialog, kSettingControl + int(key));
+    if (::SendMessageW(combo, CB_GETCOUNT, 0, 0) != 1) return false;
+    std::wstring entry(size_t(::SendMessageW(combo, CB_GETLBTEXTLEN, 0, 0)) + 1, L'\0');
+    entry.resize(
+        size_t(::SendMessageW(combo, CB_GETLBTEXT, 0, reinterpret_cast<LPARAM>(entry.data()))));
+    const std::string name = NameOfEntry(Narrow(entry));
+    if (name == form.chosen[key]) return false;
+    form.chosen[key] = name;
+    ::SendMessageW(combo, CB_SHOWDROPDOWN, FALSE, 0);
+    OfferNames(dialog, key, "", false);
+    ShowConsequences(dialog);
+    return true;
 }
 
 void ChoiceTyped(HWND dialog, size_t key) {
@@ -174,6 +330,15 @@ void ChoicePicked(HWND dialog, size_t key) {
                                        reinterpret_cast<LPARAM>(entry.data()))));
     form.chosen[key] = NameOfEntry(Narrow(entry));
     ShowConsequences(dialog);
+}
+
+// A drop-down reached by its Alt letter or Tab: its whole text selected, so typing replaces it.
+void ChoiceEntered(HWND dialog, size_t key) {
+    rowInUse = RowOfSetting(key);
+    if (IsPairSetting(key))
+        ::SendMessageW(Control(dialog, kSettingControl + int(key)), CB_SETEDITSEL, 0,
+                       MAKELPARAM(0, -1));
+    ShowDetails(dialog);
 }
 
 void OpenAnother(HWND dialog) {
@@ -208,20 +373,51 @@ bool MayClose(HWND dialog) {
     return !FormChanged(form);
 }
 
+bool SamePath(const std::string& a, const std::string& b) {
+    return ::lstrcmpiW(Wide(a).c_str(), Wide(b).c_str()) == 0;
+}
+
 void ShowScan(HWND dialog, std::unique_ptr<GameScan> scan) {
     ::EnableWindow(Control(dialog, kScanButton), TRUE);
     if (!scan->problem.empty()) {
-        Status(dialog, "Is it working? " + scan->problem);
+        ClearVerdicts();
+        ShowConsequences(dialog);
+        Status(dialog, "Is it working? " + ScanProblemText(*scan));
         return;
     }
+    scanShown = true;
+    scannedPid = scan->pid;
     for (size_t pair = 0; pair < kPairCount; ++pair)
-        SetText(dialog, kVerdictControl + int(pair),
-                "In the game now: " + scan->report.pairs[pair].text);
+        verdicts[pair] = "In the game now: " + scan->report.pairs[pair].text;
+    ShowConsequences(dialog);
     std::string status = "Read the game (process " + std::to_string(scan->pid) + ") with " +
-                         scan->settingsPath + " as saved.";
+                         scan->settingsPath + ", the file it reads";
+    status += SamePath(scan->settingsPath, FullPath(form.path))
+                  ? ", as saved."
+                  : ": not the file open here, so the verdicts are for the game's file.";
     if (scan->result.processExited)
         status += " The game ended during the reading: counts are partial.";
     Status(dialog, status);
+    ::SetTimer(dialog, kGameTimer, 1000, nullptr);
+}
+
+// Verdicts read from a game that has since ended say nothing of the next one.
+void CheckGameRuns(HWND dialog) {
+    if (!scanShown) {
+        ::KillTimer(dialog, kGameTimer);
+        return;
+    }
+    HANDLE game = ::OpenProcess(SYNCHRONIZE, FALSE, scannedPid);
+    const bool ended = game == nullptr || ::WaitForSingleObject(game, 0) == WAIT_OBJECT_0;
+    if (game != nullptr) ::CloseHandle(game);
+    if (!ended) return;
+    ::KillTimer(dialog, kGameTimer);
+    const uint32_t pid = scannedPid;
+    ClearVerdicts();
+    ShowConsequences(dialog);
+    Status(dialog, "The game (process " + std::to_string(pid) +
+                       ") has ended: its verdicts are cleared. Start it and press \"Is it "
+                       "working?\" again.");
 }
 
 bool Command(HWND dialog, int id, int notification) {
@@ -230,14 +426,23 @@ bool Command(HWND dialog, int id, int notification) {
         const auto key = size_t(id - kSettingControl);
         if (notification == CBN_EDITCHANGE && IsPairSetting(key)) ChoiceTyped(dialog, key);
         if (notification == CBN_SELCHANGE) ChoicePicked(dialog, key);
+        if (notification == CBN_SETFOCUS) ChoiceEntered(dialog, key);
         return true;
     }
     switch (id) {
-    case IDOK:
-        Save(dialog);
+    case IDOK: {
+        // Enter in a drop-down whose list the typing narrowed to one name takes that name.
+        HWND focus = ::GetFocus();
+        for (size_t key = 0; key < kActivationKey; ++key) {
+            HWND combo = Control(dialog, kSettingControl + int(key));
+            if ((focus == combo || ::IsChild(combo, focus)) && TakeTheOnlyName(dialog, key))
+                return true;
+        }
+        if (::IsWindowEnabled(Control(dialog, IDOK))) Save(dialog);
         return true;
+    }
     case kReloadButton:
-        OpenFile(dialog, form.path);
+        Reload(dialog);
         return true;
     case kOpenButton:
         if (MayClose(dialog)) OpenAnother(dialog);
@@ -252,8 +457,12 @@ bool Command(HWND dialog, int id, int notification) {
     }
     case kScanButton: {
         std::string status;
-        const bool started = StartGameScan(dialog, form.path, status);
+        const bool started = StartGameScan(dialog, status);
         ::EnableWindow(Control(dialog, kScanButton), !started);
+        if (!started) {
+            ClearVerdicts();
+            ShowConsequences(dialog);
+        }
         Status(dialog, status);
         return true;
     }
@@ -270,10 +479,20 @@ bool Command(HWND dialog, int id, int notification) {
 INT_PTR HandleMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_INITDIALOG: {
+        RememberLayout(dialog);
         const auto* named = reinterpret_cast<const std::string*>(lParam);
         OpenFile(dialog, named ? *named : ProgramFolder() + "\\" + kSettingsFileName);
         return fileOpen; // else OpenFile has put the focus on the next step
     }
+    case WM_SIZE:
+        FollowSize(dialog);
+        return TRUE;
+    case WM_GETMINMAXINFO:
+        KeepMinimumSize(*reinterpret_cast<MINMAXINFO*>(lParam));
+        return TRUE;
+    case WM_TIMER:
+        if (wParam == kGameTimer) CheckGameRuns(dialog);
+        return TRUE;
     case WM_COMMAND:
         return Command(dialog, LOWORD(wParam), HIWORD(wParam));
     case kScanDoneMessage:

@@ -1,10 +1,10 @@
 #include "window/settings_form.h"
 
-#include "inspect/edit_setting.h"
+#include "inspect/bytes_text.h"
+#include "inspect/suggest.h"
 #include "inspect/whole_files.h"
 #include "settings/default_settings.h"
 #include "settings/key_names.h"
-#include "settings/parse_settings.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -12,10 +12,41 @@
 namespace {
 
 // Takes `bytes` as the file now on disk: its choices become those the plug-in reads there.
-void Adopt(SettingsForm& form, std::string bytes) {
-    form.opened = ParseSettings(bytes).values;
-    form.chosen = form.opened;
-    form.bytes = std::move(bytes);
+void Adopt(SettingsForm& form, SettingsDocument document) {
+    form.opened = std::move(document);
+    form.chosen = form.opened.parsed.values;
+}
+
+std::string Items(size_t section) {
+    return std::string(SwapPairs[section].items);
+}
+
+std::string Under(size_t section, size_t line) {
+    return "under " + std::string(DictionaryHeaders[section]) + ", line " + std::to_string(line);
+}
+
+// The file lines its comments up in columns of blanks, which a label has no room for.
+std::string Tidy(std::string_view comment) {
+    std::string tidy;
+    size_t blanks = 0;
+    for (const char c : comment) {
+        if (c == ' ' || c == '\t') {
+            ++blanks;
+            continue;
+        }
+        tidy.append(std::min<size_t>(blanks, 2), ' ');
+        blanks = 0;
+        tidy += c;
+    }
+    return tidy;
+}
+
+std::string ClosestOfSection(const SettingsDocument& document, size_t pair,
+                             std::string_view value) {
+    std::vector<std::string_view> candidates;
+    for (const DictionaryName& name : document.names)
+        if (name.section == pair) candidates.push_back(name.name);
+    return std::string(ClosestName(value, candidates));
 }
 
 } // namespace
@@ -31,37 +62,58 @@ OpenOutcome OpenSettingsFile(const std::string& path, SettingsForm& form, std::s
         return why.kind == FileProblem::kMissing ? OpenOutcome::kMissing : OpenOutcome::kUnreadable;
     }
     form.path = path;
-    Adopt(form, std::move(bytes));
+    Adopt(form, ReadDocument(std::move(bytes)));
     return OpenOutcome::kOpened;
+}
+
+OpenOutcome ReloadSettingsFile(SettingsForm& form, std::string& problem,
+                               std::vector<std::string_view>& kept) {
+    const SettingsForm before = form;
+    const OpenOutcome outcome = OpenSettingsFile(before.path, form, problem);
+    kept.clear();
+    if (outcome != OpenOutcome::kOpened) return outcome;
+    for (size_t key = 0; key < kSettingKeyCount; ++key) {
+        if (before.chosen[key] == before.opened.parsed.values[key]) continue;
+        form.chosen[key] = before.chosen[key];
+        kept.push_back(SettingKeyNames[key]);
+    }
+    return outcome;
 }
 
 bool WriteDefaultSettingsFile(const std::string& path, std::string& problem) {
     FileProblem why;
     // What the plug-in's first run writes on Windows, where the file is in text mode.
     if (WriteWholeFile(path, DefaultSettingsText("\r\n"), false, why)) return true;
-    problem = "Could not write " + FullPath(path) + ": " + why.words + ".";
+    // The window never replaces a file here: one that appeared meanwhile is the player's.
+    const std::string words = why.kind == FileProblem::kExists
+                                  ? "a file of that name appeared meanwhile; Reload opens it"
+                                  : why.words;
+    problem = "Could not write " + FullPath(path) + ": " + words + ".";
     return false;
 }
 
 bool FormChanged(const SettingsForm& form) {
-    return form.chosen != form.opened;
+    return form.chosen != form.opened.parsed.values;
 }
 
-PendingFile PendingBytes(const SettingsForm& form) {
-    PendingFile pending{"", form.bytes};
+bool PendingFile::Refused() const {
+    return std::any_of(refusals.begin(), refusals.end(),
+                       [](const SettingRefusal& refusal) { return bool(refusal); });
+}
+
+PendingFile PendingChanges(const SettingsForm& form) {
+    PendingFile pending;
+    pending.document = form.opened;
     for (size_t key = 0; key < kSettingKeyCount; ++key) {
-        if (form.chosen[key] == form.opened[key]) continue;
-        const SettingEdit edit = EditSetting(pending.bytes, SettingKey(key), form.chosen[key]);
-        if (!edit.refusal.empty()) {
-            return {std::string(SettingKeyNames[key]) + ": " + edit.refusal, form.bytes};
+        if (form.chosen[key] == form.opened.parsed.values[key]) continue;
+        SettingEdit edit = EditSetting(pending.document, SettingKey(key), form.chosen[key]);
+        if (edit.refusal) {
+            pending.refusals[key] = std::move(edit.refusal);
+        } else {
+            pending.document = std::move(edit.document);
         }
-        pending.bytes = edit.edited;
     }
     return pending;
-}
-
-CheckReport PendingFindings(const SettingsForm& form) {
-    return CheckSettings(PendingBytes(form).bytes);
 }
 
 size_t RowOf(const CheckWarning& warning) {
@@ -75,8 +127,56 @@ std::string FindingText(const CheckWarning& warning) {
     return "line " + std::to_string(warning.line) + ": " + warning.message;
 }
 
-NameList NamesToOffer(const SettingsForm& form, size_t pair, std::string_view typed) {
-    return ListNames(form.bytes, pair, typed);
+std::string RefusalText(const SettingRefusal& refusal) {
+    const std::string value = Quoted(refusal.value);
+    const std::string setting(SettingKeyNames[refusal.key]);
+    const size_t pair = refusal.pair;
+    const std::string choose = " Choose a name from the list.";
+    const std::string cannot = "Cannot save " + setting + ": ";
+    switch (refusal.kind) {
+    case RefusalKind::kNone:
+        return "";
+    case RefusalKind::kUnknownKey:
+        return cannot + "the plug-in knows no key named " + value + " (it would use F5)" +
+               (refusal.suggestion.empty()
+                    ? ""
+                    : "; key names are case-sensitive: choose " + Quoted(refusal.suggestion)) +
+               ".";
+    case RefusalKind::kNotInDictionary:
+        return cannot + value + " is no name under " + std::string(DictionaryHeaders[pair]) +
+               (refusal.suggestion.empty() ? "."
+                                           : "; did you mean " + Quoted(refusal.suggestion) + "?") +
+               choose;
+    case RefusalKind::kNumber:
+        return cannot + value + " is a hash, and a setting takes a name" +
+               (refusal.suggestion.empty()
+                    ? "; no name under " + std::string(DictionaryHeaders[pair]) + " has it."
+                    : ": " + Quoted(refusal.suggestion) + " has that hash; choose it.");
+    case RefusalKind::kOtherSection:
+        return cannot + value + " is " + Items(refusal.nameSection) + " (" +
+               Under(refusal.nameSection, refusal.line) + "), and this pair swaps " +
+               std::string(SwapPairs[pair].header) +
+               " items: the game would read one kind of item where it expects another and "
+               "corrupt its data." +
+               choose;
+    case RefusalKind::kHashZero:
+        return cannot + value + " has the hash 0 (line " + std::to_string(refusal.line) +
+               "), so the plug-in would skip this pair." + choose;
+    case RefusalKind::kCommonHash:
+        return cannot + value + " has the hash " + HexHash(refusal.hash) + " (line " +
+               std::to_string(refusal.line) +
+               "), a value ordinary memory is full of: the swap would rewrite it in countless "
+               "places that are not the item and corrupt the game's data.";
+    case RefusalKind::kCannotHold:
+        return cannot + "no settings line can hold " + value +
+               " so that the plug-in reads it back whole (a \";\" starts a comment, and blanks "
+               "around it are trimmed).";
+    }
+    return "";
+}
+
+NameList NamesToOffer(const SettingsDocument& document, size_t pair, std::string_view typed) {
+    return ListNames(document, pair, typed);
 }
 
 std::string NameEntry(const ListedName& name) {
@@ -93,25 +193,57 @@ std::string NameOfEntry(std::string_view entry) {
     return std::string(entry);
 }
 
-std::string CommentFor(const SettingsForm& form, size_t pair, std::string_view name) {
-    for (const ListedName& listed : ListNames(form.bytes, pair, name).names) {
-        if (listed.name != name) continue;
-        if (listed.comment.empty()) return "(no comment in the file)";
-        // The file lines its comments up in columns of blanks, which a label has no room for.
-        std::string tidy;
-        size_t blanks = 0;
-        for (const char c : listed.comment) {
-            if (c == ' ' || c == '\t') {
-                ++blanks;
-                continue;
-            }
-            tidy.append(std::min<size_t>(blanks, 2), ' ');
-            blanks = 0;
-            tidy += c;
-        }
-        return tidy;
+std::string CommentFor(const SettingsDocument& document, SettingKey key, std::string_view value) {
+    const size_t pair = size_t(key) / 2;
+    const SettingReading reading = ReadSetting(document, pair, value);
+    const std::string skips = "the plug-in reads 0 and skips this pair.";
+    switch (reading.source) {
+    case NameSource::kOwnSection: {
+        if (reading.hash == 0) return "Its hash is 0 in the dictionary: " + skips;
+        const std::string comment = FindName(document, value)->comment;
+        return comment.empty() ? "(no comment in the file)" : Tidy(comment);
     }
-    return "(not in the dictionary: the pair would be skipped)";
+    case NameSource::kOtherSection:
+        return "Not " + Items(pair) + " but " + Items(reading.section) + " (" +
+               Under(reading.section, reading.line) +
+               "): the plug-in swaps it all the same, and the game reads it where it expects " +
+               Items(pair) + ".";
+    case NameSource::kNumber:
+        return "A number, not a name: the plug-in looks settings up by name, so " + skips +
+               (reading.nameOfNumber.empty()
+                    ? " No name in the dictionary has the hash " + HexHash(ParseHash(value)) + "."
+                    : " The dictionary calls " + HexHash(ParseHash(value)) + " " +
+                          Quoted(reading.nameOfNumber) + " (under " +
+                          std::string(DictionaryHeaders[reading.nameOfNumberSection]) + ").");
+    case NameSource::kNotFound: {
+        const std::string closest = ClosestOfSection(document, pair, value);
+        return "Not in the dictionary: " + skips +
+               (closest.empty() ? "" : " Did you mean " + Quoted(closest) + "?");
+    }
+    case NameSource::kNotSet:
+        break;
+    }
+    return "Not set: " + skips;
+}
+
+std::string OutcomeText(const PairReading& pair, size_t index) {
+    const std::string name(SwapPairs[index].name);
+    switch (pair.outcome) {
+    case PairOutcome::kSwapped:
+        return "The toggle key swaps this pair: " + HexHash(pair.before.hash) + " becomes " +
+               HexHash(pair.after.hash) + ".";
+    case PairOutcome::kSkipped:
+        return "The plug-in skips this pair: " +
+               std::string(pair.before.hash == 0 ? "the item to replace" : "its replacement") +
+               " reads as 0.";
+    case PairOutcome::kUnchanged:
+        return "This pair changes nothing: both sides read as " + HexHash(pair.before.hash) + ".";
+    case PairOutcome::kCorrupts:
+        break;
+    }
+    return std::string("The toggle key swaps this pair, and the swap corrupts the game's data: ") +
+           (pair.crossesSections ? "its two items are of different kinds."
+                                 : "a hash of it is a value ordinary memory is full of.");
 }
 
 std::vector<std::string> ToggleKeyNames() {
@@ -128,26 +260,27 @@ SaveOutcome SaveSettingsFile(SettingsForm& form, std::string& message) {
         message = "Nothing to save: every choice is as the file has it.";
         return SaveOutcome::kNothingChanged;
     }
-    const PendingFile pending = PendingBytes(form);
-    if (!pending.refusal.empty()) {
-        message = "Not saved: " + pending.refusal;
+    PendingFile pending = PendingChanges(form);
+    for (const SettingRefusal& refusal : pending.refusals) {
+        if (!refusal) continue;
+        message = "Not saved. " + RefusalText(refusal);
         return SaveOutcome::kRefused;
     }
     // The bytes themselves, not a size and time: a change within the file system's clock
     // tick, or one that keeps the size, still counts.
     std::string onDisk;
     FileProblem why;
-    if (!ReadWholeFile(form.path, onDisk, why) || onDisk != form.bytes) {
+    if (!ReadWholeFile(form.path, onDisk, why) || onDisk != form.opened.bytes) {
         message = "Not saved: " + form.path +
-                  " changed on disk since it was opened (in an editor, or by the plug-in). "
-                  "Reload it to see the change, then choose again.";
+                  " changed on disk since it was opened (in an editor, or by another program). "
+                  "Reload reads it again and keeps your choices.";
         return SaveOutcome::kChangedOnDisk;
     }
-    if (!WriteWholeFile(form.path, pending.bytes, true, why)) {
+    if (!WriteWholeFile(form.path, pending.document.bytes, true, why)) {
         message = "Not saved: " + form.path + " " + why.words + ". The file is unchanged.";
         return SaveOutcome::kWriteFailed;
     }
-    Adopt(form, pending.bytes);
+    Adopt(form, std::move(pending.document));
     message = "Saved " + form.path + ".";
     return SaveOutcome::kSaved;
 }

@@ -1,10 +1,14 @@
 #pragma once
 // What the settings window holds and decides, apart from any window: the open settings file,
-// the player's choices, the warnings `check` gives on the file as it would be saved, and the
-// save itself. The Win32 face only shows this and passes the player's choices in.
+// the player's choices, what the plug-in would do with the file as it would be saved, and the
+// save itself, all worded for the window. The Win32 face only shows this and passes the
+// player's choices in.
 
 #include "inspect/check.h"
+#include "inspect/edit_setting.h"
 #include "inspect/list_names.h"
+#include "inspect/plugin_reading.h"
+#include "inspect/settings_document.h"
 #include "settings/swap_pairs.h"
 
 #include <array>
@@ -16,9 +20,8 @@
 struct SettingsForm {
     std::string path;
     // The file as opened or last saved: Save writes only over these very bytes, so a change
-    // on disk (by an editor, or by the plug-in) is never lost.
-    std::string bytes;
-    std::array<std::string, kSettingKeyCount> opened; // each value as the plug-in read it
+    // on disk (by an editor, or by a mod manager) is never lost.
+    SettingsDocument opened;
     std::array<std::string, kSettingKeyCount> chosen; // each value as the player chose it
 };
 
@@ -27,22 +30,28 @@ enum class OpenOutcome { kOpened, kMissing, kUnreadable };
 // `form` is left as it was and `problem` says why, with what to do next.
 OpenOutcome OpenSettingsFile(const std::string& path, SettingsForm& form, std::string& problem);
 
+// Reads the file at `form.path` again, keeping each choice the player changed from the file as
+// it was: those are applied over the file as it is now. `kept` names the settings kept.
+OpenOutcome ReloadSettingsFile(SettingsForm& form, std::string& problem,
+                               std::vector<std::string_view>& kept);
+
 // Writes the default settings file at `path`, the bytes the plug-in writes on Windows, unless
 // a file is there already; false with `problem` set otherwise.
 bool WriteDefaultSettingsFile(const std::string& path, std::string& problem);
 
-// Whether any choice differs from the file: what enables Save.
+// Whether any choice differs from the file: what marks the window unsaved.
 bool FormChanged(const SettingsForm& form);
 
 struct PendingFile {
-    std::string refusal; // why a choice cannot be written, naming its setting; "" when none
-    std::string bytes;   // the file with every changed setting edited as `set` edits it
+    // Why each choice cannot be written; kind kNone where it can.
+    std::array<SettingRefusal, kSettingKeyCount> refusals;
+    // The file with every changed setting that can be written edited as `set` edits it, read
+    // as the plug-in reads it: what every comment, verdict and warning is worded from.
+    SettingsDocument document;
+    bool Refused() const;
 };
-// The bytes Save would write: `set`'s one-line edit for each changed setting, in turn.
-PendingFile PendingBytes(const SettingsForm& form);
-
-// `check`'s findings on the file as it would be saved (as opened, while a choice is refused).
-CheckReport PendingFindings(const SettingsForm& form);
+// The file Save would write: `set`'s one-line edit for each changed setting, in turn.
+PendingFile PendingChanges(const SettingsForm& form);
 
 // Where the window shows a finding: a pair's row (0 to kPairCount - 1), the key's row
 // (kPairCount), or the general area (kPairCount + 1).
@@ -51,15 +60,22 @@ constexpr size_t kGeneralRow = kPairCount + 1;
 size_t RowOf(const CheckWarning& warning);
 // A finding as one line for the window: "line 4: ..." or, for the whole file, the words.
 std::string FindingText(const CheckWarning& warning);
+// Why a choice cannot be saved, in the window's words: what to do in the window, never a
+// command line.
+std::string RefusalText(const SettingRefusal& refusal);
 
 // The names a pair's drop-downs offer when the player has typed `typed`: as `list` filters.
-NameList NamesToOffer(const SettingsForm& form, size_t pair, std::string_view typed);
+NameList NamesToOffer(const SettingsDocument& document, size_t pair, std::string_view typed);
 // A name as a drop-down shows it: "Camera15  (2F0AACD0)".
 std::string NameEntry(const ListedName& name);
 // The name an entry made by NameEntry shows, or the typed text when it is not one.
 std::string NameOfEntry(std::string_view entry);
-// The comment shown under a choice: the file's, with a lone "?" value explained in words.
-std::string CommentFor(const SettingsForm& form, size_t pair, std::string_view name);
+// What the plug-in does with `value` for setting `key` of `document`, for the line under its
+// drop-down: the item's comment from the file when it is one of the pair's own, else what
+// becomes of the pair.
+std::string CommentFor(const SettingsDocument& document, SettingKey key, std::string_view value);
+// What the plug-in does with a pair of `document`, in one sentence.
+std::string OutcomeText(const PairReading& pair, size_t index);
 
 // The keys the plug-in reads, as the key drop-down offers them: F1 to F12, A to Z, 0 to 9.
 std::vector<std::string> ToggleKeyNames();

@@ -23,6 +23,17 @@ std::string Narrow(std::wstring_view text);
 INT_PTR CALLBACK SettingsDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 
 // Finds the game among the programs running from ProgramFolder(), asking the player when
-// several are, and reads it on a thread of its own, reading `settingsPath`; false (with
-// `status` saying why) when no scan started, else kScanDoneMessage follows.
-bool StartGameScan(HWND dialog, const std::string& settingsPath, std::string& status);
+// several are, and reads it on a thread of its own, with the settings file the game reads
+// (its current folder's); false (with `status` saying why) when no scan started, else
+// kScanDoneMessage follows.
+bool StartGameScan(HWND dialog, std::string& status);
+
+struct GameScan;
+// Why a scan could not be made, in the window's words: what to do, never a command line.
+std::string ScanProblemText(const GameScan& scan);
+
+// The dialog's layout as first drawn, then followed whenever its frame changes size; never
+// smaller than at first.
+void RememberLayout(HWND dialog);
+void FollowSize(HWND dialog);
+void KeepMinimumSize(MINMAXINFO& limits);

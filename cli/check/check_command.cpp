@@ -77,7 +77,7 @@ void PrintJson(const CheckReport& report, std::ostream& out) {
 int RunCheck(const std::string& path, bool json, std::ostream& out, std::ostream& err) {
     std::string bytes;
     if (!ReadSettingsFile("ostrevane check: ", path, bytes, err)) return kExitFailed;
-    const CheckReport report = CheckSettings(bytes);
+    const CheckReport report = CheckSettings(ReadDocument(std::move(bytes)));
     if (json) {
         PrintJson(report, out);
     } else {

@@ -2,7 +2,6 @@
 
 #include "cli/check/check_command.h"
 #include "inspect/bytes_text.h"
-#include "inspect/dictionary_names.h"
 #include "inspect/list_names.h"
 #include "inspect/report_text.h"
 #include "inspect/suggest.h"
@@ -67,9 +66,10 @@ int RunList(const ListOptions& options, std::ostream& out, std::ostream& err) {
     }
     std::string bytes;
     if (!ReadSettingsFile("ostrevane list: ", options.settingsPath, bytes, err)) return kExitFailed;
-    const CheckReport check = CheckSettings(bytes);
+    const SettingsDocument document = ReadDocument(std::move(bytes));
+    const CheckReport check = CheckSettings(document);
     if (RefuseUnreadable("ostrevane list: ", options.settingsPath, check, err)) return kExitFailed;
-    PrintNames(options.settingsPath, ListNames(bytes, section, options.text), options.text, out);
+    PrintNames(options.settingsPath, ListNames(document, section, options.text), options.text, out);
     // What the plug-in still reads past, such as a Ctrl-Z that ends the file early, can hide
     // names: the list is only true with it said.
     std::vector<std::string> wholeFile;

@@ -13,6 +13,60 @@
 #include <memory>
 #include <ostream>
 
+std::string RefusalWords(const SettingRefusal& refusal) {
+    const std::string value = Quoted(refusal.value);
+    const std::string setting(SettingKeyNames[refusal.key]);
+    const size_t pair = refusal.pair;
+    const std::string header(DictionaryHeaders[pair]);
+    const std::string list = "`ostrevane list " + std::string(SwapPairs[pair].word) +
+                             "` lists the names under " + header;
+    const std::string at = " (line " + std::to_string(refusal.line) + ")";
+    switch (refusal.kind) {
+    case RefusalKind::kNone:
+        return "";
+    case RefusalKind::kUnknownKey:
+        return "the plug-in knows no key named " + value +
+               " (it would fall back to F5); use F1 to F12, one letter or one digit" +
+               (refusal.suggestion.empty()
+                    ? ""
+                    : ": names are case-sensitive, so write " + Quoted(refusal.suggestion));
+    case RefusalKind::kNotInDictionary:
+        if (refusal.suggestion.empty()) return value + " is not in the dictionary; " + list;
+        return value + " is not in the dictionary; did you mean " + Quoted(refusal.suggestion) +
+               "? " + list;
+    case RefusalKind::kNumber:
+        if (refusal.suggestion.empty()) {
+            return value + " is not in the dictionary: settings take a name, not a hash, and " +
+                   "no name under " + header + " has the hash " + HexHash(refusal.hash) + "; " +
+                   list;
+        }
+        return value + " is not in the dictionary: settings take a name, and the dictionary " +
+               "calls " + HexHash(refusal.hash) + " " + Quoted(refusal.suggestion) +
+               "; `ostrevane set " + setting + " " + refusal.suggestion + "` chooses it";
+    case RefusalKind::kOtherSection:
+        return value + " is " + std::string(SwapPairs[refusal.nameSection].items) + " (under " +
+               std::string(DictionaryHeaders[refusal.nameSection]) + ", line " +
+               std::to_string(refusal.line) + "), but " + setting + " takes " +
+               std::string(SwapPairs[pair].items) +
+               ": both names of a pair come from one section, or the game reads one kind of "
+               "item where it expects another; " +
+               list;
+    case RefusalKind::kHashZero:
+        return value + " has the hash 0" + at + ", so the " + std::string(SwapPairs[pair].name) +
+               " pair would be skipped; " + list;
+    case RefusalKind::kCommonHash:
+        return value + " has the hash " + HexHash(refusal.hash) + at +
+               ", a value ordinary memory is full of (small numbers, floats such as 1.0), so "
+               "the swap would rewrite it in countless places that are not the item and "
+               "corrupt the game's data; give the item its own hash";
+    case RefusalKind::kCannotHold:
+        return "no settings line can hold " + value +
+               " so that the plug-in reads it back whole (a \";\" starts a comment, blanks "
+               "around it are trimmed)";
+    }
+    return "";
+}
+
 namespace {
 
 struct SetOptions {
@@ -37,21 +91,22 @@ int RunSet(const SetOptions& options, std::ostream& out, std::ostream& err) {
     if (!ReadSettingsFile("ostrevane set: ", options.settingsPath, bytes, err)) return kExitFailed;
     const std::string file = FullPath(options.settingsPath);
 
-    if (RefuseUnreadable("ostrevane set: ", options.settingsPath, CheckSettings(bytes), err)) {
+    const SettingsDocument document = ReadDocument(std::move(bytes));
+    if (RefuseUnreadable("ostrevane set: ", options.settingsPath, CheckSettings(document), err)) {
         return kExitFailed;
     }
-    const SettingEdit edit = EditSetting(bytes, key, options.value);
-    if (!edit.refusal.empty()) {
-        err << "ostrevane set: " << settingName << " not changed: " << Printable(edit.refusal)
-            << "\n";
+    const SettingEdit edit = EditSetting(document, key, options.value);
+    if (edit.refusal) {
+        err << "ostrevane set: " << settingName
+            << " not changed: " << Printable(RefusalWords(edit.refusal)) << "\n";
         return kExitFailed;
     }
-    if (edit.edited == bytes) {
+    if (edit.document.bytes == document.bytes) {
         out << settingName << " is " << Printable(Quoted(options.value)) << " already; " << file
             << " is unchanged.\n\n";
     } else {
         FileProblem problem;
-        if (!WriteWholeFile(options.settingsPath, edit.edited, true, problem)) {
+        if (!WriteWholeFile(options.settingsPath, edit.document.bytes, true, problem)) {
             err << "ostrevane set: " << file << ": " << problem.words << "\nNothing was changed.\n";
             return kExitFailed;
         }

@@ -33,7 +33,7 @@ TEST(CheckSettings, ANewUsersTwoSlipsInTheDefaultFileGiveTwoWarningsAtTheirLines
     replace("newshake=family5_drug_trip_shake ", "newshake=family5_drug_trip_shak ");
     replace("\n[DOF]\n", "\n[dof]\n");
 
-    const std::vector<CheckWarning> warnings = CheckSettings(file).warnings;
+    const std::vector<CheckWarning> warnings = CheckSettings(ReadDocument(file)).warnings;
     ASSERT_EQ(warnings.size(), 2u) << Describe(warnings);
     EXPECT_EQ(warnings[0].line, 4u);
     EXPECT_EQ(warnings[0].message,
@@ -140,7 +140,7 @@ TEST(CheckSettings, FindsEachTrapAtItsLine) {
          1},
     };
     for (const Case& c : cases) {
-        const std::vector<CheckWarning> warnings = CheckSettings(c.file).warnings;
+        const std::vector<CheckWarning> warnings = CheckSettings(ReadDocument(c.file)).warnings;
         EXPECT_EQ(warnings.size(), c.warnings) << c.trap << "\n" << Describe(warnings);
         const bool found = std::any_of(warnings.begin(), warnings.end(), [&](const auto& w) {
             return w.line == c.line && w.message.find(c.says) != std::string::npos;
@@ -159,7 +159,7 @@ TEST(CheckSettings, NamesEveryDictionaryValueThatIsNotAPlainNumber) {
                                        "empty=\n"               // 33
                                        "junk=12abc\n"           // 34
                                        ";a note=see below\n";   // 35
-    const std::vector<CheckWarning> warnings = CheckSettings(file).warnings;
+    const std::vector<CheckWarning> warnings = CheckSettings(ReadDocument(file)).warnings;
     const std::vector<std::pair<size_t, std::string>> expected = {
         {30, "the value \"0123\" of \"octal\" starts with 0, so it is read as octal: 0x00000053"},
         {31, "the value \"4294967296\" of \"too_big\" does not fit in 32 bits, so it is read as "
@@ -178,21 +178,22 @@ TEST(CheckSettings, NamesEveryDictionaryValueThatIsNotAPlainNumber) {
 }
 
 TEST(CheckSettings, OddlySavedFilesAreToldWhereThePlugInLosesSomething) {
-    const CheckReport utf16 = CheckSettings(Read(Fixture("utf16.ini")));
+    const CheckReport utf16 = CheckSettings(ReadDocument(Read(Fixture("utf16.ini"))));
     ASSERT_EQ(utf16.warnings.size(), 1u) << Describe(utf16.warnings);
     EXPECT_EQ(utf16.warnings[0].line, 1u);
     EXPECT_NE(utf16.warnings[0].message.find("UTF-16"), std::string::npos);
     // A byte-order mark before [Settings] changes nothing: line 1 opens settings either way.
-    EXPECT_TRUE(CheckSettings(Read(Fixture("bom.ini"))).warnings.empty());
+    EXPECT_TRUE(CheckSettings(ReadDocument(Read(Fixture("bom.ini")))).warnings.empty());
     // Before a setting, it hides the setting's name.
     const std::vector<CheckWarning> glued =
-        CheckSettings("\xEF\xBB\xBFmodactivatekey=F9\n" + CleanWithLine(2, "")).warnings;
+        CheckSettings(ReadDocument("\xEF\xBB\xBFmodactivatekey=F9\n" + CleanWithLine(2, "")))
+            .warnings;
     ASSERT_EQ(glued.size(), 3u) << Describe(glued); // and the key is unknown, and unset
     EXPECT_EQ(glued[2].line, 1u);
     EXPECT_NE(glued[2].message.find("byte-order mark"), std::string::npos) << Describe(glued);
     // A byte-order mark in front of a dictionary header hides the header.
     const std::string hidden = "\xEF\xBB\xBF[Shake]\nsky_diving_shake=0x7DC36678\n" + Clean();
-    const std::vector<CheckWarning> warnings = CheckSettings(hidden).warnings;
+    const std::vector<CheckWarning> warnings = CheckSettings(ReadDocument(hidden)).warnings;
     ASSERT_EQ(warnings.size(), 1u) << Describe(warnings);
     EXPECT_NE(warnings[0].message.find("does not read \"[Shake]\" as a header"), std::string::npos);
 
@@ -201,9 +202,10 @@ TEST(CheckSettings, OddlySavedFilesAreToldWhereThePlugInLosesSomething) {
     for (size_t at = crlf.find('\n'); at != std::string::npos; at = crlf.find('\n', at + 2)) {
         crlf.insert(at, "\r");
     }
-    EXPECT_TRUE(CheckSettings(crlf).warnings.empty()) << Describe(CheckSettings(crlf).warnings);
-    EXPECT_TRUE(CheckSettings(Clean()).warnings.empty());
-    EXPECT_EQ(CheckSettings(Read(Fixture("utf16.ini"))).parsed.dictionary.size(), 0u);
+    EXPECT_TRUE(CheckSettings(ReadDocument(crlf)).warnings.empty())
+        << Describe(CheckSettings(ReadDocument(crlf)).warnings);
+    EXPECT_TRUE(CheckSettings(ReadDocument(Clean())).warnings.empty());
+    EXPECT_EQ(CheckSettings(ReadDocument(Read(Fixture("utf16.ini")))).parsed.dictionary.size(), 0u);
 }
 
 // The checker only puts the loader's reading into words: whatever the loader makes of a
@@ -215,7 +217,8 @@ TEST(CheckSettings, AgreesWithTheLoaderOnKeyNamesNumbersAndHeaders) {
         keyNames.push_back(odd);
     }
     for (const std::string& name : keyNames) {
-        const CheckReport report = CheckSettings(CleanWithLine(2, "modactivatekey=" + name));
+        const CheckReport report =
+            CheckSettings(ReadDocument(CleanWithLine(2, "modactivatekey=" + name)));
         const std::string& read = report.parsed.values[kActivationKey];
         EXPECT_EQ(Mentions(report.warnings, "falls back to F5"), !KnownKeyCode(read).has_value())
             << '"' << name << "\"\n"
@@ -238,7 +241,7 @@ TEST(CheckSettings, AgreesWithTheLoaderOnKeyNamesNumbersAndHeaders) {
          {"0x7DC36678", "1681797115", "0",  "+5",    "0X1f",  "\v0x10",     "\f12",
           "4294967295", "0123",       "08", "0x",    "0xG",   "4294967296", "99999999999999999999",
           "-1",         "-0x1",       "",   "12abc", "0x1 2", "\v"}) {
-        const CheckReport report = CheckSettings(Clean() + "name=" + value + "\n");
+        const CheckReport report = CheckSettings(ReadDocument(Clean() + "name=" + value + "\n"));
         const std::vector<CheckWarning>& warnings = report.warnings;
         EXPECT_EQ(warnings.empty(), isPlain(value)) << '"' << value << "\"\n" << Describe(warnings);
         const std::string read = HexHashOf(report.parsed.dictionary.at("name"));
@@ -255,10 +258,12 @@ TEST(CheckSettings, AgreesWithTheLoaderOnKeyNamesNumbersAndHeaders) {
     for (const std::string& header : headers) {
         const bool opensDictionary = ParseSettings(header + "\na=1\n").dictionary.count("a") == 1;
         // In place of [Shake], a header that opens no dictionary loses the shake entries.
-        EXPECT_EQ(CheckSettings(CleanWithLine(12, header)).warnings.empty(), opensDictionary)
+        EXPECT_EQ(CheckSettings(ReadDocument(CleanWithLine(12, header))).warnings.empty(),
+                  opensDictionary)
             << header;
         // In place of [Settings], one that opens a dictionary loses the settings.
-        EXPECT_EQ(CheckSettings(CleanWithLine(1, header)).warnings.empty(), !opensDictionary)
+        EXPECT_EQ(CheckSettings(ReadDocument(CleanWithLine(1, header))).warnings.empty(),
+                  !opensDictionary)
             << header;
     }
 }
@@ -285,14 +290,14 @@ TEST(CheckSettings, FalseReportsAreGone) {
          "is read only as far as it parses: 0x03034805"},
     };
     for (const Case& c : cases) {
-        const CheckReport report = CheckSettings(c.file);
+        const CheckReport report = CheckSettings(ReadDocument(c.file));
         ASSERT_EQ(report.warnings.size(), c.says ? 1u : 0u) << c.report << "\n"
                                                             << Describe(report.warnings);
         if (c.says) {
             EXPECT_NE(report.warnings[0].message.find(c.says), std::string::npos) << c.report;
         }
     }
-    EXPECT_EQ(CheckSettings(nulComment).parsed.dictionary.size(), 227u);
+    EXPECT_EQ(CheckSettings(ReadDocument(nulComment)).parsed.dictionary.size(), 227u);
 }
 
 TEST(CheckSettings, HashesOrdinaryMemoryIsFullOfAreNoneOfTheDefaultFiles) {
@@ -331,7 +336,7 @@ TEST(CheckSettings, EachFindingSaysItsKindAndTheSettingItConcerns) {
          FindingKind::kCorrupts, kNewCamera},
     };
     for (const Case& c : cases) {
-        const CheckReport report = CheckSettings(c.file);
+        const CheckReport report = CheckSettings(ReadDocument(c.file));
         ASSERT_FALSE(report.warnings.empty()) << c.file.substr(0, 40);
         const auto found = std::find_if(report.warnings.begin(), report.warnings.end(),
                                         [&](const CheckWarning& w) { return w.kind == c.kind; });
@@ -339,7 +344,7 @@ TEST(CheckSettings, EachFindingSaysItsKindAndTheSettingItConcerns) {
         EXPECT_EQ(found->setting, c.setting) << found->message;
         EXPECT_EQ(UnreadableFinding(report) != nullptr, c.kind == FindingKind::kUnreadable);
     }
-    EXPECT_TRUE(CheckSettings(kDefault).warnings.empty());
+    EXPECT_TRUE(CheckSettings(ReadDocument(kDefault)).warnings.empty());
 }
 
 TEST_F(OstrevaneCommand, CheckExitStatusTellsCleanWarningsAndUnreadable) {

@@ -16,7 +16,7 @@ TEST(ListNames, GivesASectionsNamesWithHashesCommentsAndTheChosenOnes) {
     EXPECT_EQ(NamedSection("[newshakeloop]"), 1u);
     EXPECT_EQ(NamedSection("[]"), kPairCount);
 
-    const NameList all = ListNames(kDefault, camera);
+    const NameList all = ListNames(ReadDocument(kDefault), camera);
     EXPECT_EQ(all.inSection, 40u);
     ASSERT_EQ(all.names.size(), 40u);
     const auto named = [&](std::string_view name) {
@@ -35,13 +35,13 @@ TEST(ListNames, GivesASectionsNamesWithHashesCommentsAndTheChosenOnes) {
                   chosenNew.comment.size() + 1)
         << "the comment runs to the line's end, its trailing blank and CR trimmed";
 
-    const NameList filtered = ListNames(kDefault, camera, "cAMERA1");
+    const NameList filtered = ListNames(ReadDocument(kDefault), camera, "cAMERA1");
     EXPECT_EQ(filtered.inSection, 40u);
     EXPECT_EQ(filtered.names.size(), 10u); // Camera10 to Camera19
     EXPECT_EQ(filtered.names.front().name, "Camera10");
 
     for (const std::string& unreadable : {std::string(), Read(Fixture("utf16.ini"))}) {
-        const NameList none = ListNames(unreadable, camera);
+        const NameList none = ListNames(ReadDocument(unreadable), camera);
         EXPECT_EQ(none.inSection, 0u);
         EXPECT_TRUE(none.names.empty());
     }

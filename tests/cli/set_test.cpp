@@ -1,4 +1,5 @@
 // `ostrevane set`: one setting changed and nothing else, or a refusal that changes nothing.
+#include "cli/set/set_command.h"
 #include "inspect/edit_setting.h"
 #include "tests/cli/command_test.h"
 #include "tests/pair_keys.h"
@@ -21,12 +22,12 @@ std::vector<size_t> ChangedLines(const std::string& a, const std::string& b) {
 } // namespace
 
 TEST(EditSetting, ChangesOneLineOrRefusesWithTheReasonAndNoFile) {
-    const SettingEdit camera = EditSetting(kDefault, kNewCamera, "Camera37");
-    EXPECT_EQ(camera.refusal, "");
+    const SettingEdit camera = EditSetting(ReadDocument(kDefault), kNewCamera, "Camera37");
+    EXPECT_FALSE(camera.refusal);
     EXPECT_EQ(camera.where, "line 10 (it was \"Camera15\")");
-    EXPECT_EQ(camera.edited.size(), kDefault.size()) << "the comment keeps its column";
-    EXPECT_EQ(ChangedLines(camera.edited, kDefault), std::vector<size_t>{10});
-    EXPECT_EQ(EditSetting(kDefault, kNewCamera, "Camera15").edited, kDefault);
+    EXPECT_EQ(camera.document.bytes.size(), kDefault.size()) << "the comment keeps its column";
+    EXPECT_EQ(ChangedLines(camera.document.bytes, kDefault), std::vector<size_t>{10});
+    EXPECT_EQ(EditSetting(ReadDocument(kDefault), kNewCamera, "Camera15").document.bytes, kDefault);
 
     struct Refused {
         SettingKey key;
@@ -42,15 +43,18 @@ TEST(EditSetting, ChangesOneLineOrRefusesWithTheReasonAndNoFile) {
     };
     for (const Refused& r : refused) {
         SCOPED_TRACE(r.value);
-        const SettingEdit edit = EditSetting(kDefault, r.key, r.value);
-        EXPECT_NE(edit.refusal.find(r.reason), std::string::npos) << edit.refusal;
-        EXPECT_EQ(edit.edited, "");
+        const SettingEdit edit = EditSetting(ReadDocument(kDefault), r.key, r.value);
+        EXPECT_NE(RefusalWords(edit.refusal).find(r.reason), std::string::npos)
+            << RefusalWords(edit.refusal);
+        EXPECT_EQ(edit.document.bytes, "");
     }
     // A name whose hash fills ordinary memory would corrupt the game wherever it is found.
     const std::string added = kDefault + "[Camera]\r\ncommon=0x3F800000\r\nzero=0\r\n";
-    EXPECT_NE(EditSetting(added, kNewCamera, "common").refusal.find("ordinary memory"),
+    EXPECT_NE(RefusalWords(EditSetting(ReadDocument(added), kNewCamera, "common").refusal)
+                  .find("ordinary memory"),
               std::string::npos);
-    EXPECT_NE(EditSetting(added, kNewCamera, "zero").refusal.find("pair would be skipped"),
+    EXPECT_NE(RefusalWords(EditSetting(ReadDocument(added), kNewCamera, "zero").refusal)
+                  .find("pair would be skipped"),
               std::string::npos);
 }
 
@@ -165,7 +169,7 @@ TEST_F(OstrevaneCommand, ListAndSetGiveCheckCauseAndLeaveTheFile) {
         for (const auto& [argc, argv] : {std::pair<int, const char**>{3, lists}, {4, sets}}) {
             std::ostringstream out, err;
             EXPECT_EQ(RunOstrevane(argc, argv, out, err), 2);
-            const std::string cause = CheckSettings(bytes).warnings.at(0).message;
+            const std::string cause = CheckSettings(ReadDocument(bytes)).warnings.at(0).message;
             EXPECT_NE(err.str().find(": " + cause + "\n"), std::string::npos) << err.str();
             EXPECT_EQ(out.str(), "");
         }

@@ -137,9 +137,9 @@ TEST_F(SettingsWindowTest, ChoosingACameraAndSavingWritesWhatSetWrites) {
     Choose(kNewCamera, L"Camera37");
     EXPECT_TRUE(::IsWindowEnabled(Control(IDOK)));
     Click(IDOK);
-    const SettingEdit expected = EditSetting(kDefault, kNewCamera, "Camera37");
-    ASSERT_TRUE(expected.refusal.empty());
-    EXPECT_EQ(ReadAll(settings_), expected.edited) << Status();
+    const SettingEdit expected = EditSetting(ReadDocument(kDefault), kNewCamera, "Camera37");
+    ASSERT_FALSE(expected.refusal);
+    EXPECT_EQ(ReadAll(settings_), expected.document.bytes) << Status();
     EXPECT_NE(Status().find("Saved"), std::string::npos) << Status();
     EXPECT_FALSE(::IsWindowEnabled(Control(IDOK)));
 
@@ -148,7 +148,9 @@ TEST_F(SettingsWindowTest, ChoosingACameraAndSavingWritesWhatSetWrites) {
     EXPECT_EQ(LOWORD(::SendMessageW(dialog_, DM_GETDEFID, 0, 0)), IDOK);
     Choose(kActivationKey, L"K");
     Click(IDOK);
-    EXPECT_EQ(ReadAll(settings_), EditSetting(expected.edited, kActivationKey, "K").edited);
+    EXPECT_EQ(
+        ReadAll(settings_),
+        EditSetting(ReadDocument(expected.document.bytes), kActivationKey, "K").document.bytes);
 }
 
 TEST_F(SettingsWindowTest, AFileChangedOnDiskIsNotOverwrittenButOfferedForReloading) {
@@ -161,9 +163,14 @@ TEST_F(SettingsWindowTest, AFileChangedOnDiskIsNotOverwrittenButOfferedForReload
     EXPECT_EQ(ReadAll(settings_), edited);
     EXPECT_NE(Status().find("changed on disk"), std::string::npos) << Status();
 
+    // Reload reads the change and keeps the choice, unasked, and says so.
     Click(kReloadButton);
     EXPECT_EQ(TextOf(Control(kSettingControl + int(kActivationKey))), "F9");
-    EXPECT_FALSE(::IsWindowEnabled(Control(IDOK)));
+    EXPECT_EQ(TextOf(Control(kSettingControl + int(kNewCamera))), "Camera20");
+    EXPECT_NE(Status().find("kept your choice for newcamera"), std::string::npos) << Status();
+    Click(IDOK);
+    EXPECT_EQ(ReadAll(settings_),
+              EditSetting(ReadDocument(edited), kNewCamera, "Camera20").document.bytes);
 }
 
 TEST_F(SettingsWindowTest, AReadOnlyFileGivesAMessageAndNoChange) {
@@ -186,9 +193,13 @@ TEST_F(SettingsWindowTest, ATypedNameIsFilteredAndARefusedOneIsNeverWritten) {
     const LRESULT offered = ::SendMessageW(combo, CB_GETCOUNT, 0, 0);
     EXPECT_GT(offered, 0);
     EXPECT_LT(offered, 20) << "only the names holding the typed text";
+    EXPECT_FALSE(::IsWindowEnabled(Control(IDOK))) << "Save would refuse";
     Click(IDOK);
     EXPECT_EQ(ReadAll(settings_), kDefault);
-    EXPECT_NE(Status().find("newcamera"), std::string::npos) << Status();
+    const std::string why = TextOf(Control(kFindingsControl + 3));
+    EXPECT_EQ(why.rfind("Cannot save newcamera: \"camera3\" is no name under [Camera]", 0), 0u)
+        << why;
+    EXPECT_EQ(why.find("ostrevane"), std::string::npos) << "no command line in the window";
 }
 
 // Sends one key, down and up, as the keyboard does, to the window in front.
@@ -226,7 +237,8 @@ TEST_F(SettingsWindowTest, TheKeyboardAloneChoosesACameraAndSaves) {
     EXPECT_EQ(TextOf(combo), "Camera37");
     Press(VK_RETURN);
     Press(VK_RETURN);
-    const std::string expected = EditSetting(kDefault, kNewCamera, "Camera37").edited;
+    const std::string expected =
+        EditSetting(ReadDocument(kDefault), kNewCamera, "Camera37").document.bytes;
     for (int tries = 0; tries < 100 && ReadAll(settings_) != expected; ++tries)
         ::Sleep(20);
     EXPECT_EQ(ReadAll(settings_), expected);
@@ -254,7 +266,7 @@ TEST_F(SettingsWindowTest, TheDefaultFileIsNeverWrittenOverOneThatAppeared) {
     WriteAll(settings_, "[Settings]\r\n");
     Click(kWriteDefaultButton);
     EXPECT_EQ(ReadAll(settings_), "[Settings]\r\n");
-    EXPECT_NE(Status().find("already exists"), std::string::npos) << Status();
+    EXPECT_NE(Status().find("appeared meanwhile"), std::string::npos) << Status();
 }
 
 TEST_F(SettingsWindowTest, AKeyThePluginDoesNotKnowIsShownAsWrittenAndWarnedOfOnItsRow) {
@@ -346,7 +358,7 @@ TEST_F(SettingsWindowTest, IsItWorkingReadsTheGameRunningFromTheWindowsFolder) {
 
     Click(kScanButton);
     std::string shake;
-    for (int tries = 0; tries < 600 && shake.empty(); ++tries) {
+    for (int tries = 0; tries < 600 && shake.find("In the game") == std::string::npos; ++tries) {
         ::Sleep(100);
         shake = TextOf(Control(kVerdictControl + 0));
     }

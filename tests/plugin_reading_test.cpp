@@ -1,0 +1,98 @@
+// What the plug-in does with each setting, as the command and the window word it: the one
+// reading must say what the loader itself resolves, for every kind of value in every pair.
+#include "inspect/plugin_reading.h"
+
+#include "inspect/bytes_text.h"
+#include "settings/default_settings.h"
+#include "window/settings_form.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+const std::string kDefault = DefaultSettingsText("\r\n");
+
+// The default file with the line of setting `name` replaced by `line` ("" removes it).
+std::string WithSettingLine(std::string_view name, const std::string& line) {
+    std::string file = kDefault;
+    const size_t start = file.find("\n" + std::string(name) + "=") + 1;
+    const size_t end = file.find('\n', start) + 1;
+    file.replace(start, end - start, line.empty() ? "" : line + "\r\n");
+    return file;
+}
+
+// The first name with a hash under `section` of the default file.
+const DictionaryName& NameUnder(const SettingsDocument& document, size_t section) {
+    for (const DictionaryName& name : document.names)
+        if (name.section == section && name.hash != 0) return name;
+    throw std::logic_error("no name");
+}
+
+TEST(PluginReading, SaysWhatTheLoaderResolvesForEveryKindOfValueInEveryPair) {
+    const SettingsDocument defaults = ReadDocument(kDefault);
+    for (size_t pair = 0; pair < kPairCount; ++pair) {
+        const PairSetting& setting = SwapPairs[pair].newSetting;
+        const DictionaryName& own = NameUnder(defaults, pair);
+        const DictionaryName& other = NameUnder(defaults, (pair + 1) % kPairCount);
+        struct Case {
+            std::string line;
+            NameSource source;
+            PairOutcome outcome;
+        };
+        const std::string key = std::string(setting.name) + "=";
+        const Case cases[] = {
+            {key + own.name + "  ; comment", NameSource::kOwnSection, PairOutcome::kSwapped},
+            {key + other.name, NameSource::kOtherSection, PairOutcome::kCorrupts},
+            {key + HexHash(own.hash), NameSource::kNumber, PairOutcome::kSkipped},
+            {key + "no_such_item", NameSource::kNotFound, PairOutcome::kSkipped},
+            {key, NameSource::kNotSet, PairOutcome::kSkipped},
+            {"", NameSource::kNotSet, PairOutcome::kSkipped},
+        };
+        for (const Case& c : cases) {
+            SCOPED_TRACE(std::string(setting.name) + ": \"" + c.line + "\"");
+            const std::string bytes = WithSettingLine(setting.name, c.line);
+            const ParsedSettings loader = ParseSettings(bytes);
+            const SettingsDocument document = ReadDocument(bytes);
+            const PairReading reading = ReadAsPlugin(document)[pair];
+            EXPECT_EQ(reading.after.hash, loader.swap.*setting.resolved);
+            EXPECT_EQ(reading.before.hash, loader.swap.*SwapPairs[pair].oldSetting.resolved);
+            EXPECT_EQ(reading.after.source, c.source);
+            EXPECT_EQ(reading.outcome, c.outcome);
+
+            // Each face's words follow the reading: never "skipped" for a pair that swaps.
+            const std::string comment = CommentFor(document, setting.key, reading.after.value);
+            const bool saysSkipped = comment.find("skips this pair") != std::string::npos;
+            EXPECT_EQ(saysSkipped, c.outcome == PairOutcome::kSkipped) << comment;
+            const std::string outcome = OutcomeText(reading, pair);
+            EXPECT_EQ(outcome.find("swaps this pair") != std::string::npos,
+                      c.outcome == PairOutcome::kSwapped || c.outcome == PairOutcome::kCorrupts)
+                << outcome;
+        }
+    }
+}
+
+TEST(PluginReading, NamesTheItemANumberStandsForAndTheKindANameCrossesTo) {
+    const SettingsDocument document =
+        ReadDocument(WithSettingLine("newshake", "newshake=Camera15"));
+    const PairReading shake = ReadAsPlugin(document)[0];
+    EXPECT_TRUE(shake.crossesSections);
+    EXPECT_EQ(shake.after.section, 3u);
+    const std::string crossed = CommentFor(document, SwapPairs[0].newSetting.key, "Camera15");
+    EXPECT_NE(crossed.find("a camera (under [Camera]"), std::string::npos) << crossed;
+    const std::string number = CommentFor(document, SwapPairs[3].newSetting.key, "0x2F0AACD0");
+    EXPECT_NE(number.find("\"Camera15\" (under [Camera])"), std::string::npos) << number;
+    // A name defined with the hash 0 is found, and still skipped.
+    const SettingsDocument zero =
+        ReadDocument(WithSettingLine("newcamera", "newcamera=zero") + "[Camera]\r\nzero=0\r\n");
+    EXPECT_EQ(ReadAsPlugin(zero)[3].after.source, NameSource::kOwnSection);
+    EXPECT_EQ(ReadAsPlugin(zero)[3].outcome, PairOutcome::kSkipped);
+    // A hash ordinary memory is full of corrupts, as check warns.
+    const SettingsDocument common = ReadDocument(WithSettingLine("newcamera", "newcamera=one") +
+                                                 "[Camera]\r\none=0x3F800000\r\n");
+    EXPECT_EQ(ReadAsPlugin(common)[3].outcome, PairOutcome::kCorrupts);
+    EXPECT_TRUE(ReadAsPlugin(common)[3].commonHash);
+}
+
+} // namespace
