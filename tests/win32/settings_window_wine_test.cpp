@@ -1,6 +1,7 @@
 // OstrevaneSettings.exe under Wine on a virtual display, driven through its controls as a
 // player would drive it: a choice and Save write exactly `ostrevane set`'s edit, and a file
 // changed on disk or made read-only is never written.
+#include "inspect/check.h"
 #include "inspect/edit_setting.h"
 #include "platform/process_memory.h"
 #include "settings/default_settings.h"
@@ -215,6 +216,30 @@ void Press(WORD virtualKey, wchar_t letter = 0) {
     ::SendInput(2, input, sizeof(INPUT));
 }
 
+// A question the window asks (a message box of its process), answered with `button`.
+struct Question {
+    DWORD pid;
+    HWND found;
+};
+BOOL CALLBACK FindQuestion(HWND window, LPARAM lParam) {
+    auto& search = *reinterpret_cast<Question*>(lParam);
+    DWORD pid = 0;
+    ::GetWindowThreadProcessId(window, &pid);
+    if (pid == search.pid && ::GetDlgItem(window, IDYES) != nullptr) search.found = window;
+    return search.found == nullptr;
+}
+
+// Alt with a letter, as the keyboard sends it.
+void PressAlt(WORD letter) {
+    INPUT alt[2] = {};
+    alt[0].type = alt[1].type = INPUT_KEYBOARD;
+    alt[0].ki.wVk = alt[1].ki.wVk = VK_MENU;
+    alt[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    ::SendInput(1, &alt[0], sizeof(INPUT));
+    Press(letter);
+    ::SendInput(1, &alt[1], sizeof(INPUT));
+}
+
 // With the keyboard alone, as a player: Alt+C to the camera pair, Tab to its new item, the
 // name typed letter by letter, Enter to close the list and Enter to save. The list opening
 // after the first letter must not take the letters typed so far.
@@ -287,7 +312,9 @@ struct StandInGame {
     PROCESS_INFORMATION process{};
     HANDLE input = nullptr, output = nullptr;
 
-    void Start(const fs::path& folder, const std::wstring& name) {
+    // `current`: the game's current folder, where the plug-in reads its settings file.
+    void Start(const fs::path& folder, const std::wstring& name, fs::path current = {}) {
+        if (current.empty()) current = folder;
         fs::copy_file(OSTREVANE_SCAN_TARGET_EXE, folder / name);
         SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
         HANDLE childIn = nullptr, childOut = nullptr;
@@ -302,7 +329,7 @@ struct StandInGame {
         startup.hStdOutput = startup.hStdError = childOut;
         std::wstring commandLine = name;
         ASSERT_TRUE(::CreateProcessW((folder / name).wstring().c_str(), commandLine.data(), nullptr,
-                                     nullptr, TRUE, 0, nullptr, folder.wstring().c_str(), &startup,
+                                     nullptr, TRUE, 0, nullptr, current.wstring().c_str(), &startup,
                                      &process));
         ::CloseHandle(childIn);
         ::CloseHandle(childOut);
@@ -391,6 +418,117 @@ TEST_F(SettingsWindowTest, IsItWorkingReadsTheGameRunningFromTheWindowsFolder) {
     for (int tries = 0; tries < 600 && Status().find(read) == std::string::npos; ++tries)
         ::Sleep(100);
     EXPECT_NE(Status().find(read), std::string::npos) << Status();
+}
+
+// What the window says of a pair is what the plug-in does with it: a name from another
+// section is swapped and corrupts, a number is skipped and named, and every word of a long
+// warning can be read in the details pane.
+TEST_F(SettingsWindowTest, EveryCommentIsTrueAndEveryWarningCanBeReadWhole) {
+    std::string crossed = kDefault;
+    crossed.replace(crossed.find("newshake=family5_drug_trip_shake"), 32, "newshake=Camera15");
+    crossed.replace(crossed.find("newcamera=Camera15"), 18, "newcamera=0x2F0AACD0");
+    WriteAll(settings_, crossed);
+    ASSERT_NO_FATAL_FAILURE(Start());
+    const std::string shake = TextOf(Control(kCommentControl + int(kNewShake)));
+    EXPECT_NE(shake.find("a camera (under [Camera]"), std::string::npos) << shake;
+    EXPECT_NE(shake.find("swaps it all the same"), std::string::npos) << shake;
+    EXPECT_NE(TextOf(Control(kVerdictControl + 0)).find("corrupts"), std::string::npos);
+    const std::string number = TextOf(Control(kCommentControl + int(kNewCamera)));
+    EXPECT_NE(number.find("skips this pair"), std::string::npos) << number;
+    EXPECT_NE(number.find("\"Camera15\" (under [Camera])"), std::string::npos) << number;
+
+    // The shake row's warning is longer than its label; the pane holds it whole.
+    ::SendMessageW(dialog_, WM_NEXTDLGCTL,
+                   reinterpret_cast<WPARAM>(Control(kSettingControl + int(kNewShake))), TRUE);
+    const std::string details = TextOf(Control(kDetailsControl));
+    for (const CheckWarning& warning : CheckSettings(ReadDocument(crossed)).warnings) {
+        if (warning.setting == kNewShake)
+            EXPECT_NE(details.find(warning.message), std::string::npos) << details;
+    }
+    EXPECT_NE(details.find("names of a pair from one section ([Shake] for this pair)"),
+              std::string::npos)
+        << details;
+}
+
+// Choices are never lost without a question, and what is unsaved shows.
+TEST_F(SettingsWindowTest, ReloadAsksBeforeDroppingChoicesAndTheTitleMarksThemUnsaved) {
+    ASSERT_NO_FATAL_FAILURE(Start());
+    EXPECT_NE(TextOf(dialog_).front(), '*');
+    for (const int answer : {IDNO, IDYES}) {
+        Choose(kActivationKey, L"K");
+        EXPECT_EQ(TextOf(dialog_).front(), '*') << TextOf(dialog_);
+        ::PostMessageW(dialog_, WM_COMMAND, MAKEWPARAM(kReloadButton, BN_CLICKED),
+                       reinterpret_cast<LPARAM>(Control(kReloadButton)));
+        Question question{process_.dwProcessId, nullptr};
+        for (int tries = 0; tries < 100 && question.found == nullptr; ++tries) {
+            ::Sleep(100);
+            ::EnumWindows(FindQuestion, reinterpret_cast<LPARAM>(&question));
+        }
+        ASSERT_NE(question.found, nullptr) << "Reload dropped the choice unasked";
+        ::PostMessageW(question.found, WM_COMMAND, MAKEWPARAM(answer, BN_CLICKED), 0);
+        const std::string expected = answer == IDYES ? "K" : "F8";
+        HWND key = Control(kSettingControl + int(kActivationKey));
+        for (int tries = 0; tries < 100 && ::IsWindow(question.found); ++tries)
+            ::Sleep(50);
+        EXPECT_EQ(TextOf(key), expected);
+    }
+    EXPECT_NE(Status().find("kept your choice for modactivatekey"), std::string::npos) << Status();
+    // "Saved" holds only until the next change.
+    Click(IDOK);
+    EXPECT_EQ(Status().rfind("Saved", 0), 0u) << Status();
+    EXPECT_NE(TextOf(dialog_).front(), '*');
+    Choose(kActivationKey, L"L");
+    EXPECT_EQ(Status().find("Saved"), std::string::npos) << Status();
+}
+
+// After Alt+S the focus moves off the disabled Save, so Tab and Esc still work; an Alt letter
+// selects the whole name, so typing replaces it.
+TEST_F(SettingsWindowTest, TheKeyboardNeverStallsOnADisabledButtonAndTypingReplacesTheName) {
+    ASSERT_NO_FATAL_FAILURE(Start());
+    ASSERT_TRUE(::SetForegroundWindow(dialog_));
+    Choose(kActivationKey, L"K");
+    PressAlt('S');
+    const std::string saved =
+        EditSetting(ReadDocument(kDefault), kActivationKey, "K").document.bytes;
+    for (int tries = 0; tries < 100 && ReadAll(settings_) != saved; ++tries)
+        ::Sleep(20);
+    EXPECT_EQ(ReadAll(settings_), saved);
+    GUITHREADINFO focus{};
+    focus.cbSize = sizeof focus;
+    ASSERT_TRUE(::GetGUIThreadInfo(process_.dwThreadId, &focus));
+    EXPECT_TRUE(::IsWindowEnabled(focus.hwndFocus)) << "the focus rests on a disabled control";
+
+    PressAlt('C');
+    HWND camera = Control(kSettingControl + int(kOldCamera));
+    for (int tries = 0; tries < 50; ++tries) {
+        DWORD start = 1, end = 0;
+        ::SendMessageW(camera, CB_GETEDITSEL, reinterpret_cast<WPARAM>(&start),
+                       reinterpret_cast<LPARAM>(&end));
+        if (start == 0 && end == DWORD(TextOf(camera).size())) break;
+        ::Sleep(20);
+    }
+    Press(0, L'x');
+    for (int tries = 0; tries < 50 && TextOf(camera) != "x"; ++tries)
+        ::Sleep(20);
+    EXPECT_EQ(TextOf(camera), "x") << "the letter replaced the name";
+}
+
+// The game reads the settings file in its current folder: "Is it working?" judges with that
+// one and says it is not the file open in the window.
+TEST_F(SettingsWindowTest, IsItWorkingJudgesWithTheFileTheGameReads) {
+    ASSERT_NO_FATAL_FAILURE(Start());
+    const fs::path elsewhere = folder_ / "elsewhere";
+    fs::create_directories(elsewhere);
+    WriteAll(elsewhere / "Ostrevane.ini", scan_target::kSettings);
+    StandInGame game;
+    ASSERT_NO_FATAL_FAILURE(game.Start(folder_, L"game.exe", elsewhere));
+    Click(kScanButton);
+    for (int tries = 0; tries < 600 && Status().find("Read the game") == std::string::npos; ++tries)
+        ::Sleep(100);
+    EXPECT_NE(Status().find("not the file open here"), std::string::npos) << Status();
+    EXPECT_NE(Status().find("elsewhere"), std::string::npos) << Status();
+    EXPECT_NE(TextOf(Control(kVerdictControl + 0)).find("would swap"), std::string::npos)
+        << TextOf(Control(kVerdictControl + 0));
 }
 
 } // namespace
