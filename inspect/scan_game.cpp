@@ -2,22 +2,17 @@
 
 #include "inspect/check.h"
 #include "inspect/suggest.h"
-#include "inspect/whole_files.h"
-#include "platform/process_folder.h"
-#include "platform/process_memory.h"
-#include "platform/wine.h"
 #include "settings/parse_settings.h"
 #include "settings/settings.h"
 
 #include <chrono>
 #include <filesystem>
-#include <sstream>
 
 namespace {
 
-bool FindTarget(const ProcessToScan& target, uint32_t& pid, std::ostream& err) {
+bool FindTarget(const ProcessToScan& target, GameScan& scan) {
     if (target.process.empty()) {
-        pid = target.pid;
+        scan.pid = target.pid;
         return true;
     }
     // The system lists a program by its file name: a full path is cut to that, and the
@@ -31,100 +26,32 @@ bool FindTarget(const ProcessToScan& target, uint32_t& pid, std::ostream& err) {
         found = platform::FindProcesses(name);
     }
     if (found.size() == 1) {
-        pid = found[0];
+        scan.pid = found[0];
         return true;
     }
-    if (found.empty()) {
-        err << "no process named " << name << " is running; start the game, or give its "
-            << "process id with --pid\n";
-        if (platform::RunsUnderWine()) {
-            err << "Under Wine or Proton, ostrevane.exe sees only the programs of its own Wine "
-                   "prefix: run it in the game's, WINEPREFIX=/path/to/prefix wine ostrevane.exe "
-                   "(Proton's is steamapps/compatdata/APPID/pfx).\n";
-        }
-        return false;
-    }
-    err << found.size() << " processes are named " << name << " (ids";
-    for (const uint32_t id : found)
-        err << " " << id;
-    err << "): choose one with --pid\n";
-    return false;
-}
-
-bool Open(uint32_t pid, platform::ProcessReader& reader, ScanProblem& kind, std::ostream& err) {
-    const platform::ProcessOpening opening = platform::OpenProcessForReading(pid, reader);
-    kind = opening == platform::ProcessOpening::kNoSuchProcess   ? ScanProblem::kNoSuchProcess
-           : opening == platform::ProcessOpening::kAccessRefused ? ScanProblem::kAccessRefused
-           : opening == platform::ProcessOpening::kFailed        ? ScanProblem::kCannotOpen
-                                                                 : ScanProblem::kOther;
-    switch (opening) {
-    case platform::ProcessOpening::kOpened:
-        kind = ScanProblem::kNone;
-        return true;
-    case platform::ProcessOpening::kNoSuchProcess:
-        err << "no process with id " << pid << " is running\n";
-        return false;
-    case platform::ProcessOpening::kAccessRefused:
-        err << "process " << pid
-            << ": access refused; run ostrevane as the same user as the game (or as "
-               "administrator)\n";
-        return false;
-    case platform::ProcessOpening::kKernelAllowsNone:
-        err << "process " << pid
-            << ": access refused by the kernel: /proc/sys/kernel/yama/ptrace_scope is 3, so no "
-               "program may read another until the next restart\n";
-        return false;
-    case platform::ProcessOpening::kKernelAllowsOnlyDescendants:
-    case platform::ProcessOpening::kKernelAllowsOnlyTracers: {
-        const bool descendants = opening == platform::ProcessOpening::kKernelAllowsOnlyDescendants;
-        err << "process " << pid
-            << ": access refused by the kernel: /proc/sys/kernel/yama/ptrace_scope is "
-            << (descendants ? "1, so a program may read only the processes it started"
-                            : "2, so only a program with the right to trace may read another")
-            << "; run this one scan with the right to trace the game: sudo ostrevane scan --pid "
-            << pid << "\n";
-        return false;
-    }
-    case platform::ProcessOpening::kRunByWine:
-        err << "process " << pid
-            << " is a Windows program run by Wine or Proton: this ostrevane cannot tell its"
-               " memory apart as the plug-in's walk does, and would count wrong. Run"
-               " ostrevane.exe scan in the game's Wine prefix instead (see \"Linux and Proton\""
-               " in the README)\n";
-        return false;
-    case platform::ProcessOpening::kFailed:
-        break;
-    }
-    err << "process " << pid << " could not be opened for reading\n";
+    scan.processName = name;
+    scan.pidsNamed = found;
+    scan.problem = found.empty() ? ScanProblem::kNoProcessNamed : ScanProblem::kSeveralNamed;
     return false;
 }
 
 // Reads the settings file the plug-in in the game reads, unless the player named one: the
-// game's current folder, not this command's, holds it.
-bool ReadGameSettings(const platform::ProcessReader& reader, std::string& path, std::string& source,
-                      std::string& bytes, GameScan& scan, std::ostream& err) {
-    std::string hint = "Without --settings, scan reads the settings file in the game's current "
-                       "folder, as the plug-in does.\n";
+// game's current folder, not this program's, holds it.
+bool ReadGameSettings(const platform::ProcessReader& reader, const std::string& named,
+                      std::string& bytes, GameScan& scan) {
+    std::string path = named;
+    scan.settingsNamed = !named.empty();
     if (path.empty()) {
         std::string folder;
-        platform::FolderSource from;
-        if (!platform::ProcessFolder(reader, folder, from)) {
-            scan.problemKind = ScanProblem::kFoldersUnreadable;
-            err << "process " << reader.pid
-                << ": its folders cannot be read, so the settings file the plug-in reads there "
-                   "is unknown; name it with --settings\n";
+        if (!platform::ProcessFolder(reader, folder, scan.settingsSource)) {
+            scan.problem = ScanProblem::kFoldersUnreadable;
             return false;
         }
         path = (std::filesystem::path(folder) / kSettingsFileName).string();
-        source = from == platform::FolderSource::kCurrentFolder
-                     ? "the game's current folder"
-                     : "the game's program folder: its current folder could not be read";
-        hint = "The plug-in writes it there when the game starts with the plug-in installed; "
-               "run the game once with it, or name the settings file with --settings.\n";
     }
+    scan.settingsPath = FullPath(path);
     if (ReadWholeFile(path, bytes, scan.settingsProblem)) return true;
-    scan.problemKind = ScanProblem::kSettingsUnread;
-    err << "settings file " << SettingsFileProblemText(path, scan.settingsProblem, hint);
+    scan.problem = ScanProblem::kSettingsUnread;
     return false;
 }
 
@@ -147,46 +74,32 @@ void AddCorruptions(ScanReport& report, const CheckReport& check) {
 GameScan ScanGame(const ProcessToScan& target, const std::string& settingsPath, bool all,
                   const ScanProgressFunction& progress) {
     GameScan scan;
-    std::ostringstream why;
+    if (!FindTarget(target, scan)) return scan;
     platform::ProcessReader reader;
-    if (!FindTarget(target, scan.pid, why)) {
-        scan.problemKind = ScanProblem::kOther;
-        scan.problem = why.str();
+    scan.opening = platform::OpenProcessForReading(scan.pid, reader);
+    if (scan.opening != platform::ProcessOpening::kOpened) {
+        scan.problem = ScanProblem::kCannotOpen;
         return scan;
     }
-    if (!Open(scan.pid, reader, scan.problemKind, why)) {
-        scan.problem = why.str();
-        return scan;
-    }
-    std::string settingsBytes, path = settingsPath;
-    const bool read = ReadGameSettings(reader, path, scan.settingsSource, settingsBytes, scan, why);
-    if (!path.empty()) scan.settingsPath = FullPath(path);
-    if (!read) {
+    std::string settingsBytes;
+    if (!ReadGameSettings(reader, settingsPath, settingsBytes, scan)) {
         platform::CloseProcessReader(reader);
-        scan.problem = why.str();
         return scan;
     }
 
-    const ParsedSettings settings = ParseSettings(settingsBytes);
-    const WindowCounter counter = ScanCounter(settings, all);
+    const SettingsDocument document = ReadDocument(std::move(settingsBytes));
+    const WindowCounter counter = ScanCounter(document.parsed, all);
     const auto start = std::chrono::steady_clock::now();
-    scan.result = ScanProcess(reader, counter, ApplyChain(settings.swap), progress);
+    scan.result = ScanProcess(reader, counter, ApplyChain(document.parsed.swap), progress);
     scan.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     platform::CloseProcessReader(reader);
     if (scan.result.processExited) {
-        scan.problemKind = ScanProblem::kExited;
-        why << "process " << scan.pid
-            << " exited during the scan; start the game again and scan it while it runs\n";
+        scan.problem = ScanProblem::kExited;
     } else if (scan.result.regions == 0) {
-        scan.problemKind = ScanProblem::kNothingToScan;
-        why << "process " << scan.pid << ": "
-            << (scan.result.listingFailed ? "the system refused to describe its memory"
-                                          : "none of its memory is memory the swap would walk")
-            << "; nothing was scanned\n";
+        scan.problem = ScanProblem::kNothingToScan;
     }
-    scan.problem = why.str();
-    if (!scan.problem.empty()) return scan;
-    scan.report = MakeScanReport(settings, counter, scan.result, all);
-    AddCorruptions(scan.report, CheckSettings(ReadDocument(std::move(settingsBytes))));
+    if (scan.problem != ScanProblem::kNone) return scan;
+    scan.report = MakeScanReport(document.parsed, counter, scan.result, all);
+    AddCorruptions(scan.report, CheckSettings(document));
     return scan;
 }

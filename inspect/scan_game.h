@@ -1,14 +1,17 @@
 #pragma once
 // Reading a running game as `ostrevane scan` and the settings window's "Is it working?" do:
 // finding it, opening it for reading only, reading the settings file the plug-in reads there,
-// scanning its memory and judging each pair.
+// scanning its memory and judging each pair. What goes wrong is data each face words.
 
 #include "inspect/scan.h"
 #include "inspect/scan_report.h"
 #include "inspect/whole_files.h"
+#include "platform/process_folder.h"
+#include "platform/process_memory.h"
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 // The game to scan: by process id, or by program file name when `process` is not empty.
 struct ProcessToScan {
@@ -16,28 +19,31 @@ struct ProcessToScan {
     std::string process;
 };
 
-// Why a game could not be scanned, for each face to word.
+// Why a game could not be scanned.
 enum class ScanProblem {
     kNone,
-    kNoSuchProcess,     // it ended before it could be opened
-    kAccessRefused,     // another user's, or a protected process
-    kCannotOpen,        // opening failed otherwise
+    kNoProcessNamed,    // no process has the program file name `processName`
+    kSeveralNamed,      // several do: `pidsNamed`
+    kCannotOpen,        // `opening` says why the process could not be opened for reading
     kFoldersUnreadable, // its current folder, so the settings file it reads, is unknown
-    kSettingsUnread,    // the settings file it reads could not be read: see settingsProblem
+    kSettingsUnread,    // the settings file at `settingsPath` could not be read: `settingsProblem`
     kExited,            // it ended during the scan
-    kNothingToScan,     // the system described none of its memory the walk would rewrite
-    kOther,             // what only the command meets (a name, the kernel's rules, Wine)
+    kNothingToScan,     // none of its memory is memory the walk would rewrite; `listingFailed`
+                        // in the result when the system refused to describe it
+    kFailed,            // the reading itself failed: `failure`
 };
 
 struct GameScan {
-    // Why nothing could be scanned, in the command's words after "ostrevane scan: ", with
-    // the next step; "" when the scan ran.
-    std::string problem;
-    ScanProblem problemKind = ScanProblem::kNone;
-    FileProblem settingsProblem; // kSettingsUnread: why
+    ScanProblem problem = ScanProblem::kNone;
+    std::string processName;         // kNoProcessNamed, kSeveralNamed: the name looked for
+    std::vector<uint32_t> pidsNamed; // kSeveralNamed
+    platform::ProcessOpening opening = platform::ProcessOpening::kOpened; // kCannotOpen
+    FileProblem settingsProblem;                                          // kSettingsUnread
+    std::string failure;                                                  // kFailed
     uint32_t pid = 0;
-    std::string settingsPath;   // the file read, made absolute
-    std::string settingsSource; // where it was looked for, when not named: "the game's ..."
+    std::string settingsPath;   // the file read, or to be read, made absolute; "" when unknown
+    bool settingsNamed = false; // the caller named it, rather than the game's folder
+    platform::FolderSource settingsSource = platform::FolderSource::kCurrentFolder;
     ScanResult result;
     ScanReport report; // its pairs' verdicts carry check's findings on corrupting pairs
     double seconds = 0;

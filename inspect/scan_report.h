@@ -9,7 +9,6 @@
 #include "settings/swap_pairs.h"
 
 #include <array>
-#include <iosfwd>
 #include <string>
 #include <vector>
 
@@ -19,20 +18,28 @@ struct ScannedItem {
     uint64_t count;   // windows equal to the hash; 0 for hash 0, which is never counted
 };
 
+enum class Verdict {
+    kWouldSwap, // the old item is in memory: the toggle key would swap it
+    kOnlyNew,   // only the new item is: the swap is on, or the game uses only that one now
+    kNeither,   // neither is: the game has not loaded it in this scene
+    kSkipped,   // a side names no item: the plug-in skips the pair
+};
+
 struct ScannedPair {
-    const SwapPair* pair;      // of SwapPairs
-    ScannedItem before;        // the old item, which the swap replaces
-    ScannedItem after;         // the new item
-    const char* verdict;       // "wouldSwap", "onlyNew", "neither" or "skipped"
-    std::string text;          // the verdict in words
+    const SwapPair* pair; // of SwapPairs
+    ScannedItem before;   // the old item, which the swap replaces
+    ScannedItem after;    // the new item
+    Verdict verdict;
     size_t corruptingLine = 0; // a check finding on that line says the pair corrupts the game
 };
+
+// The verdict's name in `ostrevane scan --json`: "wouldSwap", "onlyNew", "neither", "skipped".
+const char* VerdictName(Verdict verdict);
 
 struct ScanReport {
     std::array<ScannedPair, kPairCount> pairs;
     std::vector<ScannedItem> dictionary;   // with --all: names that occur, most first
     std::vector<CheckWarning> corruptions; // check's findings that hold in the game too
-    std::vector<std::string> warnings;     // the scan's own
 };
 
 // A counter for the settings' pairs' hashes and, when `all`, every dictionary hash.
@@ -41,13 +48,3 @@ WindowCounter ScanCounter(const ParsedSettings& settings, bool all);
 // The report on `result`, a scan made with ScanCounter(settings, all).
 ScanReport MakeScanReport(const ParsedSettings& settings, const WindowCounter& counter,
                           const ScanResult& result, bool all);
-
-// A pair's verdict as a player reads it: one that would corrupt the game says so first.
-std::string VerdictText(const ScannedPair& pair);
-
-// The report for a person.
-void PrintScanText(uint32_t pid, const std::string& settingsPath, const ScanReport& report,
-                   const ScanResult& result, double seconds, std::ostream& out);
-// The report as one JSON object; its shape is documented in the README.
-void PrintScanJson(uint32_t pid, const std::string& settingsPath, const ScanReport& report,
-                   const ScanResult& result, std::ostream& out);

@@ -33,7 +33,7 @@ FileProblem ReplaceProblem(platform::ReplaceResult result) {
     using platform::ReplaceResult;
     switch (result) {
     case ReplaceResult::kExists:
-        return {FileProblem::kExists, "already exists (add --force to replace it)"};
+        return {FileProblem::kExists, "already exists"};
     case ReplaceResult::kOtherNames:
         return {FileProblem::kOther,
                 "has other names (hard links, as some mod managers make), which a new file "
@@ -46,9 +46,8 @@ FileProblem ReplaceProblem(platform::ReplaceResult result) {
     case ReplaceResult::kCannotWrite:
         return {FileProblem::kOther, "cannot be written (is the disk full?)"};
     case ReplaceResult::kCannotKeepOwner:
-        return {FileProblem::kOther,
-                "belongs to another user or group, who would lose it to a new file: run the "
-                "command as its owner"};
+        return {FileProblem::kNotOwner,
+                "belongs to another user or group, who would lose it to a new file"};
     default:
         return {FileProblem::kOther,
                 "cannot be replaced (is it open in another program, or the folder read-only?)"};
@@ -67,7 +66,7 @@ bool WriteWholeFile(const std::string& path, std::string_view bytes, bool replac
         return false;
     }
     if (!replace && fs::exists(fs::symlink_status(target, error))) {
-        problem = {FileProblem::kExists, "already exists (add --force to replace it)"};
+        problem = {FileProblem::kExists, "already exists"};
         return false;
     }
     // A rename would replace a read-only file off Windows and be refused on it: refused
@@ -83,35 +82,6 @@ bool WriteWholeFile(const std::string& path, std::string_view bytes, bool replac
     const platform::ReplaceResult result = platform::WriteReplacing(path.c_str(), bytes, replace);
     if (result == platform::ReplaceResult::kWritten) return true;
     problem = ReplaceProblem(result);
-    return false;
-}
-
-std::string SettingsFileProblemText(const std::string& path, const FileProblem& problem,
-                                    std::string_view missingHint) {
-    std::string text = FullPath(path) + ": " + problem.words + "\n";
-    if (problem.kind == FileProblem::kMissing) {
-        if (missingHint.empty()) {
-            // The file the player named, so the next command reads what this one writes.
-            const bool spaced = path.find(' ') != std::string::npos;
-            text += "The plug-in writes a default settings file in the game's folder when the "
-                    "game starts; `ostrevane default -o " +
-                    (spaced ? "\"" + path + "\"" : path) + "` writes one now.\n";
-        } else {
-            text += missingHint;
-        }
-    } else if (problem.kind == FileProblem::kFolder) {
-        text += "The plug-in reads nothing from a folder and never replaces it: remove or "
-                "rename the folder, and the game writes a default settings file there at its "
-                "next start.\n";
-    }
-    return text;
-}
-
-bool ReadSettingsFile(const std::string& context, const std::string& path, std::string& bytes,
-                      std::ostream& err, std::string_view missingHint) {
-    FileProblem problem;
-    if (ReadWholeFile(path, bytes, problem)) return true;
-    err << context << SettingsFileProblemText(path, problem, missingHint);
     return false;
 }
 

@@ -3,6 +3,7 @@
 #include "tests/scan_target.h"
 
 #include "cli/scan/scan_command.h"
+#include "cli/scan/scan_print.h"
 #include "inspect/scan.h"
 #include "inspect/scan_report.h"
 #include "platform/proc_file_posix.h"
@@ -149,8 +150,9 @@ TEST_F(ScanTest, MemoryFreedMidScanIsSkippedAndCounted) {
     EXPECT_EQ(result.bytesSkipped, uint64_t(2) << 20);
     const ScanReport report =
         MakeScanReport(settings_, ScanCounter(settings_, false), result, false);
-    ASSERT_EQ(report.warnings.size(), 2u);
-    EXPECT_NE(report.warnings[1].find("2097152 bytes"), std::string::npos);
+    const std::vector<std::string> warnings = ScanWarnings(report, result);
+    ASSERT_EQ(warnings.size(), 2u);
+    EXPECT_NE(warnings[1].find("2097152 bytes"), std::string::npos);
 }
 
 TEST_F(ScanTest, AGameThatExitsMidScanOrIsNotRunningIsAFailure) {

@@ -76,8 +76,8 @@ bool StartGameScan(HWND dialog, std::string& status) {
             // the one open in this window.
             *scan = ScanGame(ProcessToScan{pid, ""}, "", false, nullptr);
         } catch (const std::exception& failure) {
-            scan->problemKind = ScanProblem::kOther;
-            scan->problem = std::string("the reading failed: ") + failure.what();
+            scan->problem = ScanProblem::kFailed;
+            scan->failure = failure.what();
         }
         if (!::PostMessageW(dialog, kScanDoneMessage, 0, reinterpret_cast<LPARAM>(scan)))
             delete scan; // the window closed meanwhile
@@ -87,16 +87,16 @@ bool StartGameScan(HWND dialog, std::string& status) {
 
 std::string ScanProblemText(const GameScan& scan) {
     const std::string game = "The game (process " + std::to_string(scan.pid) + ")";
-    switch (scan.problemKind) {
+    switch (scan.problem) {
     case ScanProblem::kNone:
         return "";
-    case ScanProblem::kNoSuchProcess:
-        return game + " ended before it could be read. Start it, then press \"Is it working?\" "
-                      "again.";
-    case ScanProblem::kAccessRefused:
-        return game + " refused to be read: start this window as the same user as the game, or "
-                      "as administrator.";
     case ScanProblem::kCannotOpen:
+        if (scan.opening == platform::ProcessOpening::kNoSuchProcess)
+            return game + " ended before it could be read. Start it, then press \"Is it "
+                          "working?\" again.";
+        if (scan.opening == platform::ProcessOpening::kAccessRefused)
+            return game + " refused to be read: start this window as the same user as the "
+                          "game, or as administrator.";
         return game + " could not be opened for reading.";
     case ScanProblem::kFoldersUnreadable:
         return game + " does not say which folder it reads its settings file from, so nothing "
@@ -112,8 +112,10 @@ std::string ScanProblemText(const GameScan& scan) {
                       "again while it runs.";
     case ScanProblem::kNothingToScan:
         return game + " showed none of the memory the swap rewrites, so nothing was read.";
-    case ScanProblem::kOther:
+    case ScanProblem::kNoProcessNamed:
+    case ScanProblem::kSeveralNamed:
+    case ScanProblem::kFailed:
         break;
     }
-    return game + " could not be read.";
+    return game + " could not be read" + (scan.failure.empty() ? "." : ": " + scan.failure + ".");
 }

@@ -379,7 +379,7 @@ bool SamePath(const std::string& a, const std::string& b) {
 
 void ShowScan(HWND dialog, std::unique_ptr<GameScan> scan) {
     ::EnableWindow(Control(dialog, kScanButton), TRUE);
-    if (!scan->problem.empty()) {
+    if (scan->problem != ScanProblem::kNone) {
         ClearVerdicts();
         ShowConsequences(dialog);
         Status(dialog, "Is it working? " + ScanProblemText(*scan));
@@ -388,7 +388,7 @@ void ShowScan(HWND dialog, std::unique_ptr<GameScan> scan) {
     scanShown = true;
     scannedPid = scan->pid;
     for (size_t pair = 0; pair < kPairCount; ++pair)
-        verdicts[pair] = "In the game now: " + scan->report.pairs[pair].text;
+        verdicts[pair] = GameVerdictText(scan->report.pairs[pair]);
     ShowConsequences(dialog);
     std::string status = "Read the game (process " + std::to_string(scan->pid) + ") with " +
                          scan->settingsPath + ", the file it reads";

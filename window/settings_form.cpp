@@ -246,6 +246,31 @@ std::string OutcomeText(const PairReading& pair, size_t index) {
                                  : "a hash of it is a value ordinary memory is full of.");
 }
 
+std::string GameVerdictText(const ScannedPair& pair) {
+    const auto places = [](uint64_t count) {
+        return std::to_string(count) + (count == 1 ? " place" : " places");
+    };
+    std::string text = "In the game now: ";
+    if (pair.corruptingLine != 0)
+        text += "WARNING: would corrupt the game's data (see the warning above); ";
+    switch (pair.verdict) {
+    case Verdict::kWouldSwap:
+        text += "the toggle key would swap " + places(pair.before.count);
+        if (pair.after.count > 0) text += "; the new item is in " + places(pair.after.count);
+        return text + ".";
+    case Verdict::kOnlyNew:
+        return text + "only the new item occurs (the swap is on, or the game uses only the new "
+                      "item now).";
+    case Verdict::kNeither:
+        return text + "neither item is in memory now: the game has not loaded it in this scene.";
+    case Verdict::kSkipped:
+        break;
+    }
+    return text +
+           "not swapped: " + (pair.before.hash == 0 ? "the item to replace" : "its replacement") +
+           " names no item in the game's settings file.";
+}
+
 std::vector<std::string> ToggleKeyNames() {
     std::vector<std::string> names(FunctionKeyNames.begin(), FunctionKeyNames.end());
     for (char c = 'A'; c <= 'Z'; ++c)
@@ -277,7 +302,9 @@ SaveOutcome SaveSettingsFile(SettingsForm& form, std::string& message) {
         return SaveOutcome::kChangedOnDisk;
     }
     if (!WriteWholeFile(form.path, pending.document.bytes, true, why)) {
-        message = "Not saved: " + form.path + " " + why.words + ". The file is unchanged.";
+        message = "Not saved: " + form.path + " " + why.words +
+                  (why.kind == FileProblem::kNotOwner ? ": start this window as its owner" : "") +
+                  ". The file is unchanged.";
         return SaveOutcome::kWriteFailed;
     }
     Adopt(form, std::move(pending.document));

@@ -8,6 +8,7 @@
 #include "inspect/edit_setting.h"
 #include "inspect/list_names.h"
 #include "inspect/plugin_reading.h"
+#include "inspect/scan_report.h"
 #include "inspect/settings_document.h"
 #include "settings/swap_pairs.h"
 
@@ -76,6 +77,9 @@ std::string NameOfEntry(std::string_view entry);
 std::string CommentFor(const SettingsDocument& document, SettingKey key, std::string_view value);
 // What the plug-in does with a pair of `document`, in one sentence.
 std::string OutcomeText(const PairReading& pair, size_t index);
+
+// A pair's verdict from a running game, in the window's words.
+std::string GameVerdictText(const ScannedPair& pair);
 
 // The keys the plug-in reads, as the key drop-down offers them: F1 to F12, A to Z, 0 to 9.
 std::vector<std::string> ToggleKeyNames();

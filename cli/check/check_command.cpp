@@ -1,4 +1,5 @@
 #include "cli/check/check_command.h"
+#include "cli/print_report.h"
 #include "inspect/bytes_text.h"
 #include "inspect/check.h"
 #include "inspect/report_text.h"

@@ -1,5 +1,6 @@
 #include "cli/default/default_command.h"
 
+#include "cli/print_report.h"
 #include "inspect/whole_files.h"
 #include "platform/terminal.h"
 #include "settings/default_settings.h"
@@ -34,7 +35,7 @@ int RunDefault(bool crlf, const std::string& path, bool force, std::ostream& out
     }
     FileProblem problem;
     if (!WriteWholeFile(path, text, force, problem)) {
-        err << "ostrevane default: " << FullPath(path) << ": " << problem.words;
+        err << "ostrevane default: " << FullPath(path) << ": " << FileProblemWords(problem);
         if (problem.kind == FileProblem::kFolder) {
             err << ", such as -o " << FullPath((fs::path(path) / kSettingsFileName).string());
         }

@@ -1,6 +1,7 @@
 #include "cli/list/list_command.h"
 
 #include "cli/check/check_command.h"
+#include "cli/print_report.h"
 #include "inspect/bytes_text.h"
 #include "inspect/list_names.h"
 #include "inspect/report_text.h"

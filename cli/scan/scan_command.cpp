@@ -1,5 +1,6 @@
 #include "cli/scan/scan_command.h"
 
+#include "cli/scan/scan_print.h"
 #include "inspect/scan_game.h"
 #include "platform/terminal.h"
 
@@ -46,20 +47,22 @@ int RunScan(const ProcessToScan& target, const std::string& settingsPath, bool a
     const GameScan scan =
         ScanGame(target, settingsPath, all, TerminalProgress(err, Clock::now(), progressShown));
     if (progressShown) err << "\r" << std::string(70, ' ') << "\r" << std::flush;
-    if (!scan.problem.empty()) {
-        err << "ostrevane scan: " << scan.problem;
+    if (scan.problem != ScanProblem::kNone) {
+        err << "ostrevane scan: " << ScanProblemWords(scan);
         return kExitFailed;
     }
     if (json) {
         PrintScanJson(scan.pid, scan.settingsPath, scan.report, scan.result, out);
     } else {
         const std::string source =
-            scan.settingsSource.empty() ? "" : " (" + scan.settingsSource + ")";
+            scan.settingsNamed ? ""
+            : scan.settingsSource == platform::FolderSource::kCurrentFolder
+                ? " (the game's current folder)"
+                : " (the game's program folder: its current folder could not be read)";
         PrintScanText(scan.pid, scan.settingsPath + source, scan.report, scan.result, scan.seconds,
                       out);
     }
-    const bool clean = scan.report.warnings.empty() && scan.report.corruptions.empty();
-    return clean ? kExitOk : kExitWarnings;
+    return ScanWarnings(scan.report, scan.result).empty() ? kExitOk : kExitWarnings;
 }
 
 void AddScanCommand(CLI::App& app, CommandLine& line) {

@@ -1,6 +1,7 @@
 #include "cli/set/set_command.h"
 
 #include "cli/check/check_command.h"
+#include "cli/print_report.h"
 #include "inspect/bytes_text.h"
 #include "inspect/edit_setting.h"
 #include "inspect/suggest.h"
@@ -107,7 +108,8 @@ int RunSet(const SetOptions& options, std::ostream& out, std::ostream& err) {
     } else {
         FileProblem problem;
         if (!WriteWholeFile(options.settingsPath, edit.document.bytes, true, problem)) {
-            err << "ostrevane set: " << file << ": " << problem.words << "\nNothing was changed.\n";
+            err << "ostrevane set: " << file << ": " << FileProblemWords(problem)
+                << "\nNothing was changed.\n";
             return kExitFailed;
         }
         out << "Set " << settingName << " to " << Printable(Quoted(options.value)) << " on "

@@ -1,5 +1,6 @@
 #include "cli/swap/swap_command.h"
 
+#include "cli/print_report.h"
 #include "inspect/report_text.h"
 #include "inspect/whole_files.h"
 #include "settings/parse_settings.h"
@@ -22,7 +23,7 @@ int RunSwap(bool restore, const std::string& settingsPath, const std::string& in
     }
     FileProblem problem;
     if (!ReadWholeFile(in, bytes, problem)) {
-        err << "ostrevane swap: " << FullPath(in) << ": " << problem.words << "\n";
+        err << "ostrevane swap: " << FullPath(in) << ": " << FileProblemWords(problem) << "\n";
         return kExitFailed;
     }
     // A dump is often the only copy of what it holds: rewriting it takes a word from the user.
@@ -44,7 +45,7 @@ int RunSwap(bool restore, const std::string& settingsPath, const std::string& in
     const size_t rewritten =
         SubstituteRange(reinterpret_cast<uint8_t*>(bytes.data()), bytes.size(), chain);
     if (!WriteWholeFile(outPath, bytes, replace, problem)) {
-        err << "ostrevane swap: " << FullPath(outPath) << ": " << problem.words << "\n";
+        err << "ostrevane swap: " << FullPath(outPath) << ": " << FileProblemWords(problem) << "\n";
         return kExitFailed;
     }
     out << CountOf(rewritten, "window", "windows") << " rewritten\n";

@@ -1,0 +1,63 @@
+#include "cli/print_report.h"
+
+#include "inspect/bytes_text.h"
+#include "inspect/report_text.h"
+#include "inspect/whole_files.h"
+
+#include <ostream>
+
+std::string FileProblemWords(const FileProblem& problem) {
+    if (problem.kind == FileProblem::kExists) return problem.words + " (add --force to replace it)";
+    if (problem.kind == FileProblem::kNotOwner)
+        return problem.words + ": run the command as its owner";
+    return problem.words;
+}
+
+std::string SettingsFileProblemText(const std::string& path, const FileProblem& problem,
+                                    std::string_view missingHint) {
+    std::string text = FullPath(path) + ": " + FileProblemWords(problem) + "\n";
+    if (problem.kind == FileProblem::kMissing) {
+        if (missingHint.empty()) {
+            // The file the player named, so the next command reads what this one writes.
+            const bool spaced = path.find(' ') != std::string::npos;
+            text += "The plug-in writes a default settings file in the game's folder when the "
+                    "game starts; `ostrevane default -o " +
+                    (spaced ? "\"" + path + "\"" : path) + "` writes one now.\n";
+        } else {
+            text += missingHint;
+        }
+    } else if (problem.kind == FileProblem::kFolder) {
+        text += "The plug-in reads nothing from a folder and never replaces it: remove or "
+                "rename the folder, and the game writes a default settings file there at its "
+                "next start.\n";
+    }
+    return text;
+}
+
+bool ReadSettingsFile(const std::string& context, const std::string& path, std::string& bytes,
+                      std::ostream& err, std::string_view missingHint) {
+    FileProblem problem;
+    if (ReadWholeFile(path, bytes, problem)) return true;
+    err << context << SettingsFileProblemText(path, problem, missingHint);
+    return false;
+}
+
+void PrintWarnings(const std::vector<std::string>& warnings, std::ostream& out) {
+    if (warnings.empty()) {
+        out << "No warnings.\n";
+        return;
+    }
+    out << CountOf(warnings.size(), "warning:", "warnings:") << "\n";
+    for (const std::string& warning : warnings)
+        out << "  " << Printable(warning) << "\n";
+}
+
+void PrintJsonList(std::ostream& out, std::string_view name, size_t count,
+                   const std::function<void(size_t)>& element, std::string_view brackets) {
+    out << "  \"" << name << "\": " << brackets[0];
+    for (size_t i = 0; i < count; ++i) {
+        out << (i == 0 ? "\n    " : ",\n    ");
+        element(i);
+    }
+    out << (count == 0 ? "" : "\n  ") << brackets[1];
+}
