@@ -3,25 +3,23 @@
 #include <algorithm>
 
 CheckReport CheckSettings(const SettingsDocument& document) {
-    const std::string_view fileBytes = document.bytes;
-    Checker checker;
-    checker.startsWithByteOrderMark = fileBytes.starts_with(kUtf8ByteOrderMark);
-    for (const SettingsLine& line : document.lines)
-        checker.Observe(line);
     CheckReport report;
     report.parsed = document.parsed;
-    const ParsedSettings& parsed = report.parsed;
+    report.settingLines = document.settingLines;
+    report.warnings = UnreadableFindings(document);
+    if (!report.warnings.empty()) return report;
 
-    FindSettingsLostToCtrlZ(checker, parsed, fileBytes);
-    CheckPairSettings(checker, parsed);
-    CheckActivationKey(checker, parsed);
-    ReportMissedSections(checker);
-    CheckWholeFile(checker, parsed, fileBytes);
-
-    std::stable_sort(checker.warnings.begin(), checker.warnings.end(),
+    const LineFindings lines = ObserveLines(document);
+    const SettingFates fates = FatesOf(document, lines);
+    report.warnings = lines.warnings;
+    for (std::vector<CheckWarning> findings :
+         {PairFindings(document, fates), KeyFindings(document, fates),
+          MissedSectionFindings(lines, fates), WholeFileFindings(document, lines, fates)}) {
+        report.warnings.insert(report.warnings.end(), std::make_move_iterator(findings.begin()),
+                               std::make_move_iterator(findings.end()));
+    }
+    std::stable_sort(report.warnings.begin(), report.warnings.end(),
                      [](const CheckWarning& a, const CheckWarning& b) { return a.line < b.line; });
-    report.settingLines = checker.settingLines;
-    report.warnings = std::move(checker.warnings);
     return report;
 }
 

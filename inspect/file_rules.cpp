@@ -4,6 +4,7 @@
 #include "settings/key_names.h"
 
 #include <algorithm>
+#include <optional>
 
 namespace {
 
@@ -21,12 +22,12 @@ bool SameReading(const ParsedSettings& a, const ParsedSettings& b) {
 }
 
 // Whatever follows the bytes the plug-in reads is lost, unless it is blank.
-void CheckEndOfData(Checker& checker, std::string_view bytes, size_t stop) {
+void CheckEndOfData(std::vector<CheckWarning>& findings, std::string_view bytes, size_t stop,
+                    std::vector<std::string_view> names) {
     if (bytes.find_first_not_of(" \t\r\n\x1A", stop) == std::string_view::npos) return;
     const size_t line = size_t(std::count(bytes.begin(), bytes.begin() + long(stop), '\n')) + 1;
     std::string message = "a Ctrl-Z byte (0x1A) ends the file for the plug-in: nothing after it "
                           "is read";
-    std::vector<std::string_view> names = checker.settingsLostToCtrlZ;
     const bool keyLost = std::erase(names, SettingKeyNames[kActivationKey]) != 0;
     for (size_t i = 0; i < names.size(); ++i) {
         message += i == 0 ? ", so " : i + 1 == names.size() ? " and " : ", ";
@@ -37,16 +38,15 @@ void CheckEndOfData(Checker& checker, std::string_view bytes, size_t stop) {
         message += names.empty() ? ", so" : " and";
         message += " the toggle key is " + FallbackKeyName();
     }
-    checker.Warn(line, message + "; remove the Ctrl-Z", FindingKind::kWholeFile);
+    findings.push_back({line, message + "; remove the Ctrl-Z", FindingKind::kWholeFile});
 }
 
-} // namespace
-
 // The settings that the part after a Ctrl-Z byte would give, and the part before does not.
-void FindSettingsLostToCtrlZ(Checker& checker, const ParsedSettings& parsed,
-                             std::string_view bytes) {
-    if (parsed.bytesRead == bytes.size()) return;
-    std::string whole(bytes);
+std::array<bool, kSettingKeyCount> LostToCtrlZ(const SettingsDocument& document) {
+    std::array<bool, kSettingKeyCount> lost{};
+    const ParsedSettings& parsed = document.parsed;
+    if (parsed.bytesRead == document.bytes.size()) return lost;
+    std::string whole(document.bytes);
     std::erase(whole, '\x1A');
     std::array<bool, kSettingKeyCount> meantSet{};
     const ParsedSettings meant = ParseSettings(whole, [&](const SettingsLine& line) {
@@ -54,45 +54,104 @@ void FindSettingsLostToCtrlZ(Checker& checker, const ParsedSettings& parsed,
             meantSet[key] = meantSet[key] || line.key == SettingKeyNames[key];
     });
     for (size_t key = 0; key < kSettingKeyCount; ++key)
-        checker.lostToCtrlZ[key] = checker.settingLines[key] == 0 && meantSet[key];
+        lost[key] = document.settingLines[key] == 0 && meantSet[key];
     for (const SwapPair& pair : SwapPairs) {
         for (const PairSetting& setting : {pair.oldSetting, pair.newSetting}) {
-            checker.lostToCtrlZ[setting.key] |=
+            lost[setting.key] |=
                 parsed.swap.*setting.resolved == 0 && meant.swap.*setting.resolved != 0;
         }
     }
-    checker.lostToCtrlZ[kActivationKey] |=
+    lost[kActivationKey] |=
         !KnownKeyCode(parsed.values[kActivationKey]) && KnownKeyCode(meant.values[kActivationKey]);
+    return lost;
 }
 
-void CheckWholeFile(Checker& checker, const ParsedSettings& parsed, std::string_view bytes) {
-    CheckEndOfData(checker, bytes, parsed.bytesRead);
-    if (checker.startsWithByteOrderMark && !checker.byteOrderMarkReported &&
+// The missed section of this kind with a line for `key` under it, or none.
+std::optional<size_t> MissedWith(const LineFindings& lines, const std::string& key,
+                                 bool meantDictionary) {
+    const auto found = lines.missedKeys.find(key);
+    if (found == lines.missedKeys.end()) return std::nullopt;
+    if (lines.missedSections[found->second].meantDictionary != meantDictionary) return std::nullopt;
+    return found->second;
+}
+
+} // namespace
+
+SettingFates FatesOf(const SettingsDocument& document, const LineFindings& lines) {
+    SettingFates fates;
+    const ParsedSettings& parsed = document.parsed;
+    const std::array<bool, kSettingKeyCount> lostToCtrlZ = LostToCtrlZ(document);
+    const auto decide = [&](SettingKey key, bool usable, bool nameMissed) {
+        if (usable) return;
+        const std::string setting(SettingKeyNames[key]);
+        std::optional<size_t> missed;
+        if (lostToCtrlZ[key]) {
+            fates.fate[key] = Fate::kLostToCtrlZ;
+            return;
+        }
+        if (nameMissed) missed = MissedWith(lines, parsed.values[key], true);
+        if (!missed && document.settingLines[key] == 0) missed = MissedWith(lines, setting, false);
+        if (missed) {
+            fates.fate[key] = Fate::kLostUnderHeader;
+            fates.missedSection[key] = *missed;
+        } else {
+            fates.fate[key] = Fate::kOwnWarning;
+        }
+    };
+    for (const SwapPair& pair : SwapPairs) {
+        for (const PairSetting& setting : {pair.oldSetting, pair.newSetting}) {
+            // A name the dictionary holds with the hash 0 is told about on its own line.
+            const bool defined = parsed.dictionary.count(parsed.values[setting.key]) != 0;
+            if (defined && parsed.swap.*setting.resolved == 0 && !lostToCtrlZ[setting.key]) {
+                fates.fate[setting.key] = Fate::kOwnWarning;
+                continue;
+            }
+            decide(setting.key, parsed.swap.*setting.resolved != 0, true);
+        }
+    }
+    decide(kActivationKey, KnownKeyCode(parsed.values[kActivationKey]).has_value(), false);
+    return fates;
+}
+
+std::vector<CheckWarning> WholeFileFindings(const SettingsDocument& document,
+                                            const LineFindings& lines, const SettingFates& fates) {
+    std::vector<CheckWarning> findings;
+    const std::string_view bytes = document.bytes;
+    const ParsedSettings& parsed = document.parsed;
+    std::vector<std::string_view> lostToCtrlZ;
+    for (size_t key = 0; key < kSettingKeyCount; ++key)
+        if (fates.fate[key] == Fate::kLostToCtrlZ) lostToCtrlZ.push_back(SettingKeyNames[key]);
+    CheckEndOfData(findings, bytes, parsed.bytesRead, std::move(lostToCtrlZ));
+    if (bytes.starts_with(kUtf8ByteOrderMark) && !lines.byteOrderMarkReported &&
         !SameReading(parsed, ParseSettings(bytes.substr(kUtf8ByteOrderMark.size())))) {
-        checker.Warn(1,
-                     "the file starts with a byte-order mark (saved as \"UTF-8 with BOM\"), "
-                     "which the plug-in reads as part of line 1; save the file as UTF-8 "
-                     "without BOM, or as ANSI",
-                     FindingKind::kWholeFile);
+        findings.push_back({1,
+                            "the file starts with a byte-order mark (saved as \"UTF-8 with "
+                            "BOM\"), which the plug-in reads as part of line 1; save the file as "
+                            "UTF-8 without BOM, or as ANSI",
+                            FindingKind::kWholeFile});
     }
-    // A file saved as UTF-16 gives the plug-in neither a dictionary entry nor a setting;
-    // every other finding would only be an echo of that.
-    const bool readNothing = parsed.dictionary.empty() &&
-                             std::all_of(checker.settingLines.begin(), checker.settingLines.end(),
-                                         [](size_t line) { return line == 0; });
+    return findings;
+}
+
+std::vector<CheckWarning> UnreadableFindings(const SettingsDocument& document) {
+    const std::string_view bytes = document.bytes;
     if (bytes.find_first_not_of(" \t\r\n\v\f\x1A") == std::string_view::npos) {
-        checker.warnings = {{0,
-                             "the file is empty, so the plug-in swaps nothing and the toggle "
-                             "key is " +
-                                 FallbackKeyName() +
-                                 "; the plug-in writes a fresh default file only where none "
-                                 "exists: delete this one and start the game",
-                             FindingKind::kUnreadable}};
-    } else if (readNothing && LooksLikeUtf16(bytes)) {
-        checker.warnings = {{1,
-                             "the file is saved as UTF-16 (what some editors call "
-                             "\"Unicode\"): the plug-in reads nothing usable from it; save "
-                             "it as ANSI or UTF-8",
-                             FindingKind::kUnreadable}};
+        return {{0,
+                 "the file is empty, so the plug-in swaps nothing and the toggle key is " +
+                     FallbackKeyName() +
+                     "; the plug-in writes a fresh default file only where none exists: delete "
+                     "this one and start the game",
+                 FindingKind::kUnreadable}};
     }
+    // A file saved as UTF-16 gives the plug-in neither a dictionary entry nor a setting.
+    const bool readNothing = document.parsed.dictionary.empty() &&
+                             std::all_of(document.settingLines.begin(), document.settingLines.end(),
+                                         [](size_t line) { return line == 0; });
+    if (readNothing && LooksLikeUtf16(bytes)) {
+        return {{1,
+                 "the file is saved as UTF-16 (what some editors call \"Unicode\"): the "
+                 "plug-in reads nothing usable from it; save it as ANSI or UTF-8",
+                 FindingKind::kUnreadable}};
+    }
+    return {};
 }

@@ -28,9 +28,42 @@ std::string NumberTrap(std::string_view value) {
     return "";
 }
 
-} // namespace
+// The plug-in's reading followed line by line: what each line costs, and the headers it
+// misses. Its state lives for one document's reading.
+struct LineObserver {
+    bool startsWithByteOrderMark = false;
+    bool inDictionary = false;
+    bool inMissedSection = false;
+    std::array<size_t, kSettingKeyCount> settingLines{};
+    std::unordered_map<std::string, size_t> dictionaryLines;
+    std::unordered_map<std::string, uint32_t> dictionaryValues;
+    LineFindings found;
 
-void Checker::Observe(const SettingsLine& line) {
+    void Warn(size_t line, std::string message, FindingKind kind,
+              SettingKey setting = SettingKey(kSettingKeyCount)) {
+        found.warnings.push_back({line, std::move(message), kind, setting});
+    }
+
+    void MissHeader(size_t line, std::string problem, bool meantDictionary) {
+        found.missedSections.push_back({line, std::move(problem), meantDictionary, 0});
+        inMissedSection = true;
+    }
+
+    // A line read in the wrong kind of section because of the last missed header.
+    void MissLine(const SettingsLine& line) {
+        found.missedSections.back().ignoredLines++;
+        found.missedKeys.emplace(std::string(line.key), found.missedSections.size() - 1);
+    }
+
+    void Observe(const SettingsLine& line);
+    void ObserveHeader(const SettingsLine& line);
+    void ObserveSkippedLine(const SettingsLine& line);
+    void ObserveUnknownSetting(const SettingsLine& line);
+    void ObserveSetting(const SettingsLine& line);
+    void ObserveDictionaryEntry(const SettingsLine& line);
+};
+
+void LineObserver::Observe(const SettingsLine& line) {
     switch (line.kind) {
     case LineKind::Empty:
         break;
@@ -54,13 +87,10 @@ void Checker::Observe(const SettingsLine& line) {
 
 // Any header that opens no dictionary opens a settings section, which is what the writer
 // meant unless it looks like a dictionary header spelt in the wrong case.
-void Checker::ObserveHeader(const SettingsLine& line) {
+void LineObserver::ObserveHeader(const SettingsLine& line) {
     inDictionary = line.opensDictionary;
     inMissedSection = false;
-    if (line.opensDictionary) {
-        currentSection = DictionarySectionOf(line.text);
-        return;
-    }
+    if (line.opensDictionary) return;
     const auto similar = std::find_if(
         DictionaryHeaders.begin(), DictionaryHeaders.end(),
         [&](std::string_view header) { return ContainsIgnoringCase(line.text, header); });
@@ -70,7 +100,7 @@ void Checker::ObserveHeader(const SettingsLine& line) {
                true);
 }
 
-void Checker::ObserveSkippedLine(const SettingsLine& line) {
+void LineObserver::ObserveSkippedLine(const SettingsLine& line) {
     std::string_view text = line.text;
     const bool byteOrderMark = line.number == 1 && startsWithByteOrderMark;
     if (byteOrderMark) text.remove_prefix(kUtf8ByteOrderMark.size());
@@ -84,7 +114,7 @@ void Checker::ObserveSkippedLine(const SettingsLine& line) {
         const bool meantDictionary = OpensDictionary(text);
         if (meantDictionary == inDictionary) return;
         if (byteOrderMark) {
-            byteOrderMarkReported = true;
+            found.byteOrderMarkReported = true;
             MissHeader(line.number,
                        "the file starts with a byte-order mark (saved as \"UTF-8 with "
                        "BOM\"), so the plug-in does not read " +
@@ -114,7 +144,7 @@ void Checker::ObserveSkippedLine(const SettingsLine& line) {
     }
 }
 
-void Checker::ObserveUnknownSetting(const SettingsLine& line) {
+void LineObserver::ObserveUnknownSetting(const SettingsLine& line) {
     if (inMissedSection) {
         MissLine(line);
         return;
@@ -137,7 +167,7 @@ void Checker::ObserveUnknownSetting(const SettingsLine& line) {
     Warn(line.number, std::move(message), FindingKind::kSkippedLine);
 }
 
-void Checker::ObserveSetting(const SettingsLine& line) {
+void LineObserver::ObserveSetting(const SettingsLine& line) {
     for (size_t k = 0; k < kSettingKeyCount; ++k) {
         if (line.key != SettingKeyNames[k]) continue;
         if (settingLines[k] != 0) {
@@ -150,7 +180,7 @@ void Checker::ObserveSetting(const SettingsLine& line) {
     }
 }
 
-void Checker::ObserveDictionaryEntry(const SettingsLine& line) {
+void LineObserver::ObserveDictionaryEntry(const SettingsLine& line) {
     const std::string key(line.key);
     if (inMissedSection) MissLine(line);
     std::string trap = inMissedSection ? "" : NumberTrap(line.value);
@@ -173,26 +203,44 @@ void Checker::ObserveDictionaryEntry(const SettingsLine& line) {
              FindingKind::kDictionary);
     }
     dictionaryValues[key] = line.hash;
-    definitions[key] = {currentSection, line.number};
 }
 
-void ReportMissedSections(Checker& checker) {
-    for (const MissedSection& section : checker.missedSections) {
+} // namespace
+
+LineFindings ObserveLines(const SettingsDocument& document) {
+    LineObserver observer;
+    observer.startsWithByteOrderMark = document.bytes.starts_with(kUtf8ByteOrderMark);
+    for (const SettingsLine& line : document.lines)
+        observer.Observe(line);
+    return std::move(observer.found);
+}
+
+std::vector<CheckWarning> MissedSectionFindings(const LineFindings& lines,
+                                                const SettingFates& fates) {
+    std::vector<CheckWarning> findings;
+    for (size_t index = 0; index < lines.missedSections.size(); ++index) {
+        const MissedSection& section = lines.missedSections[index];
         if (section.ignoredLines == 0) continue; // read as meant after all
+        std::vector<std::string_view> settingsLost;
+        for (size_t key = 0; key < kSettingKeyCount; ++key) {
+            if (fates.fate[key] == Fate::kLostUnderHeader && fates.missedSection[key] == index)
+                settingsLost.push_back(SettingKeyNames[key]);
+        }
         std::string message = section.problem;
         message += "; the " + CountOf(section.ignoredLines, "line", "lines") + " under it " +
                    (section.ignoredLines == 1 ? "is" : "are") +
                    (section.meantDictionary ? " read as settings and ignored"
                                             : " read as dictionary entries");
-        for (size_t i = 0; i < section.settingsLost.size(); ++i) {
+        for (size_t i = 0; i < settingsLost.size(); ++i) {
             message += i == 0 ? ", so " : " and ";
-            message += section.settingsLost[i];
+            message += settingsLost[i];
         }
-        if (!section.settingsLost.empty()) {
-            const bool one = section.settingsLost.size() == 1;
+        if (!settingsLost.empty()) {
+            const bool one = settingsLost.size() == 1;
             message += section.meantDictionary ? (one ? " resolves to 0" : " resolve to 0")
                                                : (one ? " is not set" : " are not set");
         }
-        checker.Warn(section.line, std::move(message), FindingKind::kHeader);
+        findings.push_back({section.line, std::move(message), FindingKind::kHeader});
     }
+    return findings;
 }

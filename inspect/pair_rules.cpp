@@ -1,6 +1,7 @@
 #include "inspect/checker.h"
 
 #include "inspect/bytes_text.h"
+#include "inspect/plugin_reading.h"
 #include "inspect/suggest.h"
 #include "swap/byte_rarity.h"
 
@@ -17,36 +18,26 @@ std::vector<std::string_view> SortedNames(const NameToHash& dictionary) {
     return names;
 }
 
-// Why a name setting of `pair` resolves to 0; a name lost under a missed header is told
-// about at that header instead.
-void CheckName(Checker& checker, const ParsedSettings& parsed,
+// Why a name setting of `pair` resolves to 0, when that is not told elsewhere.
+void CheckName(std::vector<CheckWarning>& findings, const SettingsDocument& document,
                const std::vector<std::string_view>& names, const SwapPair& pair,
                const PairSetting& nameSetting) {
-    if (parsed.swap.*nameSetting.resolved != 0) return;
     const SettingKey key = nameSetting.key;
-    if (checker.lostToCtrlZ[key]) {
-        checker.settingsLostToCtrlZ.push_back(SettingKeyNames[key]);
-        return;
-    }
+    const ParsedSettings& parsed = document.parsed;
     const std::string& name = parsed.values[key];
     const std::string setting(SettingKeyNames[key]);
     const std::string skipped = "the " + std::string(pair.name) + " pair is skipped";
-    const size_t line = checker.settingLines[key];
+    const size_t line = document.settingLines[key];
+    const auto warn = [&](size_t at, std::string message) {
+        findings.push_back({at, std::move(message), FindingKind::kSetting, key});
+    };
 
     if (parsed.dictionary.count(name) != 0) {
-        checker.Warn(line, Quoted(name) + " has the hash 0 in the dictionary, so " + skipped,
-                     FindingKind::kSetting, key);
-    } else if (MissedSection* lostName = checker.MissedWith(name, true)) {
-        lostName->settingsLost.push_back(SettingKeyNames[key]);
-    } else if (MissedSection* lostSetting =
-                   line == 0 ? checker.MissedWith(setting, false) : nullptr) {
-        lostSetting->settingsLost.push_back(SettingKeyNames[key]);
+        warn(line, Quoted(name) + " has the hash 0 in the dictionary, so " + skipped);
     } else if (line == 0) {
-        checker.Warn(0, setting + " is not set, so it resolves to 0 and " + skipped,
-                     FindingKind::kSetting, key);
+        warn(0, setting + " is not set, so it resolves to 0 and " + skipped);
     } else if (name.empty()) {
-        checker.Warn(line, setting + " is empty, so it resolves to 0 and " + skipped,
-                     FindingKind::kSetting, key);
+        warn(line, setting + " is empty, so it resolves to 0 and " + skipped);
     } else if (IsNumberLiteral(name)) {
         std::string message = setting + " holds the number " + Quoted(name) +
                               " instead of a name; settings are looked up by name, so it "
@@ -58,75 +49,72 @@ void CheckName(Checker& checker, const ParsedSettings& parsed,
             message += "; the dictionary calls " + HexHash(hash) + " " + Quoted(candidate);
             break;
         }
-        checker.Warn(line, std::move(message), FindingKind::kSetting, key);
+        warn(line, std::move(message));
     } else {
         std::string message = Quoted(name) + " is not in the dictionary, so " + setting +
                               " resolves to 0 and " + skipped;
         const std::string_view closest = ClosestName(name, names);
         if (!closest.empty()) message += "; did you mean " + Quoted(closest) + "?";
-        checker.Warn(line, std::move(message), FindingKind::kSetting, key);
+        warn(line, std::move(message));
     }
 }
 
-void CheckPairs(Checker& checker, const ParsedSettings& parsed) {
+void CheckPairs(std::vector<CheckWarning>& findings, const SettingsDocument& document) {
+    const ParsedSettings& parsed = document.parsed;
     for (const SwapPair& pair : SwapPairs) {
         const SettingKey oldKey = pair.oldSetting.key, newKey = pair.newSetting.key;
         const uint32_t from = parsed.swap.*pair.oldSetting.resolved;
         if (from == 0 || from != parsed.swap.*pair.newSetting.resolved) continue;
-        checker.Warn(std::max(checker.settingLines[oldKey], checker.settingLines[newKey]),
-                     std::string(SettingKeyNames[oldKey]) + " and " +
-                         std::string(SettingKeyNames[newKey]) + " both resolve to " +
-                         HexHash(from) + ", so the " + std::string(pair.name) +
-                         " pair changes nothing",
-                     FindingKind::kSetting, newKey);
+        findings.push_back({std::max(document.settingLines[oldKey], document.settingLines[newKey]),
+                            std::string(SettingKeyNames[oldKey]) + " and " +
+                                std::string(SettingKeyNames[newKey]) + " both resolve to " +
+                                HexHash(from) + ", so the " + std::string(pair.name) +
+                                " pair changes nothing",
+                            FindingKind::kSetting, newKey});
     }
 }
 
 // A pair whose two items come from different dictionary sections, such as a camera in the
 // shake pair, makes the game read one kind of item where it expects another.
-void CheckCrossedPairs(Checker& checker, const ParsedSettings& parsed) {
+void CheckCrossedPairs(std::vector<CheckWarning>& findings, const SettingsDocument& document,
+                       const PluginReading& reading) {
+    const ParsedSettings& parsed = document.parsed;
     for (size_t index = 0; index < SwapPairs.size(); ++index) {
         const SwapPair& pair = SwapPairs[index];
+        const PairReading& read = reading[index];
+        if (!read.crossesSections) continue;
         const SettingKey oldKey = pair.oldSetting.key, newKey = pair.newSetting.key;
-        const auto oldName = checker.definitions.find(parsed.values[oldKey]);
-        const auto newName = checker.definitions.find(parsed.values[newKey]);
-        if (parsed.swap.*pair.oldSetting.resolved == 0 ||
-            parsed.swap.*pair.newSetting.resolved == 0 || oldName == checker.definitions.end() ||
-            newName == checker.definitions.end() ||
-            oldName->second.section == newName->second.section) {
-            continue;
-        }
         // The setting whose item is not of the pair's own kind is the slip.
-        const bool newIsOdd = newName->second.section != index;
-        const bool oldIsOdd = oldName->second.section != index;
-        const bool newSlips =
-            newIsOdd && (!oldIsOdd || checker.settingLines[newKey] > checker.settingLines[oldKey]);
+        const bool newIsOdd = read.after.section != index;
+        const bool oldIsOdd = read.before.section != index;
+        const bool newSlips = newIsOdd && (!oldIsOdd || document.settingLines[newKey] >
+                                                            document.settingLines[oldKey]);
         const SettingKey slip = newSlips ? newKey : oldKey;
         const SettingKey other = newSlips ? oldKey : newKey;
-        const auto describe = [&](SettingKey key, const Checker::Definition& definition) {
+        const auto describe = [&](SettingKey key, const SettingReading& item) {
             return std::string(SettingKeyNames[key]) + " " + Quoted(parsed.values[key]) + " is " +
-                   std::string(SwapPairs[definition.section].items) + " (under " +
-                   std::string(DictionaryHeaders[definition.section]) + ", line " +
-                   std::to_string(definition.line) + ")";
+                   std::string(SwapPairs[item.section].items) + " (under " +
+                   std::string(DictionaryHeaders[item.section]) + ", line " +
+                   std::to_string(item.line) + ")";
         };
-        const Checker::Definition odd = newSlips ? newName->second : oldName->second;
-        const Checker::Definition kept = newSlips ? oldName->second : newName->second;
-        CheckWarning warning{
-            checker.settingLines[slip],
-            describe(slip, odd) + " but " + describe(other, kept) + ", so the " +
-                std::string(pair.name) + " pair would put " +
-                std::string(SwapPairs[odd.section].items) + " where the game expects " +
-                std::string(SwapPairs[kept.section].items) +
-                " and corrupt its data; take both names of a pair from one section (" +
-                std::string(DictionaryHeaders[index]) + " for this pair)",
-            FindingKind::kCorrupts, slip};
-        checker.warnings.push_back(std::move(warning));
+        const SettingReading& odd = newSlips ? read.after : read.before;
+        const SettingReading& kept = newSlips ? read.before : read.after;
+        findings.push_back(
+            {document.settingLines[slip],
+             describe(slip, odd) + " but " + describe(other, kept) + ", so the " +
+                 std::string(pair.name) + " pair would put " +
+                 std::string(SwapPairs[odd.section].items) + " where the game expects " +
+                 std::string(SwapPairs[kept.section].items) +
+                 " and corrupt its data; take both names of a pair from one section (" +
+                 std::string(DictionaryHeaders[index]) + " for this pair)",
+             FindingKind::kCorrupts, slip});
     }
 }
 
 // A hash that ordinary memory is full of is found in countless places that are not the
 // item: applying rewrites every old one, restoring every new one.
-void CheckCommonHashes(Checker& checker, const ParsedSettings& parsed) {
+void CheckCommonHashes(std::vector<CheckWarning>& findings, const SettingsDocument& document) {
+    const ParsedSettings& parsed = document.parsed;
     for (const SwapPair& pair : SwapPairs) {
         // A pair of one hash changes nothing, as CheckPairs says.
         if (parsed.swap.*pair.oldSetting.resolved == parsed.swap.*pair.newSetting.resolved) {
@@ -136,13 +124,11 @@ void CheckCommonHashes(Checker& checker, const ParsedSettings& parsed) {
             const uint32_t hash = parsed.swap.*setting.resolved;
             if (hash == 0 || !IsCommonInMemory(hash)) continue;
             const std::string& name = parsed.values[setting.key];
-            const auto definition = checker.definitions.find(name);
+            const DictionaryName* definition = FindName(document, name);
             std::string where;
-            if (definition != checker.definitions.end()) {
-                where = " (line " + std::to_string(definition->second.line) + ")";
-            }
-            checker.warnings.push_back(
-                {checker.settingLines[setting.key],
+            if (definition != nullptr) where = " (line " + std::to_string(definition->line) + ")";
+            findings.push_back(
+                {document.settingLines[setting.key],
                  std::string(setting.name) + " " + Quoted(name) + " resolves to " + HexHash(hash) +
                      where +
                      ", a value ordinary memory is full of (mostly 0x00 and 0xFF bytes: small "
@@ -156,13 +142,18 @@ void CheckCommonHashes(Checker& checker, const ParsedSettings& parsed) {
 
 } // namespace
 
-void CheckPairSettings(Checker& checker, const ParsedSettings& parsed) {
-    const std::vector<std::string_view> names = SortedNames(parsed.dictionary);
+std::vector<CheckWarning> PairFindings(const SettingsDocument& document,
+                                       const SettingFates& fates) {
+    std::vector<CheckWarning> findings;
+    const std::vector<std::string_view> names = SortedNames(document.parsed.dictionary);
     for (const SwapPair& pair : SwapPairs) {
-        for (const PairSetting& setting : {pair.oldSetting, pair.newSetting})
-            CheckName(checker, parsed, names, pair, setting);
+        for (const PairSetting& setting : {pair.oldSetting, pair.newSetting}) {
+            if (fates.fate[setting.key] == Fate::kOwnWarning)
+                CheckName(findings, document, names, pair, setting);
+        }
     }
-    CheckPairs(checker, parsed);
-    CheckCrossedPairs(checker, parsed);
-    CheckCommonHashes(checker, parsed);
+    CheckPairs(findings, document);
+    CheckCrossedPairs(findings, document, ReadAsPlugin(document));
+    CheckCommonHashes(findings, document);
+    return findings;
 }

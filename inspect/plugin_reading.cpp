@@ -49,12 +49,14 @@ PluginReading ReadAsPlugin(const SettingsDocument& document) {
         reading.before = read(pair.oldSetting);
         reading.after = read(pair.newSetting);
         const uint32_t from = reading.before.hash, to = reading.after.hash;
+        // A side that reads as more than 0 is a name the dictionary defines, in some section.
+        reading.crossesSections =
+            from != 0 && to != 0 && reading.before.section != reading.after.section;
         if (from == 0 || to == 0) {
             reading.outcome = PairOutcome::kSkipped;
         } else if (from == to) {
             reading.outcome = PairOutcome::kUnchanged;
         } else {
-            reading.crossesSections = reading.before.section != reading.after.section;
             reading.commonHash = IsCommonInMemory(from) || IsCommonInMemory(to);
             reading.outcome = reading.crossesSections || reading.commonHash ? PairOutcome::kCorrupts
                                                                             : PairOutcome::kSwapped;

@@ -43,7 +43,7 @@ struct PairReading {
     SettingReading before; // the old setting: the item replaced
     SettingReading after;  // the new setting: the item put in its place
     PairOutcome outcome = PairOutcome::kSkipped;
-    bool crossesSections = false; // kCorrupts: the two sides' sections differ
+    bool crossesSections = false; // both sides are names, from different sections
     bool commonHash = false;      // kCorrupts: a side's hash is one memory is full of
 };
 
