@@ -207,6 +207,50 @@ TEST_F(SettingsFormTest, FilesThePluginCannotUseOpenWithTheirWarnings) {
     }
 }
 
+// A file the plug-in reads nothing from is replaced by the default one only with its bytes
+// kept beside it, never over a copy already there, and never once it changed on disk.
+TEST_F(SettingsFormTest, AUselessFileIsReplacedByTheDefaultWithItsBytesKeptBesideIt) {
+    const std::string utf16("\xFF\xFE[\0S\0", 6);
+    SettingsForm form = Opened(utf16);
+    EXPECT_TRUE(FileIsUseless(form));
+    std::ofstream(path + ".bak", std::ios::binary) << "an older copy";
+    std::string message;
+    ASSERT_TRUE(ReplaceWithDefault(form, message)) << message;
+    EXPECT_EQ(Read(), kDefault);
+    EXPECT_NE(message.find("Ostrevane.ini.bak2"), std::string::npos) << message;
+    std::ostringstream kept, older;
+    kept << std::ifstream(path + ".bak2", std::ios::binary).rdbuf();
+    older << std::ifstream(path + ".bak", std::ios::binary).rdbuf();
+    EXPECT_EQ(kept.str(), utf16);
+    EXPECT_EQ(older.str(), "an older copy");
+    EXPECT_FALSE(FileIsUseless(form));
+    EXPECT_EQ(form.chosen[kNewCamera], "Camera15");
+
+    form = Opened("");
+    Write("changed meanwhile");
+    EXPECT_FALSE(ReplaceWithDefault(form, message));
+    EXPECT_EQ(Read(), "changed meanwhile");
+    EXPECT_FALSE(fs::exists(path + ".bak3"));
+    EXPECT_FALSE(FileIsUseless(Opened(kDefault)));
+}
+
+TEST_F(SettingsFormTest, RestoringDefaultsChangesOnlyTheChoicesOfWhatIsNamed) {
+    std::string mine = kDefault;
+    mine.replace(mine.find("newcamera=Camera15"), 18, "newcamera=Camera37");
+    mine.replace(mine.find("modactivatekey=F8"), 17, "modactivatekey=K");
+    SettingsForm form = Opened(mine);
+    form.chosen[kOldDof] = "DOF10";
+    RestoreDefaults(form, DefaultsFor::kPair, 3);
+    EXPECT_EQ(form.chosen[kNewCamera], "Camera15");
+    EXPECT_EQ(form.chosen[kOldDof], "DOF10") << "another pair's choice stays";
+    EXPECT_EQ(form.chosen[kActivationKey], "K");
+    RestoreDefaults(form, DefaultsFor::kKey);
+    EXPECT_EQ(form.chosen[kActivationKey], "F8");
+    RestoreDefaults(form, DefaultsFor::kAll);
+    EXPECT_EQ(form.chosen, ReadDocument(kDefault).parsed.values);
+    EXPECT_EQ(Read(), mine) << "nothing is saved";
+}
+
 TEST(SettingsFormNames, EachDropDownOffersItsOwnSectionFilteredAsListDoes) {
     const SettingsDocument form = ReadDocument(kDefault);
     const NameList cameras = NamesToOffer(form, 3, "CAMERA3");
@@ -221,6 +265,10 @@ TEST(SettingsFormNames, EachDropDownOffersItsOwnSectionFilteredAsListDoes) {
     EXPECT_NE(NameEntry(first).find("("), std::string::npos);
     EXPECT_EQ(NameOfEntry("Camera3"), "Camera3"); // typed, not picked
     EXPECT_EQ(NameOfEntry("a  (b)"), "a  (b)");
+    // A slip is one click from the name meant; a name of the pair needs none.
+    EXPECT_EQ(NameMeant(form, 3, "Camra37"), "Camera37");
+    EXPECT_EQ(NameMeant(form, 3, "Camera37"), "");
+    EXPECT_EQ(NameMeant(form, 3, "sky_diving_shake"), "") << "nothing close in [Camera]";
 
     EXPECT_FALSE(CommentFor(form, kNewCamera, "Camera38").empty());
     // The file's columns of blanks shrink to a gap of two, so a comment fits under its choice.

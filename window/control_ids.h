@@ -19,6 +19,7 @@
 #define kWriteDefaultButton 1405
 #define kFileControl 1406
 #define kDetailsControl 1407
+#define kDefaultsButton 1408
 
 // The pairs the dialog has rows for: the code stops the build when the pairs' table differs.
 #define kPairRows 4
@@ -26,3 +27,5 @@
 #define kSettingsDialog 100
 #define kChooseGameDialog 101
 #define kGameList 1500
+#define kDefaultsDialog 102
+#define kDefaultsList 1501

@@ -34,6 +34,8 @@ uint32_t scannedPid = 0;
 size_t rowInUse = 0;    // the row whose every word the details pane shows
 std::string statusText; // the status line's whole text, also shown in the pane
 std::array<std::string, kGeneralRow + 1> rowWarnings;
+// The file as Save would write it, read once for each change of the choices.
+PendingFile pending;
 std::array<std::string, kPairCount> verdicts;
 
 HWND Control(HWND dialog, int id) {
@@ -78,7 +80,6 @@ void ShowDetails(HWND dialog) {
     std::string text = RowName(rowInUse) + "\r\n";
     if (rowInUse < kPairCount) {
         const SwapPair& pair = SwapPairs[rowInUse];
-        const PendingFile pending = PendingChanges(form);
         for (const PairSetting& setting : {pair.oldSetting, pair.newSetting}) {
             text += (setting.key == pair.oldSetting.key ? "Replace " : "with ") +
                     std::string("\"") + form.chosen[setting.key] +
@@ -126,6 +127,10 @@ void OfferNames(HWND dialog, size_t key, std::string_view typed, bool keepText) 
     for (const ListedName& name : NamesToOffer(form.opened, key / 2, typed).names)
         ::SendMessageW(combo, CB_ADDSTRING, 0,
                        reinterpret_cast<LPARAM>(Wide(NameEntry(name)).c_str()));
+    // A slip of the keyboard: the name it most likely meant is one click away, on top.
+    const std::string meant = NameMeant(form.opened, key / 2, typed);
+    if (keepText && !meant.empty())
+        ::SendMessageW(combo, CB_INSERTSTRING, 0, reinterpret_cast<LPARAM>(Wide(meant).c_str()));
     ::SetWindowTextW(combo, text.c_str());
     if (keepText) ::SendMessageW(combo, CB_SETEDITSEL, 0, MAKELPARAM(caret, caret));
     filling = false;
@@ -177,7 +182,7 @@ void ShowConsequences(HWND dialog) {
         return;
     }
     // One reading of the file as Save would write it: every word below is taken from it.
-    const PendingFile pending = PendingChanges(form);
+    pending = PendingChanges(form);
     const PluginReading reading = ReadAsPlugin(pending.document);
     for (size_t key = 0; key < kActivationKey; ++key)
         SetText(dialog, kCommentControl + int(key),
@@ -219,7 +224,13 @@ void ShowForm(HWND dialog) {
 void EnableChoices(HWND dialog, bool enable) {
     for (size_t key = 0; key < kSettingKeyCount; ++key)
         ::EnableWindow(Control(dialog, kSettingControl + int(key)), enable);
-    ::ShowWindow(Control(dialog, kWriteDefaultButton), enable ? SW_HIDE : SW_SHOW);
+    // A file the plug-in reads nothing from is offered the default file too, the old one kept.
+    const bool useless = enable && FileIsUseless(form);
+    SetText(dialog, kWriteDefaultButton,
+            useless ? "Replace with the de&fault file" : "Write the de&fault file");
+    ::EnableWindow(Control(dialog, kWriteDefaultButton), TRUE);
+    ::ShowWindow(Control(dialog, kWriteDefaultButton), enable && !useless ? SW_HIDE : SW_SHOW);
+    ::ShowWindow(Control(dialog, kDefaultsButton), enable && !useless ? SW_SHOW : SW_HIDE);
 }
 
 void ShowOpened(HWND dialog, OpenOutcome outcome, const std::string& problem) {
@@ -237,8 +248,8 @@ void ShowOpened(HWND dialog, OpenOutcome outcome, const std::string& problem) {
         Focus(dialog, outcome == OpenOutcome::kMissing ? kWriteDefaultButton : kOpenButton);
         return;
     }
-    EnableChoices(dialog, true);
     ShowForm(dialog);
+    EnableChoices(dialog, true);
 }
 
 void OpenFile(HWND dialog, const std::string& path) {
@@ -279,7 +290,28 @@ void Reload(HWND dialog) {
     Status(dialog, status + ".");
 }
 
+// True when the file as saved would make the swap corrupt the game and the player, asked,
+// chose not to save.
+bool CorruptionDeclined(HWND dialog) {
+    std::string effects;
+    const PluginReading reading = ReadAsPlugin(pending.document);
+    for (size_t pair = 0; pair < kPairCount; ++pair) {
+        if (reading[pair].outcome == PairOutcome::kCorrupts)
+            effects += "\n" + RowName(pair) + ": " + OutcomeText(reading[pair], pair);
+    }
+    if (effects.empty()) return false;
+    const std::wstring question = L"Saved so, the settings make the toggle key corrupt the "
+                                  L"game's data:\n" +
+                                  Wide(effects) + L"\n\nSave anyway?";
+    return ::MessageBoxW(dialog, question.c_str(), L"Ostrevane settings",
+                         MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) != IDYES;
+}
+
 void Save(HWND dialog) {
+    if (FormChanged(form) && !pending.Refused() && CorruptionDeclined(dialog)) {
+        Status(dialog, "Not saved: the choices stay as they are, for you to change.");
+        return;
+    }
     std::string message;
     const SaveOutcome outcome = SaveSettingsFile(form, message);
     changedOnDisk = outcome == SaveOutcome::kChangedOnDisk;
@@ -373,6 +405,47 @@ bool MayClose(HWND dialog) {
     return !FormChanged(form);
 }
 
+// The defaults chooser: all, each pair, the key; its end result is the index picked, or -1.
+INT_PTR CALLBACK DefaultsProc(HWND chooser, UINT message, WPARAM wParam, LPARAM) {
+    HWND list = ::GetDlgItem(chooser, kDefaultsList);
+    switch (message) {
+    case WM_INITDIALOG:
+        ::SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(L"Every pair and the key"));
+        for (size_t row = 0; row <= kKeyRow; ++row)
+            ::SendMessageW(list, LB_ADDSTRING, 0,
+                           reinterpret_cast<LPARAM>(Wide(RowName(row)).c_str()));
+        ::SendMessageW(list, LB_SETCURSEL, 0, 0);
+        return TRUE;
+    case WM_COMMAND:
+        if (LOWORD(wParam) == IDOK ||
+            (LOWORD(wParam) == kDefaultsList && HIWORD(wParam) == LBN_DBLCLK)) {
+            ::EndDialog(chooser, ::SendMessageW(list, LB_GETCURSEL, 0, 0));
+        } else if (LOWORD(wParam) == IDCANCEL) {
+            ::EndDialog(chooser, -1);
+        }
+        return TRUE;
+    }
+    return FALSE;
+}
+
+void ChooseDefaults(HWND dialog) {
+    const INT_PTR picked = ::DialogBoxParamW(
+        ::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(kDefaultsDialog), dialog, DefaultsProc, 0);
+    if (picked < 0) return;
+    const auto row = size_t(picked - 1);
+    if (picked == 0) {
+        RestoreDefaults(form, DefaultsFor::kAll);
+    } else if (row == kKeyRow) {
+        RestoreDefaults(form, DefaultsFor::kKey);
+    } else {
+        RestoreDefaults(form, DefaultsFor::kPair, row);
+    }
+    ShowForm(dialog);
+    Status(dialog, "Restored the default choices for " +
+                       (picked == 0 ? std::string("every pair and the key") : RowName(row)) +
+                       "; Save writes them.");
+}
+
 bool SamePath(const std::string& a, const std::string& b) {
     return ::lstrcmpiW(Wide(a).c_str(), Wide(b).c_str()) == 0;
 }
@@ -448,13 +521,20 @@ bool Command(HWND dialog, int id, int notification) {
         if (MayClose(dialog)) OpenAnother(dialog);
         return true;
     case kWriteDefaultButton: {
-        std::string problem;
-        if (WriteDefaultSettingsFile(form.path, problem))
+        std::string message;
+        if (fileOpen) {
+            if (ReplaceWithDefault(form, message)) ShowOpened(dialog, OpenOutcome::kOpened, "");
+            Status(dialog, message);
+        } else if (WriteDefaultSettingsFile(form.path, message)) {
             OpenFile(dialog, form.path);
-        else
-            Status(dialog, problem);
+        } else {
+            Status(dialog, message);
+        }
         return true;
     }
+    case kDefaultsButton:
+        ChooseDefaults(dialog);
+        return true;
     case kScanButton: {
         std::string status;
         const bool started = StartGameScan(dialog, status);

@@ -92,6 +92,49 @@ bool WriteDefaultSettingsFile(const std::string& path, std::string& problem) {
     return false;
 }
 
+bool FileIsUseless(const SettingsForm& form) {
+    return UnreadableFinding(CheckSettings(form.opened)) != nullptr;
+}
+
+bool ReplaceWithDefault(SettingsForm& form, std::string& message) {
+    std::string onDisk;
+    FileProblem why;
+    if (!ReadWholeFile(form.path, onDisk, why) || onDisk != form.opened.bytes) {
+        message = "Not replaced: " + form.path +
+                  " changed on disk since it was opened. Reload "
+                  "reads it again.";
+        return false;
+    }
+    for (int copy = 1; copy < 100; ++copy) {
+        const std::string backup = form.path + ".bak" + (copy == 1 ? "" : std::to_string(copy));
+        if (!WriteWholeFile(backup, onDisk, false, why)) {
+            if (why.kind == FileProblem::kExists) continue;
+            message = "Not replaced: the copy " + backup + " " + why.words + ".";
+            return false;
+        }
+        if (!WriteWholeFile(form.path, DefaultSettingsText("\r\n"), true, why)) {
+            message =
+                "Not replaced: " + form.path + " " + why.words + ". Its copy is " + backup + ".";
+            return false;
+        }
+        Adopt(form, ReadDocument(DefaultSettingsText("\r\n")));
+        message = "Wrote the default file; the old one is kept as " + backup + ".";
+        return true;
+    }
+    message = "Not replaced: " + form.path + ".bak to .bak99 are all taken.";
+    return false;
+}
+
+void RestoreDefaults(SettingsForm& form, DefaultsFor which, size_t pair) {
+    const SettingsDocument defaults = ReadDocument(DefaultSettingsText("\r\n"));
+    for (size_t key = 0; key < kSettingKeyCount; ++key) {
+        const bool restore =
+            which == DefaultsFor::kAll || (which == DefaultsFor::kKey && key == kActivationKey) ||
+            (which == DefaultsFor::kPair && key < kActivationKey && key / 2 == pair);
+        if (restore) form.chosen[key] = defaults.parsed.values[key];
+    }
+}
+
 bool FormChanged(const SettingsForm& form) {
     return form.chosen != form.opened.parsed.values;
 }
@@ -177,6 +220,12 @@ std::string RefusalText(const SettingRefusal& refusal) {
 
 NameList NamesToOffer(const SettingsDocument& document, size_t pair, std::string_view typed) {
     return ListNames(document, pair, typed);
+}
+
+std::string NameMeant(const SettingsDocument& document, size_t pair, std::string_view typed) {
+    const DictionaryName* name = FindName(document, typed);
+    if (typed.empty() || (name != nullptr && name->section == pair)) return "";
+    return ClosestOfSection(document, pair, typed);
 }
 
 std::string NameEntry(const ListedName& name) {

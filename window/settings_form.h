@@ -40,6 +40,20 @@ OpenOutcome ReloadSettingsFile(SettingsForm& form, std::string& problem,
 // a file is there already; false with `problem` set otherwise.
 bool WriteDefaultSettingsFile(const std::string& path, std::string& problem);
 
+// Whether the plug-in reads nothing usable from the open file (empty, or saved as UTF-16): then
+// the window offers ReplaceWithDefault.
+bool FileIsUseless(const SettingsForm& form);
+// Keeps the open file's bytes beside it (`form.path` + ".bak", or ".bak2" and on when taken),
+// then writes the default file in its place and opens it. Nothing is written unless the file
+// on disk is still the one opened, and the default file only once the copy is complete.
+// `message` says what happened, naming the copy.
+bool ReplaceWithDefault(SettingsForm& form, std::string& message);
+
+// What "Restore defaults" restores: one pair's two settings, the toggle key, or all nine.
+enum class DefaultsFor { kAll, kKey, kPair };
+// Sets the choices of `which` (and pair `pair`) to those of the default file; nothing is saved.
+void RestoreDefaults(SettingsForm& form, DefaultsFor which, size_t pair = 0);
+
 // Whether any choice differs from the file: what marks the window unsaved.
 bool FormChanged(const SettingsForm& form);
 
@@ -67,6 +81,9 @@ std::string RefusalText(const SettingRefusal& refusal);
 
 // The names a pair's drop-downs offer when the player has typed `typed`: as `list` filters.
 NameList NamesToOffer(const SettingsDocument& document, size_t pair, std::string_view typed);
+// The name of the pair's section that `typed` most likely misspells, when `typed` is no name
+// of it; "" otherwise.
+std::string NameMeant(const SettingsDocument& document, size_t pair, std::string_view typed);
 // A name as a drop-down shows it: "Camera15  (2F0AACD0)".
 std::string NameEntry(const ListedName& name);
 // The name an entry made by NameEntry shows, or the typed text when it is not one.

@@ -201,6 +201,15 @@ TEST_F(SettingsWindowTest, ATypedNameIsFilteredAndARefusedOneIsNeverWritten) {
     EXPECT_EQ(why.rfind("Cannot save newcamera: \"camera3\" is no name under [Camera]", 0), 0u)
         << why;
     EXPECT_EQ(why.find("ostrevane"), std::string::npos) << "no command line in the window";
+
+    // A slip is one click from the name it most likely meant, on top of the list.
+    ::SetWindowTextW(combo, L"Camra37");
+    ::SendMessageW(dialog_, WM_COMMAND,
+                   MAKEWPARAM(kSettingControl + int(kNewCamera), CBN_EDITCHANGE),
+                   reinterpret_cast<LPARAM>(combo));
+    wchar_t first[256] = L"";
+    ::SendMessageW(combo, CB_GETLBTEXT, 0, reinterpret_cast<LPARAM>(first));
+    EXPECT_EQ(std::wstring(first), L"Camera37");
 }
 
 // Sends one key, down and up, as the keyboard does, to the window in front.
@@ -529,6 +538,80 @@ TEST_F(SettingsWindowTest, IsItWorkingJudgesWithTheFileTheGameReads) {
     EXPECT_NE(Status().find("elsewhere"), std::string::npos) << Status();
     EXPECT_NE(TextOf(Control(kVerdictControl + 0)).find("would swap"), std::string::npos)
         << TextOf(Control(kVerdictControl + 0));
+}
+
+// The first top-level window of `pid` that holds control `id`: a question or a chooser.
+HWND WaitForWindowWith(DWORD pid, int id) {
+    struct Search {
+        DWORD pid;
+        int id;
+        HWND found;
+    } search{pid, id, nullptr};
+    for (int tries = 0; tries < 100 && search.found == nullptr; ++tries) {
+        ::Sleep(100);
+        ::EnumWindows(
+            [](HWND window, LPARAM lParam) -> BOOL {
+                auto& s = *reinterpret_cast<Search*>(lParam);
+                DWORD owner = 0;
+                ::GetWindowThreadProcessId(window, &owner);
+                if (owner == s.pid && ::GetDlgItem(window, s.id) != nullptr) s.found = window;
+                return s.found == nullptr;
+            },
+            reinterpret_cast<LPARAM>(&search));
+    }
+    return search.found;
+}
+
+// Saving settings that make the swap corrupt the game is asked about first.
+TEST_F(SettingsWindowTest, ASaveThatWouldCorruptTheGameIsAskedAboutFirst) {
+    std::string crossed = kDefault;
+    crossed.replace(crossed.find("newshake=family5_drug_trip_shake"), 32, "newshake=Camera15");
+    WriteAll(settings_, crossed);
+    ASSERT_NO_FATAL_FAILURE(Start());
+    Choose(kActivationKey, L"K");
+    for (const int answer : {IDNO, IDYES}) {
+        ::PostMessageW(dialog_, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
+                       reinterpret_cast<LPARAM>(Control(IDOK)));
+        HWND question = WaitForWindowWith(process_.dwProcessId, IDYES);
+        ASSERT_NE(question, nullptr) << "saved unasked: " << Status();
+        ::PostMessageW(question, WM_COMMAND, MAKEWPARAM(answer, BN_CLICKED), 0);
+        for (int tries = 0; tries < 100 && ::IsWindow(question); ++tries)
+            ::Sleep(50);
+        ::Sleep(200);
+        EXPECT_EQ(ReadAll(settings_) == crossed, answer == IDNO) << Status();
+    }
+}
+
+// An empty file is offered the default one, the old kept beside it; "Defaults..." puts one
+// pair's choices back without saving.
+TEST_F(SettingsWindowTest, AnEmptyFileIsReplacedOnRequestAndDefaultsPutChoicesBack) {
+    WriteAll(settings_, "");
+    ASSERT_NO_FATAL_FAILURE(Start());
+    ASSERT_TRUE(::IsWindowVisible(Control(kWriteDefaultButton)));
+    EXPECT_EQ(TextOf(Control(kWriteDefaultButton)).find("Replace"), 0u);
+    Click(kWriteDefaultButton);
+    EXPECT_EQ(ReadAll(settings_), kDefault);
+    EXPECT_TRUE(fs::exists(folder_ / "Ostrevane.ini.bak"));
+    EXPECT_EQ(ReadAll(folder_ / "Ostrevane.ini.bak"), "");
+    EXPECT_NE(Status().find("Ostrevane.ini.bak"), std::string::npos) << Status();
+    EXPECT_FALSE(::IsWindowVisible(Control(kWriteDefaultButton)));
+
+    Choose(kNewCamera, L"Camera37");
+    Choose(kOldDof, L"DOF10");
+    ::PostMessageW(dialog_, WM_COMMAND, MAKEWPARAM(kDefaultsButton, BN_CLICKED),
+                   reinterpret_cast<LPARAM>(Control(kDefaultsButton)));
+    HWND chooser = WaitForWindowWith(process_.dwProcessId, kDefaultsList);
+    ASSERT_NE(chooser, nullptr);
+    HWND list = ::GetDlgItem(chooser, kDefaultsList);
+    ASSERT_EQ(::SendMessageW(list, LB_GETCOUNT, 0, 0), LRESULT(kPairCount + 2));
+    ::SendMessageW(list, LB_SETCURSEL, 4, 0); // the camera pair
+    ::PostMessageW(chooser, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    HWND camera = Control(kSettingControl + int(kNewCamera));
+    for (int tries = 0; tries < 100 && TextOf(camera) != "Camera15"; ++tries)
+        ::Sleep(50);
+    EXPECT_EQ(TextOf(camera), "Camera15");
+    EXPECT_EQ(TextOf(Control(kSettingControl + int(kOldDof))), "DOF10");
+    EXPECT_EQ(ReadAll(settings_), kDefault) << "nothing saved";
 }
 
 } // namespace
