@@ -2,23 +2,31 @@
 # Makes docs/settings-window.png, the README's picture of the settings window: the window
 # opened on a default settings file in a game folder of its own, G:\Game, under Wine on a
 # virtual display, with Wine drawing the title bar on a desktop of its own.
-# Usage: tools/window_screenshot.sh [OUTPUT.png]   (builds the win64 preset's programs first)
+# Usage: tools/window_screenshot.sh [OUTPUT.png [SCALE]]   (builds the win64 preset's programs
+# first). SCALE is the display's scaling in percent, 100 unless given: at 200 the picture is
+# made in a prefix of its own whose Windows reports 192 dots per inch.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 output=${1:-docs/settings-window.png}
+scale=${2:-100}
 build=build/win64
-desktop=740x760
+desktop=$((740 * scale / 100))x$((760 * scale / 100))
+screen=$((1024 * scale / 100))x$((768 * scale / 100))
 
 tools/install-deps.sh
 cmake --preset win64 >/dev/null
 cmake --build --preset win64 --target OstrevaneSettings ostrevane
 
 # The prefix the window's test uses: its server runs only while a display does.
-export WINEPREFIX=$PWD/$build/wineprefix-window WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+prefix=$PWD/$build/wineprefix-window
+[ "$scale" = 100 ] || prefix=$PWD/$build/wineprefix-window-$scale
+export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
     mkdir -p "$WINEPREFIX"
     wineboot -i >/dev/null 2>&1
 fi
+wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d $((96 * scale / 100)) /f \
+    >/dev/null 2>&1
 wineserver -k 2>/dev/null || true
 wineserver -w
 
@@ -33,7 +41,7 @@ finish() {
 trap finish EXIT
 
 # A display of its own: Xvfb picks a free number and writes it to descriptor 3.
-Xvfb -displayfd 3 -screen 0 1024x768x24 3>"$work/display" >/dev/null 2>&1 &
+Xvfb -displayfd 3 -screen 0 "${screen}x24" 3>"$work/display" >/dev/null 2>&1 &
 xvfb=$!
 for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
 export DISPLAY=:$(cat "$work/display")
