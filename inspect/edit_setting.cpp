@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <vector>
 
 namespace {
 
@@ -72,6 +73,28 @@ Insertion PlaceForMissingSetting(const SettingsDocument& document) {
 
 // The file with `key` set to `value`, and where, in words; refused when the plug-in would not
 // read the value back whole.
+// Rewrites, in `edited` (the document's bytes, or those with edits only on later lines), the
+// value on the line that sets `key`.
+void EditLine(std::string& edited, const SettingsDocument& document, SettingKey key,
+              std::string_view value) {
+    const std::string_view bytes = document.bytes;
+    const size_t start = LineStart(bytes, document.settingLines[key]);
+    size_t end = std::min(bytes.find('\n', start), document.parsed.bytesRead);
+    if (end > start && end < bytes.size() && bytes[end] == '\n' && bytes[end - 1] == '\r') --end;
+    edited.replace(start, end - start, WithValue(bytes.substr(start, end - start), value));
+}
+
+// Whether `reread` reads each setting of `values` back whole, and every other setting and the
+// dictionary as `before` does.
+bool ReadsBack(const ParsedSettings& before, const ParsedSettings& reread,
+               const std::array<std::optional<std::string>, kSettingKeyCount>& values) {
+    for (size_t key = 0; key < kSettingKeyCount; ++key) {
+        const std::string& expected = values[key] ? *values[key] : before.values[key];
+        if (reread.values[key] != expected) return false;
+    }
+    return reread.dictionary == before.dictionary;
+}
+
 SettingEdit Edited(const SettingsDocument& document, SettingKey key, std::string_view value) {
     const std::string_view bytes = document.bytes;
     const ParsedSettings& parsed = document.parsed;
@@ -80,11 +103,7 @@ SettingEdit Edited(const SettingsDocument& document, SettingKey key, std::string
     std::string edited(bytes);
     const std::string setting = std::string(SettingKeyNames[key]) + "=" + std::string(value);
     if (number != 0) {
-        const size_t start = LineStart(bytes, number);
-        size_t end = std::min(bytes.find('\n', start), parsed.bytesRead);
-        if (end > start && end < bytes.size() && bytes[end] == '\n' && bytes[end - 1] == '\r')
-            --end;
-        edited.replace(start, end - start, WithValue(bytes.substr(start, end - start), value));
+        EditLine(edited, document, key, value);
         edit.where =
             "line " + std::to_string(number) + " (it was " + Quoted(parsed.values[key]) + ")";
     } else {
@@ -98,10 +117,9 @@ SettingEdit Edited(const SettingsDocument& document, SettingKey key, std::string
     // The plug-in's own reading decides: a ";" would start a comment, a line break end the
     // line, blanks around the value be trimmed.
     edit.document = ReadDocument(std::move(edited));
-    const ParsedSettings& reread = edit.document.parsed;
-    auto others = reread.values, before = parsed.values;
-    others[key] = before[key] = "";
-    if (reread.values[key] != value || others != before || reread.dictionary != parsed.dictionary) {
+    std::array<std::optional<std::string>, kSettingKeyCount> values;
+    values[key] = value;
+    if (!ReadsBack(parsed, edit.document.parsed, values)) {
         edit.refusal.kind = RefusalKind::kCannotHold;
         edit.refusal.key = key;
         edit.refusal.value = value;
@@ -167,4 +185,47 @@ SettingEdit EditSetting(const SettingsDocument& document, SettingKey key, std::s
     edit.refusal = RefusalOf(document, key, value);
     if (!edit.refusal) edit = Edited(document, key, value);
     return edit;
+}
+
+SettingsEdit EditSettings(const SettingsDocument& document,
+                          const std::array<std::optional<std::string>, kSettingKeyCount>& values) {
+    SettingsEdit result;
+    std::array<std::optional<std::string>, kSettingKeyCount> onTheirLines, added;
+    for (size_t key = 0; key < kSettingKeyCount; ++key) {
+        if (!values[key]) continue;
+        result.refusals[key] = RefusalOf(document, SettingKey(key), *values[key]);
+        if (result.refusals[key]) continue;
+        (document.settingLines[key] != 0 ? onTheirLines : added)[key] = values[key];
+    }
+    // A value rewritten on its own line moves no other line, so all of them are made at once,
+    // from the last line up, and read back in one reading.
+    std::vector<size_t> byLine;
+    for (size_t key = 0; key < kSettingKeyCount; ++key)
+        if (onTheirLines[key]) byLine.push_back(key);
+    std::sort(byLine.begin(), byLine.end(), [&](size_t a, size_t b) {
+        return document.settingLines[a] > document.settingLines[b];
+    });
+    result.document = document;
+    if (!byLine.empty()) {
+        std::string edited = document.bytes;
+        for (const size_t key : byLine)
+            EditLine(edited, document, SettingKey(key), *onTheirLines[key]);
+        result.document = ReadDocument(std::move(edited));
+        if (!ReadsBack(document.parsed, result.document.parsed, onTheirLines)) {
+            // One of them cannot be read back whole: one at a time, to tell which.
+            result.document = document;
+            for (const size_t key : byLine)
+                added[key] = onTheirLines[key];
+        }
+    }
+    for (size_t key = 0; key < kSettingKeyCount; ++key) {
+        if (!added[key]) continue;
+        SettingEdit edit = EditSetting(result.document, SettingKey(key), *added[key]);
+        if (edit.refusal) {
+            result.refusals[key] = std::move(edit.refusal);
+        } else {
+            result.document = std::move(edit.document);
+        }
+    }
+    return result;
 }

@@ -5,8 +5,10 @@
 #include "inspect/settings_document.h"
 #include "settings/swap_pairs.h"
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -49,6 +51,16 @@ struct SettingEdit {
 // comment kept in its column, or a new line where the plug-in reads it. Refused when the
 // plug-in could not use the value or read it back whole.
 SettingEdit EditSetting(const SettingsDocument& document, SettingKey key, std::string_view value);
+
+struct SettingsEdit {
+    std::array<SettingRefusal, kSettingKeyCount> refusals; // kind kNone where the value is used
+    SettingsDocument document; // the file with every value not refused, read as the plug-in does
+};
+// `document` with each setting that `values` holds a value for set as EditSetting sets it,
+// one after another in setting order: the same bytes, read in one reading where the values
+// go on lines the file has.
+SettingsEdit EditSettings(const SettingsDocument& document,
+                          const std::array<std::optional<std::string>, kSettingKeyCount>& values);
 
 // Why the plug-in could not use `value` for `key` in `document`; kind kNone when it can.
 SettingRefusal RefusalOf(const SettingsDocument& document, SettingKey key, std::string_view value);

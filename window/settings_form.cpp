@@ -145,18 +145,12 @@ bool PendingFile::Refused() const {
 }
 
 PendingFile PendingChanges(const SettingsForm& form) {
-    PendingFile pending;
-    pending.document = form.opened;
+    std::array<std::optional<std::string>, kSettingKeyCount> changed;
     for (size_t key = 0; key < kSettingKeyCount; ++key) {
-        if (form.chosen[key] == form.opened.parsed.values[key]) continue;
-        SettingEdit edit = EditSetting(pending.document, SettingKey(key), form.chosen[key]);
-        if (edit.refusal) {
-            pending.refusals[key] = std::move(edit.refusal);
-        } else {
-            pending.document = std::move(edit.document);
-        }
+        if (form.chosen[key] != form.opened.parsed.values[key]) changed[key] = form.chosen[key];
     }
-    return pending;
+    SettingsEdit edit = EditSettings(form.opened, changed);
+    return {std::move(edit.refusals), std::move(edit.document)};
 }
 
 size_t RowOf(const CheckWarning& warning) {

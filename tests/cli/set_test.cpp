@@ -58,6 +58,40 @@ TEST(EditSetting, ChangesOneLineOrRefusesWithTheReasonAndNoFile) {
               std::string::npos);
 }
 
+// The window's Save makes several edits at once: the same bytes as one `set` after another,
+// with a value no line can hold refused alone.
+TEST(EditSettings, MakesTheBytesOfOneEditAfterAnotherAndRefusesOnlyWhatCannotBeHeld) {
+    std::string file = kDefault;
+    file.erase(file.find("modactivatekey=F8"), file.find('\n', file.find("modactivatekey=F8")) -
+                                                   file.find("modactivatekey=F8") + 1);
+    file += "[Camera]\r\n;odd=0x12345678\r\n";
+    // A line without a comment grows with its value, moving the lines after it.
+    const size_t oldShake = file.find("oldshake=");
+    file.replace(oldShake, file.find('\r', oldShake) - oldShake, "oldshake=sky_diving_shake");
+    for (const bool withOneThatCannotBeHeld : {false, true}) {
+        std::array<std::optional<std::string>, kSettingKeyCount> values;
+        values[kOldShake] = "default_third_person_accuracy_offset_shake";
+        values[kNewCamera] = "Camera37";
+        values[kOldDof] = "DOF10";
+        values[kActivationKey] = "K"; // a new line: the file has none
+        if (withOneThatCannotBeHeld) values[kOldCamera] = ";odd";
+        SettingsDocument oneByOne = ReadDocument(file);
+        for (size_t key = 0; key < kSettingKeyCount; ++key) {
+            if (!values[key]) continue;
+            SettingEdit edit = EditSetting(oneByOne, SettingKey(key), *values[key]);
+            if (!edit.refusal) oneByOne = std::move(edit.document);
+        }
+        const SettingsEdit atOnce = EditSettings(ReadDocument(file), values);
+        EXPECT_EQ(atOnce.document.bytes, oneByOne.bytes);
+        for (size_t key = 0; key < kSettingKeyCount; ++key) {
+            const bool refused = withOneThatCannotBeHeld && key == kOldCamera;
+            EXPECT_EQ(atOnce.refusals[key].kind,
+                      refused ? RefusalKind::kCannotHold : RefusalKind::kNone)
+                << key;
+        }
+    }
+}
+
 // The default file's line `number` becomes `text`, its comment kept at column 59.
 std::string DefaultWithSetting(size_t number, const std::string& text) {
     std::string file = DefaultFile();
