@@ -163,6 +163,8 @@ TEST_F(SettingsWindowTest, AFileChangedOnDiskIsNotOverwrittenButOfferedForReload
     Click(IDOK);
     EXPECT_EQ(ReadAll(settings_), edited);
     EXPECT_NE(Status().find("changed on disk"), std::string::npos) << Status();
+    EXPECT_NE(TextOf(Control(kDetailsControl)).find(Status()), std::string::npos)
+        << "the status can be read whole in the pane";
 
     // Reload reads the change and keeps the choice, unasked, and says so.
     Click(kReloadButton);
