@@ -3,6 +3,7 @@
 #include "cli/check/check_command.h"
 #include "cli/command.h"
 #include "cli/default/default_command.h"
+#include "cli/doctor/doctor_command.h"
 #include "cli/hash/hash_command.h"
 #include "cli/list/list_command.h"
 #include "cli/scan/scan_command.h"
@@ -25,9 +26,9 @@
 namespace {
 
 // The commands, in the order help lists them.
-constexpr AddCommand kCommands[] = {AddCheckCommand,   AddListCommand, AddSetCommand,
-                                    AddDefaultCommand, AddHashCommand, AddSwapCommand,
-                                    AddScanCommand};
+constexpr AddCommand kCommands[] = {AddCheckCommand,   AddListCommand,  AddSetCommand,
+                                    AddDefaultCommand, AddHashCommand,  AddSwapCommand,
+                                    AddScanCommand,    AddDoctorCommand};
 
 // The commands, as the parser holds them, in the order help lists them.
 std::vector<std::string_view> CommandNames(const CLI::App& app) {

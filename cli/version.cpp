@@ -27,3 +27,7 @@ std::string VersionText() {
     return std::string("Ostrevane ") + OSTREVANE_VERSION +
            ", swap engine on this CPU: " + ChooseEngineNow(PlayersChain());
 }
+
+std::string VersionNumber() {
+    return OSTREVANE_VERSION;
+}

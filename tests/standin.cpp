@@ -255,6 +255,11 @@ std::vector<uint32_t> FindProcesses(const std::string&) {
     return {};
 }
 
+// The stand-in game is found by its id alone: no folder holds its program.
+std::vector<RunningProgram> ProgramsInFolder(const std::string&) {
+    return {};
+}
+
 RegionListing ProcessRegions(const ProcessReader&, std::vector<Region>& regions) {
     // Query after query up the address space, as the system lists another process.
     regions.clear();

@@ -90,7 +90,7 @@ TEST(OstrevaneCommandLine, HelpSucceedsAndMistakesFailWithAMessage) {
     EXPECT_NE(Ostrevane({"help", "swap"}).out.find("--force"), std::string::npos);
     EXPECT_NE(Ostrevane({"chek"}).err.find("\"chek\" is not a command; did you mean \"check\"?\n"
                                            "Commands: check, list, set, default, hash, swap, "
-                                           "scan."),
+                                           "scan, doctor."),
               std::string::npos);
     EXPECT_NE(Ostrevane({}).err.find("Commands: check,"), std::string::npos);
     // Each slip names its next step.

@@ -1,0 +1,138 @@
+// `ostrevane doctor`: the findings a player's folder and game give, each with what to do, and
+// the sentence that sums them up.
+#include "cli/doctor/doctor_command.h"
+#include "tests/cli/command_test.h"
+
+namespace {
+
+// A game whose folder holds a sound plug-in beside the hook, running with both loaded, and
+// the default pairs found in its memory.
+DiagnosisFacts WorkingGame() {
+    DiagnosisFacts facts;
+    facts.folder = "C:\\Games\\Game";
+    facts.folderIsReadable = true;
+    facts.pluginPresent = true;
+    facts.plugin = {PeKind::kDll64, {"ScriptHookV.dll", "KERNEL32.dll"}, "1.1.0.0"};
+    facts.ourVersion = "1.1.0";
+    facts.imports = {{"ScriptHookV.dll", ImportPlace::kBesideGame},
+                     {"KERNEL32.dll", ImportPlace::kWindows}};
+    facts.settingsPresent = true;
+    facts.settings = CheckSettings(ReadDocument(DefaultFile("\r\n")));
+    facts.games = {{4242, "Game.exe"}};
+    facts.pid = 4242;
+    facts.modulesListed = true;
+    facts.modules = {"Game.exe", "ostrevane.ASI", "ScriptHookV.dll", "KERNEL32.dll"};
+    for (size_t pair = 0; pair < kPairCount; ++pair) {
+        facts.scan.report.pairs[pair] = {
+            &SwapPairs[pair], {"a", 1, 10}, {"b", 2, 0}, Verdict::kWouldSwap};
+    }
+    facts.underWine = true;
+    return facts;
+}
+
+std::string Words(const Diagnosis& diagnosis, Finding what) {
+    for (const DiagnosisFinding& finding : diagnosis.findings)
+        if (finding.what == what)
+            return (finding.ok ? "OK " : "PROBLEM ") + DoctorFindingWords(diagnosis, finding);
+    return "";
+}
+
+TEST(Doctor, AWorkingGameIsSaidToWorkWithThePlacesItWouldSwap) {
+    const Diagnosis diagnosis = Judge(WorkingGame());
+    EXPECT_TRUE(diagnosis.allOk);
+    EXPECT_EQ(DoctorSummary(diagnosis),
+              "F8 should work: the game has loaded Ostrevane.asi and the pairs would swap 40 "
+              "places.");
+    EXPECT_EQ(Words(diagnosis, Finding::kPluginSound).rfind("OK ", 0), 0u);
+    EXPECT_NE(Words(diagnosis, Finding::kPluginSound).find("as this ostrevane"), std::string::npos);
+}
+
+// Each thing a player gets wrong is its own PROBLEM, found whatever else is wrong, and the
+// summary names the first.
+TEST(Doctor, EachSlipIsAProblemWithItsNextStepAndTheFirstSumsUp) {
+    struct Case {
+        const char* name;
+        void (*slip)(DiagnosisFacts&);
+        Finding finding;
+        const char* says;
+        const char* summary;
+    };
+    const Case cases[] = {
+        {"no plug-in", [](DiagnosisFacts& f) { f.pluginPresent = false; }, Finding::kPluginMissing,
+         "beside the game's program", "is not beside the game's"},
+        {"32 bits", [](DiagnosisFacts& f) { f.plugin.kind = PeKind::kNot64Bit; },
+         Finding::kPluginBroken, "64-bit DLLs only", "is damaged"},
+        {"cut short", [](DiagnosisFacts& f) { f.plugin.kind = PeKind::kTruncated; },
+         Finding::kPluginBroken, "extract it again", "is damaged"},
+        {"no hook", [](DiagnosisFacts& f) { f.imports[0].place = ImportPlace::kMissing; },
+         Finding::kImportMissing, "install the script hook's ScriptHookV.dll", "is missing"},
+        {"not loaded", [](DiagnosisFacts& f) { f.modules = {"Game.exe"}; },
+         Finding::kPluginNotLoaded, "WINEDLLOVERRIDES=\"LOADER=n,b\" %command%",
+         "has not loaded Ostrevane.asi"},
+        {"two games",
+         [](DiagnosisFacts& f) {
+             f.games.push_back({77, "Launcher.exe"});
+             f.pid = 0;
+         },
+         Finding::kSeveralGames, "Game.exe (4242), Launcher.exe (77); name the game with --pid",
+         "name the game"},
+        {"none running",
+         [](DiagnosisFacts& f) {
+             f.games.clear();
+             f.pid = 0;
+         },
+         Finding::kNoGame, "WINEPREFIX=/path/to/prefix wine ostrevane.exe doctor",
+         "start it and run the diagnosis again"},
+        {"skipped pair",
+         [](DiagnosisFacts& f) { f.scan.report.pairs[0].verdict = Verdict::kSkipped; },
+         Finding::kPairVerdict, "not swapped", "would be skipped"},
+        {"no settings", [](DiagnosisFacts& f) { f.settingsPresent = false; },
+         Finding::kSettingsMissing, "the plug-in writes it", ""},
+        {"other version", [](DiagnosisFacts& f) { f.plugin.version = "1.0.0.0"; },
+         Finding::kPluginSound, "this ostrevane is version 1.1.0.0: take both from one release",
+         ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        DiagnosisFacts facts = WorkingGame();
+        c.slip(facts);
+        const Diagnosis diagnosis = Judge(facts);
+        const std::string words = Words(diagnosis, c.finding);
+        EXPECT_NE(words.find(c.says), std::string::npos) << words;
+        const bool problem = *c.summary != '\0';
+        EXPECT_EQ(diagnosis.allOk, !problem);
+        EXPECT_EQ(words.rfind(problem ? "PROBLEM " : "OK ", 0), 0u) << words;
+        if (problem) {
+            EXPECT_NE(DoctorSummary(diagnosis).find(c.summary), std::string::npos)
+                << DoctorSummary(diagnosis);
+        }
+        // Nothing after a slip is left out: the Wine finding always closes the list.
+        EXPECT_EQ(GroupOf(diagnosis.findings.back().what), FindingGroup::kWine);
+    }
+}
+
+// In a folder of the player's: a damaged plug-in, an empty settings file, one command run.
+TEST_F(OstrevaneCommand, DoctorReadsAFolderAndExitsOneOnAProblemTwoOnABadOption) {
+    Write("Ostrevane.asi", "MZ not really");
+    Write("Ostrevane.ini", "");
+    const Outcome text = Ostrevane({"doctor"});
+    EXPECT_EQ(text.status, 1) << text.err;
+    EXPECT_NE(text.out.find("PROBLEM  Ostrevane.asi is cut short"), std::string::npos) << text.out;
+    EXPECT_NE(text.out.find("PROBLEM  Ostrevane.ini: the file is empty"), std::string::npos);
+    // The key is the one the plug-in reads from that file: an empty one gives F5.
+    EXPECT_NE(text.out.find("\nF5 does nothing yet: Ostrevane.asi is damaged."), std::string::npos)
+        << text.out;
+    EXPECT_EQ(Read("Ostrevane.ini"), "") << "the diagnosis only reads";
+
+    const Outcome json = Ostrevane({"doctor", "--json"});
+    const nlohmann::json parsed = nlohmann::json::parse(json.out);
+    EXPECT_FALSE(parsed["ok"]);
+    EXPECT_EQ(parsed["findings"][0]["group"], "files");
+    EXPECT_FALSE(parsed["findings"][0]["ok"]);
+    EXPECT_EQ(json.status, 1);
+
+    EXPECT_EQ(Ostrevane({"doctor", "--pid", "1", "--process", "x"}).status, 2);
+    EXPECT_EQ(Ostrevane({"doctor", "--folder"}).status, 2);
+}
+
+} // namespace
