@@ -75,6 +75,7 @@ void FindGame(DiagnosisFacts& facts, const DiagnosisTarget& target,
     if (facts.gameNamed) {
         // The scan finds a game named by its file as `scan --process` does.
         GameScan named = ScanGame(target.game, "", false, nullptr);
+        facts.scanned = true;
         facts.pid = named.pid;
         facts.scan = std::move(named);
         return;
@@ -111,8 +112,10 @@ Diagnosis Diagnose(const DiagnosisTarget& target, const std::string& ourVersion,
                 return module.size() == sizeof kPluginFileName - 1 &&
                        ContainsIgnoringCase(module, kPluginFileName);
             });
-        if (loaded && !facts.gameNamed)
+        if (loaded && !facts.gameNamed) {
             facts.scan = ScanGame(ProcessToScan{facts.pid, ""}, "", false, nullptr);
+            facts.scanned = true;
+        }
     }
     facts.windowsHere = !platform::SystemLibraryFolder().empty();
     facts.underWine = platform::RunsUnderWine();

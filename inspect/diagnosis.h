@@ -47,7 +47,8 @@ struct DiagnosisFacts {
     uint32_t pid = 0;                            // the game looked into; 0 when none
     bool modulesListed = false;
     std::vector<std::string> modules; // file names of what it has loaded
-    GameScan scan;                    // when the game has loaded the plug-in
+    bool scanned = false;             // the game's memory was read: `scan` holds what was found
+    GameScan scan;
 
     bool underWine = false;
     std::string winePrefix;  // "" for the default one, or when not under Wine

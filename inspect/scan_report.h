@@ -26,9 +26,9 @@ enum class Verdict {
 };
 
 struct ScannedPair {
-    const SwapPair* pair; // of SwapPairs
-    ScannedItem before;   // the old item, which the swap replaces
-    ScannedItem after;    // the new item
+    const SwapPair* pair = nullptr; // of SwapPairs
+    ScannedItem before;             // the old item, which the swap replaces
+    ScannedItem after;              // the new item
     Verdict verdict;
     size_t corruptingLine = 0; // a check finding on that line says the pair corrupts the game
 };

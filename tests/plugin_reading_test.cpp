@@ -83,6 +83,10 @@ TEST(PluginReading, NamesTheItemANumberStandsForAndTheKindANameCrossesTo) {
     EXPECT_NE(crossed.find("a camera (under [Camera]"), std::string::npos) << crossed;
     const std::string number = CommentFor(document, SwapPairs[3].newSetting.key, "0x2F0AACD0");
     EXPECT_NE(number.find("\"Camera15\" (under [Camera])"), std::string::npos) << number;
+    // Both sides one item: the swap changes nothing, and the words say so.
+    const SettingsDocument same = ReadDocument(WithSettingLine("newcamera", "newcamera=Camera38"));
+    EXPECT_EQ(ReadAsPlugin(same)[3].outcome, PairOutcome::kUnchanged);
+    EXPECT_NE(OutcomeText(ReadAsPlugin(same)[3], 3).find("changes nothing"), std::string::npos);
     // A name defined with the hash 0 is found, and still skipped.
     const SettingsDocument zero =
         ReadDocument(WithSettingLine("newcamera", "newcamera=zero") + "[Camera]\r\nzero=0\r\n");

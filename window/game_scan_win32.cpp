@@ -1,6 +1,6 @@
-// "Is it working?": the game is the program running from the window's own folder; it is read
-// on a thread of its own, so the window keeps answering while the game's memory is read.
-#include "inspect/scan_game.h"
+// "Is it working?": the diagnosis of the window's own folder and of the game running from it,
+// made on a thread of its own, so the window keeps answering while the game's memory is read.
+#include "inspect/diagnosis.h"
 #include "platform/process_memory.h"
 #include "window/control_ids.h"
 #include "window/settings_window_win32.h"
@@ -45,16 +45,11 @@ INT_PTR CALLBACK ChooseGameProc(HWND chooser, UINT message, WPARAM wParam, LPARA
 
 } // namespace
 
-bool StartGameScan(HWND dialog, std::string& status) {
+bool StartDiagnosis(HWND dialog, std::string& status) {
     const std::string folder = ProgramFolder();
     std::vector<platform::RunningProgram> games;
     for (const platform::RunningProgram& program : platform::ProgramsInFolder(folder))
         if (!IsOurs(program)) games.push_back(program);
-    if (games.empty()) {
-        status = "Is it working? No game is running from " + folder +
-                 ". Start the game, then press \"Is it working?\" again.";
-        return false;
-    }
     size_t chosen = 0;
     if (games.size() > 1) {
         const INT_PTR answer =
@@ -66,56 +61,27 @@ bool StartGameScan(HWND dialog, std::string& status) {
         }
         chosen = size_t(answer);
     }
-    const uint32_t pid = games[chosen].pid;
-    status = "Reading " + games[chosen].file + " (process " + std::to_string(pid) +
-             "): this takes a few seconds...";
-    std::thread([dialog, pid] {
-        auto* scan = new GameScan;
+    // No game running is a finding too: the files beside it are looked at all the same.
+    const uint32_t pid = games.empty() ? 0 : games[chosen].pid;
+    status = games.empty() ? std::string("Looking at the game's folder...")
+                           : "Reading " + games[chosen].file + " (process " + std::to_string(pid) +
+                                 "): this takes a few seconds...";
+    std::thread([dialog, folder, pid] {
+        auto* diagnosis = new Diagnosis;
         try {
-            // The file the plug-in in the game reads: its current folder's, which need not be
-            // the one open in this window.
-            *scan = ScanGame(ProcessToScan{pid, ""}, "", false, nullptr);
+            // The game is read with the settings file it reads itself: its current folder's,
+            // which need not be the one open in this window.
+            *diagnosis = Diagnose({folder, ProcessToScan{pid, ""}}, OSTREVANE_VERSION,
+                                  {"ostrevane.exe", "OstrevaneSettings.exe"});
         } catch (const std::exception& failure) {
-            scan->problem = ScanProblem::kFailed;
-            scan->failure = failure.what();
+            diagnosis->facts.pid = pid;
+            diagnosis->facts.gameNamed = true;
+            diagnosis->facts.scan.problem = ScanProblem::kFailed;
+            diagnosis->facts.scan.failure = failure.what();
+            *diagnosis = Judge(std::move(diagnosis->facts));
         }
-        if (!::PostMessageW(dialog, kScanDoneMessage, 0, reinterpret_cast<LPARAM>(scan)))
-            delete scan; // the window closed meanwhile
+        if (!::PostMessageW(dialog, kScanDoneMessage, 0, reinterpret_cast<LPARAM>(diagnosis)))
+            delete diagnosis; // the window closed meanwhile
     }).detach();
     return true;
-}
-
-std::string ScanProblemText(const GameScan& scan) {
-    const std::string game = "The game (process " + std::to_string(scan.pid) + ")";
-    switch (scan.problem) {
-    case ScanProblem::kNone:
-        return "";
-    case ScanProblem::kCannotOpen:
-        if (scan.opening == platform::ProcessOpening::kNoSuchProcess)
-            return game + " ended before it could be read. Start it, then press \"Is it "
-                          "working?\" again.";
-        if (scan.opening == platform::ProcessOpening::kAccessRefused)
-            return game + " refused to be read: start this window as the same user as the "
-                          "game, or as administrator.";
-        return game + " could not be opened for reading.";
-    case ScanProblem::kFoldersUnreadable:
-        return game + " does not say which folder it reads its settings file from, so nothing "
-                      "was read.";
-    case ScanProblem::kSettingsUnread:
-        return "The game reads " + scan.settingsPath + ", and it " + scan.settingsProblem.words +
-               (scan.settingsProblem.kind == FileProblem::kMissing
-                    ? ": the plug-in writes it when the game starts with it installed. Is "
-                      "Ostrevane.asi in the game's folder?"
-                    : ".");
-    case ScanProblem::kExited:
-        return game + " ended during the reading. Start it, then press \"Is it working?\" "
-                      "again while it runs.";
-    case ScanProblem::kNothingToScan:
-        return game + " showed none of the memory the swap rewrites, so nothing was read.";
-    case ScanProblem::kNoProcessNamed:
-    case ScanProblem::kSeveralNamed:
-    case ScanProblem::kFailed:
-        break;
-    }
-    return game + " could not be read" + (scan.failure.empty() ? "." : ": " + scan.failure + ".");
 }

@@ -3,6 +3,7 @@
 #include "inspect/whole_files.h"
 #include "settings/settings.h"
 #include "window/control_ids.h"
+#include "window/diagnosis_text.h"
 #include "window/settings_form.h"
 #include "window/settings_window_win32.h"
 
@@ -37,6 +38,7 @@ std::array<std::string, kGeneralRow + 1> rowWarnings;
 // The file as Save would write it, read once for each change of the choices.
 PendingFile pending;
 std::array<std::string, kPairCount> verdicts;
+std::string diagnosisText; // the last "Is it working?", every finding
 
 HWND Control(HWND dialog, int id) {
     return ::GetDlgItem(dialog, id);
@@ -95,6 +97,7 @@ void ShowDetails(HWND dialog) {
             text += "\r\n" + rowWarnings[row] + "\r\n";
     }
     if (!statusText.empty()) text += "\r\n" + statusText;
+    if (!diagnosisText.empty()) text += "\r\n\r\n" + diagnosisText;
     std::string crlf; // an edit control breaks lines only at CR LF
     for (const char c : text) {
         if (c == '\n' && (crlf.empty() || crlf.back() != '\r')) crlf += '\r';
@@ -450,26 +453,29 @@ bool SamePath(const std::string& a, const std::string& b) {
     return ::lstrcmpiW(Wide(a).c_str(), Wide(b).c_str()) == 0;
 }
 
-void ShowScan(HWND dialog, std::unique_ptr<GameScan> scan) {
+void ShowDiagnosis(HWND dialog, std::unique_ptr<Diagnosis> diagnosis) {
     ::EnableWindow(Control(dialog, kScanButton), TRUE);
-    if (scan->problem != ScanProblem::kNone) {
+    diagnosisText = WindowDiagnosisText(*diagnosis);
+    const GameScan& scan = diagnosis->facts.scan;
+    const bool read = diagnosis->facts.scanned && scan.problem == ScanProblem::kNone;
+    std::string status = WindowSummary(*diagnosis);
+    if (!read) {
         ClearVerdicts();
         ShowConsequences(dialog);
-        Status(dialog, "Is it working? " + ScanProblemText(*scan));
+        Status(dialog, status);
         return;
     }
     scanShown = true;
-    scannedPid = scan->pid;
+    scannedPid = scan.pid;
     for (size_t pair = 0; pair < kPairCount; ++pair)
-        verdicts[pair] = GameVerdictText(scan->report.pairs[pair]);
+        verdicts[pair] = GameVerdictText(scan.report.pairs[pair]);
     ShowConsequences(dialog);
-    std::string status = "Read the game (process " + std::to_string(scan->pid) + ") with " +
-                         scan->settingsPath + ", the file it reads";
-    status += SamePath(scan->settingsPath, FullPath(form.path))
+    status += " Read the game (process " + std::to_string(scan.pid) + ") with " +
+              scan.settingsPath + ", the file it reads";
+    status += SamePath(scan.settingsPath, FullPath(form.path))
                   ? ", as saved."
                   : ": not the file open here, so the verdicts are for the game's file.";
-    if (scan->result.processExited)
-        status += " The game ended during the reading: counts are partial.";
+    if (scan.result.processExited) status += " The game ended during the reading.";
     Status(dialog, status);
     ::SetTimer(dialog, kGameTimer, 1000, nullptr);
 }
@@ -537,7 +543,7 @@ bool Command(HWND dialog, int id, int notification) {
         return true;
     case kScanButton: {
         std::string status;
-        const bool started = StartGameScan(dialog, status);
+        const bool started = StartDiagnosis(dialog, status);
         ::EnableWindow(Control(dialog, kScanButton), !started);
         if (!started) {
             ClearVerdicts();
@@ -576,7 +582,7 @@ INT_PTR HandleMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_COMMAND:
         return Command(dialog, LOWORD(wParam), HIWORD(wParam));
     case kScanDoneMessage:
-        ShowScan(dialog, std::unique_ptr<GameScan>(reinterpret_cast<GameScan*>(lParam)));
+        ShowDiagnosis(dialog, std::unique_ptr<Diagnosis>(reinterpret_cast<Diagnosis*>(lParam)));
         return TRUE;
     }
     return FALSE;

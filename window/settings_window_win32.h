@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-// Posted to the dialog when a scan started by StartGameScan ends; lParam owns a GameScan.
+// Posted to the dialog when a diagnosis started by StartDiagnosis ends; lParam owns a Diagnosis.
 constexpr UINT kScanDoneMessage = WM_APP + 1;
 
 // The folder this program sits in, which is the game folder; without a closing backslash.
@@ -22,15 +22,10 @@ std::string Narrow(std::wstring_view text);
 // std::string), or null for the one in ProgramFolder().
 INT_PTR CALLBACK SettingsDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 
-// Finds the game among the programs running from ProgramFolder(), asking the player when
-// several are, and reads it on a thread of its own, with the settings file the game reads
-// (its current folder's); false (with `status` saying why) when no scan started, else
-// kScanDoneMessage follows.
-bool StartGameScan(HWND dialog, std::string& status);
-
-struct GameScan;
-// Why a scan could not be made, in the window's words: what to do, never a command line.
-std::string ScanProblemText(const GameScan& scan);
+// Diagnoses ProgramFolder() and the game running from it, asking the player which game when
+// several programs from it run, on a thread of its own; false (with `status` saying why) when
+// the player chose none, else kScanDoneMessage follows.
+bool StartDiagnosis(HWND dialog, std::string& status);
 
 // The dialog's layout as first drawn, then followed whenever its frame changes size; never
 // smaller than at first.

@@ -22,6 +22,7 @@ DiagnosisFacts WorkingGame() {
     facts.pid = 4242;
     facts.modulesListed = true;
     facts.modules = {"Game.exe", "ostrevane.ASI", "ScriptHookV.dll", "KERNEL32.dll"};
+    facts.scanned = true;
     for (size_t pair = 0; pair < kPairCount; ++pair) {
         facts.scan.report.pairs[pair] = {
             &SwapPairs[pair], {"a", 1, 10}, {"b", 2, 0}, Verdict::kWouldSwap};
