@@ -1,12 +1,21 @@
 #include "cli/ostrevane.h"
+#include "cli/wrapped_output.h"
 #include "platform/terminal.h"
 
 #include <iostream>
+#include <optional>
 
 int main(int argc, char** argv) {
     // Bytes out as they are: `default` chooses its own line endings, and a text-mode
     // stdout would turn its CR LF into CR CR LF.
     platform::WriteOutputAsBytes();
+    // On a terminal, messages wrap at its 80 columns; into a file or a pipe they stay whole.
+    std::streambuf* const terminalOut = std::cout.rdbuf();
+    std::streambuf* const terminalErr = std::cerr.rdbuf();
+    std::optional<WrappingBuffer> out, err;
+    const bool messages = PrintsMessages(argc, argv);
+    if (messages && platform::OutputIsTerminal()) std::cout.rdbuf(&out.emplace(terminalOut));
+    if (messages && platform::ErrorIsTerminal()) std::cerr.rdbuf(&err.emplace(terminalErr));
     const int status = RunOstrevane(argc, argv, std::cout, std::cerr);
     // Double-clicked, the command's window would close before anyone read a word of it.
     if (platform::AloneInConsole()) {
@@ -16,5 +25,10 @@ int main(int argc, char** argv) {
                      "window.\n";
         std::cin.get();
     }
+    // The wrapping buffers end with main; the streams outlive it.
+    std::cout.flush();
+    std::cerr.flush();
+    std::cout.rdbuf(terminalOut);
+    std::cerr.rdbuf(terminalErr);
     return status;
 }

@@ -4,6 +4,7 @@
 #include "inspect/report_text.h"
 #include "inspect/whole_files.h"
 
+#include <filesystem>
 #include <ostream>
 
 std::string FileProblemWords(const FileProblem& problem) {
@@ -18,11 +19,16 @@ std::string SettingsFileProblemText(const std::string& path, const FileProblem& 
     std::string text = FullPath(path) + ": " + FileProblemWords(problem) + "\n";
     if (problem.kind == FileProblem::kMissing) {
         if (missingHint.empty()) {
-            // The file the player named, so the next command reads what this one writes.
+            // The file the player named, so the next command reads what this one writes; through
+            // a link that points nowhere, `default` writes only when told to.
             const bool spaced = path.find(' ') != std::string::npos;
+            std::error_code error;
+            const bool link =
+                std::filesystem::is_symlink(std::filesystem::symlink_status(path, error));
             text += "The plug-in writes a default settings file in the game's folder when the "
                     "game starts; `ostrevane default -o " +
-                    (spaced ? "\"" + path + "\"" : path) + "` writes one now.\n";
+                    (spaced ? "\"" + path + "\"" : path) + (link ? " --force" : "") +
+                    "` writes one now" + (link ? ", where the link points" : "") + ".\n";
         } else {
             text += missingHint;
         }

@@ -73,11 +73,18 @@ int RunCommand(int argc, const char* const* argv, std::ostream& out, std::ostrea
         // On Windows the parser would take "/folder/file.ini" for an option named "folder".
         app.allow_windows_style_options(false);
         app.set_version_flag("--version", VersionText, "Print the version and exit");
-        app.footer("Exit status: 0 done, 1 check, set or scan found warnings, 2 failed.");
+        app.footer("Exit status: 0 done, 1 warnings or problems found, 2 failed.");
 
         CommandLine line{argc, argv, out, err};
         for (const AddCommand add : kCommands)
             add(app, line);
+        // A positional's name says what it is ("SECTION"); the parser's "TEXT" after it would
+        // only repeat it.
+        for (CLI::App* command : app.get_subcommands([](CLI::App*) { return true; })) {
+            for (CLI::Option* option : command->get_options()) {
+                if (option->get_positional()) option->type_name("");
+            }
+        }
 
         if (argc >= 2 && argv[1] == std::string_view("help")) {
             CLI::App* command = nullptr;

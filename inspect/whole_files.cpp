@@ -12,7 +12,12 @@ bool ReadWholeFile(const std::string& path, std::string& bytes, FileProblem& pro
     std::error_code error;
     const fs::file_status status = fs::status(path, error);
     if (status.type() == fs::file_type::not_found) {
-        problem = {FileProblem::kMissing, "no such file"};
+        // A mod manager's link whose file is gone: the link itself is there to be written to.
+        const bool link = fs::is_symlink(fs::symlink_status(path, error));
+        problem = {FileProblem::kMissing, link ? "a symbolic link to " +
+                                                     fs::read_symlink(path, error).string() +
+                                                     ", where there is no file"
+                                               : "no such file"};
         return false;
     }
     if (status.type() == fs::file_type::directory) {

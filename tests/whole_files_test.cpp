@@ -103,6 +103,14 @@ TEST_F(WriteWholeFileTest, ThroughSymbolicLinksTheFileTheyEndAtGetsTheBytes) {
     // A link to no file yet: with --force the file is made where it points; without, the
     // link itself is something there.
     fs::create_symlink("../real/new.ini", "game/dangling.ini");
+    std::string bytes;
+    EXPECT_FALSE(ReadWholeFile("game/dangling.ini", bytes, problem));
+    EXPECT_EQ(problem.kind, FileProblem::kMissing);
+    EXPECT_NE(problem.words.find("symbolic link to ../real/new.ini"), std::string::npos);
+    // So the advice names --force, the one way `default` writes there.
+    EXPECT_NE(
+        SettingsFileProblemText("game/dangling.ini", problem).find("-o game/dangling.ini --force"),
+        std::string::npos);
     EXPECT_FALSE(WriteWholeFile("game/dangling.ini", kNew, false, problem));
     EXPECT_FALSE(fs::exists("real/new.ini"));
     ASSERT_TRUE(WriteWholeFile("game/dangling.ini", kNew, true, problem)) << problem.words;

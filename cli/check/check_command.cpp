@@ -105,7 +105,11 @@ void AddCheckCommand(CLI::App& app, CommandLine& line) {
     };
     auto options = std::make_shared<Options>();
     check->add_flag("--json", options->json, "Print one JSON object instead of text");
-    check->add_option("FILE", options->path, SettingsFileHelp());
+    // Named as the other commands name it, or given alone, as a file is to a reader.
+    CLI::Option* file = check->add_option("FILE", options->path, SettingsFileHelp());
+    check->add_option("--settings", options->path, SettingsFileHelp())
+        ->type_name("FILE")
+        ->excludes(file);
     check->callback([&line, options] {
         line.status = RunCheck(options->path, options->json, line.out, line.err);
     });

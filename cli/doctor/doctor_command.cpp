@@ -271,7 +271,8 @@ void AddDoctorCommand(CLI::App& app, CommandLine& line) {
     auto options = std::make_shared<Options>();
     doctor->add_option("--folder", options->target.folder, "The game's folder (default: here)")
         ->type_name("DIR");
-    CLI::Option_group* game = doctor->add_option_group("game");
+    CLI::Option_group* game =
+        doctor->add_option_group("game", "The game, when not the one running from the folder:");
     game->add_option("--pid", options->target.game.pid, "The game's process id")->type_name("PID");
     game->add_option("--process", options->target.game.process,
                      "The game's program file, e.g. Game.exe")

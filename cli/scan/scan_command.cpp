@@ -75,7 +75,7 @@ void AddScanCommand(CLI::App& app, CommandLine& line) {
         bool all = false, json = false;
     };
     auto options = std::make_shared<Options>();
-    CLI::Option_group* game = scan->add_option_group("game");
+    CLI::Option_group* game = scan->add_option_group("game", "The game to read:");
     game->add_option("--pid", options->target.pid, "The game's process id")->type_name("PID");
     game->add_option("--process", options->target.process,
                      "The game's program file, e.g. Game.exe, Game or its full path")

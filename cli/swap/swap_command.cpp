@@ -63,7 +63,7 @@ void AddSwapCommand(CLI::App& app, CommandLine& line) {
         std::string settingsPath = kSettingsFileName, in, out;
     };
     auto options = std::make_shared<Options>();
-    CLI::Option_group* direction = swap->add_option_group("direction");
+    CLI::Option_group* direction = swap->add_option_group("direction", "What to do:");
     direction->add_flag("--apply", options->apply, "Old hashes to new, as on enabling the mod");
     direction->add_flag("--restore", options->restore,
                         "New hashes back to old, as on disabling it");

@@ -1,6 +1,9 @@
 // The command line: help, mistakes, output that cannot be written, the version.
 #include "cli/wrapped_help.h"
+#include "cli/wrapped_output.h"
 #include "tests/cli/command_test.h"
+
+#include <iterator>
 
 namespace {
 
@@ -137,7 +140,8 @@ TEST(WrappedHelp, WrapsAtBlanksUnderTheDescriptionColumnAndKeepsEveryWord) {
 }
 
 TEST(WrappedHelp, EveryCommandsHelpFitsEightyColumns) {
-    for (const char* command : {"", "check", "list", "set", "default", "hash", "swap", "scan"}) {
+    for (const char* command :
+         {"", "check", "list", "set", "default", "hash", "swap", "scan", "doctor"}) {
         std::vector<const char*> argv = {"ostrevane"};
         if (*command) argv.push_back(command);
         argv.push_back("--help");
@@ -149,6 +153,51 @@ TEST(WrappedHelp, EveryCommandsHelpFitsEightyColumns) {
 }
 
 // Each slip a player makes on the command line gets a next step that names what they meant.
+// Every command that reads the settings file names it with --settings; check takes it alone
+// too, and refuses both at once.
+TEST_F(OstrevaneCommand, CheckNamesItsFileAsTheOtherCommandsDo) {
+    Write("mine.ini", Clean());
+    const Outcome named = Ostrevane({"check", "--settings", "mine.ini"});
+    EXPECT_EQ(named.status, 0) << named.err;
+    EXPECT_EQ(named.out, Ostrevane({"check", "mine.ini"}).out);
+    EXPECT_EQ(Ostrevane({"check", "mine.ini", "--settings", "mine.ini"}).status, 2);
+}
+
+// What the command prints to a terminal wraps as it is printed; a progress line redrawn in
+// place passes as it is; JSON and the default file are never wrapped at all.
+TEST(WrappedOutput, WrapsEachLineAsItEndsAndLeavesDataWhole) {
+    const std::string message =
+        "  line 163: a Ctrl-Z byte (0x1A) ends the file for the plug-in: nothing after it is "
+        "read, so olddof, newdof, oldcamera and newcamera resolve to 0; remove the Ctrl-Z";
+    std::ostringstream terminal;
+    {
+        WrappingBuffer buffer(terminal.rdbuf());
+        std::ostream out(&buffer);
+        out << message << "\n"
+            << "\r  0.50 of 1.00 GB" << std::flush;
+        EXPECT_EQ(terminal.str().substr(terminal.str().size() - 18), "\r  0.50 of 1.00 GB")
+            << "a progress line shows at once";
+        out << "\rdone\n";
+    }
+    // The message's words, every one, on lines of at most 80 columns under its indent.
+    const std::string shown = terminal.str().substr(0, terminal.str().find('\r'));
+    std::istringstream lines(shown), original(message), wrapped(shown);
+    for (std::string line; std::getline(lines, line);) {
+        EXPECT_LE(line.size(), 80u) << line;
+        EXPECT_EQ(line.find_first_not_of(' '), 2u) << line;
+    }
+    using Words = std::vector<std::string>;
+    EXPECT_EQ(Words(std::istream_iterator<std::string>(wrapped), {}),
+              Words(std::istream_iterator<std::string>(original), {}));
+    EXPECT_GT(std::count(shown.begin(), shown.end(), '\n'), 1) << "it was wrapped";
+    const char* json[] = {"ostrevane", "scan", "--pid", "1", "--json"};
+    const char* file[] = {"ostrevane", "default"};
+    const char* check[] = {"ostrevane", "check"};
+    EXPECT_FALSE(PrintsMessages(5, json));
+    EXPECT_FALSE(PrintsMessages(2, file));
+    EXPECT_TRUE(PrintsMessages(2, check));
+}
+
 TEST_F(OstrevaneCommand, SlipsGetANextStepThatFits) {
     const auto run = [](std::vector<const char*> argv) {
         argv.insert(argv.begin(), "ostrevane");
