@@ -41,6 +41,14 @@ std::string Tidy(std::string_view comment) {
     return tidy;
 }
 
+// Whether the file on disk is still the one opened. The bytes themselves, not a size and time:
+// a change within the file system's clock tick, or one that keeps the size, still counts.
+bool StillAsOpened(const SettingsForm& form) {
+    std::string onDisk;
+    FileProblem why;
+    return ReadWholeFile(form.path, onDisk, why) && onDisk == form.opened.bytes;
+}
+
 std::string ClosestOfSection(const SettingsDocument& document, size_t pair,
                              std::string_view value) {
     std::vector<std::string_view> candidates;
@@ -97,14 +105,14 @@ bool FileIsUseless(const SettingsForm& form) {
 }
 
 bool ReplaceWithDefault(SettingsForm& form, std::string& message) {
-    std::string onDisk;
-    FileProblem why;
-    if (!ReadWholeFile(form.path, onDisk, why) || onDisk != form.opened.bytes) {
+    if (!StillAsOpened(form)) {
         message = "Not replaced: " + form.path +
                   " changed on disk since it was opened. Reload "
                   "reads it again.";
         return false;
     }
+    const std::string& onDisk = form.opened.bytes;
+    FileProblem why;
     for (int copy = 1; copy < 100; ++copy) {
         const std::string backup = form.path + ".bak" + (copy == 1 ? "" : std::to_string(copy));
         if (!WriteWholeFile(backup, onDisk, false, why)) {
@@ -334,16 +342,13 @@ SaveOutcome SaveSettingsFile(SettingsForm& form, std::string& message) {
         message = "Not saved. " + RefusalText(refusal);
         return SaveOutcome::kRefused;
     }
-    // The bytes themselves, not a size and time: a change within the file system's clock
-    // tick, or one that keeps the size, still counts.
-    std::string onDisk;
-    FileProblem why;
-    if (!ReadWholeFile(form.path, onDisk, why) || onDisk != form.opened.bytes) {
+    if (!StillAsOpened(form)) {
         message = "Not saved: " + form.path +
                   " changed on disk since it was opened (in an editor, or by another program). "
                   "Reload reads it again and keeps your choices.";
         return SaveOutcome::kChangedOnDisk;
     }
+    FileProblem why;
     if (!WriteWholeFile(form.path, pending.document.bytes, true, why)) {
         message = "Not saved: " + form.path + " " + why.words +
                   (why.kind == FileProblem::kNotOwner ? ": start this window as its owner" : "") +
