@@ -18,7 +18,7 @@ inline unsigned ByteRarity(uint8_t byte) {
 
 // A value whose four bytes' rarities add up to this or less is as common as two zero bytes
 // beside two rare ones: every integer from -4,096 to 65,535, every float with a zero low half
-// (1.0, 0.5, 100). No default hash is (the closest add up to 9); about 1 in 700 values is.
+// (1.0, 0.5, 100). No default hash is (the closest add up to 9); about 1 in 650 values is.
 constexpr unsigned kCommonValueRarity = 8;
 
 // True when ordinary memory is full of `value`: see kCommonValueRarity.

@@ -20,6 +20,6 @@ std::vector<std::string> ScanWarnings(const ScanReport& report, const ScanResult
 // The report for a person.
 void PrintScanText(uint32_t pid, const std::string& settingsPath, const ScanReport& report,
                    const ScanResult& result, double seconds, std::ostream& out);
-// The report as one JSON object; its shape is documented in the README.
+// The report as one JSON object; its shape is documented in docs/command.md.
 void PrintScanJson(uint32_t pid, const std::string& settingsPath, const ScanReport& report,
                    const ScanResult& result, std::ostream& out);

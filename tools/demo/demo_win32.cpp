@@ -260,10 +260,10 @@ int RunGame() {
     const int key = settings.swap.activationKey;
     std::printf("The stand-in game runs as process %lu in %s, with the real plug-in and\n"
                 "%s references to its four old items. From another window, with the same\n"
-                "WINEPREFIX: wine ostrevane.exe scan --pid %lu --settings Ostrevane.ini\n"
+                "WINEPREFIX: wine %s scan --pid %lu --settings Ostrevane.ini\n"
                 "Press Enter here to press %s; type q and Enter to quit.\n",
                 GetCurrentProcessId(), std::filesystem::current_path().string().c_str(),
-                Grouped(kReferences).c_str(), GetCurrentProcessId(),
+                Grouped(kReferences).c_str(), OSTREVANE_EXE, GetCurrentProcessId(),
                 settings.values[kActivationKey].c_str());
     std::fflush(stdout);
     settings = {}; // its hashes would be swapped along with the game's
