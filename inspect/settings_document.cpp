@@ -1,5 +1,6 @@
 #include "inspect/settings_document.h"
 
+#include <atomic>
 #include <unordered_map>
 
 namespace {
@@ -13,7 +14,16 @@ std::string CommentOf(std::string_view line) {
 
 } // namespace
 
+namespace {
+std::atomic<size_t> documentsRead{0};
+} // namespace
+
+size_t DocumentsRead() {
+    return documentsRead;
+}
+
 SettingsDocument ReadDocument(std::string bytes) {
+    ++documentsRead;
     SettingsDocument document;
     document.text = std::make_shared<const std::string>(TextModeText(bytes));
     std::unordered_map<std::string_view, size_t> index; // views into *document.text

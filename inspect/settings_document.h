@@ -37,6 +37,9 @@ struct SettingsDocument {
 
 // Reads `bytes` as the plug-in does, in one pass.
 SettingsDocument ReadDocument(std::string bytes);
+// How many documents this program has read: what an answer costs, for the tests that hold each
+// answer to the reading it was given.
+size_t DocumentsRead();
 
 // The entry of `document`'s dictionary for `name`, or null.
 const DictionaryName* FindName(const SettingsDocument& document, std::string_view name);

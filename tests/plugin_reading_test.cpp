@@ -99,4 +99,25 @@ TEST(PluginReading, NamesTheItemANumberStandsForAndTheKindANameCrossesTo) {
     EXPECT_TRUE(ReadAsPlugin(common)[3].commonHash);
 }
 
+// Every answer is worded from the reading it is given: a key press in the window, which edits
+// one setting and reads the file as Save would write it, costs one reading of the file, and
+// the comments, findings and names it shows cost none.
+TEST(PluginReading, AKeyPressInTheWindowReadsTheFileOnce) {
+    SettingsForm form;
+    form.opened = ReadDocument(kDefault);
+    form.chosen = form.opened.parsed.values;
+    form.chosen[SwapPairs[3].newSetting.key] = "Camera37";
+    form.chosen[SwapPairs[2].oldSetting.key] = "DOF10";
+    const size_t before = DocumentsRead();
+    const PendingFile pending = PendingChanges(form);
+    EXPECT_EQ(DocumentsRead() - before, 1u);
+    const size_t read = DocumentsRead();
+    (void)ReadAsPlugin(pending.document);
+    (void)CheckSettings(pending.document);
+    (void)NamesToOffer(form.opened, 3, "cam");
+    for (size_t key = 0; key < kActivationKey; ++key)
+        (void)CommentFor(pending.document, SettingKey(key), form.chosen[key]);
+    EXPECT_EQ(DocumentsRead(), read);
+}
+
 } // namespace
