@@ -46,6 +46,17 @@ TEST(Doctor, AWorkingGameIsSaidToWorkWithThePlacesItWouldSwap) {
               "places.");
     EXPECT_EQ(Words(diagnosis, Finding::kPluginSound).rfind("OK ", 0), 0u);
     EXPECT_NE(Words(diagnosis, Finding::kPluginSound).find("as this ostrevane"), std::string::npos);
+    EXPECT_EQ(Words(diagnosis, Finding::kImportBesideGame),
+              "OK ScriptHookV.dll, which Ostrevane.asi needs, is beside it");
+    EXPECT_EQ(Words(diagnosis, Finding::kImportWindows),
+              "OK KERNEL32.dll, which Ostrevane.asi needs, is one of Windows' own");
+    // Each finding under its heading, in the order a player checks them.
+    std::vector<FindingGroup> groups;
+    for (const DiagnosisFinding& finding : diagnosis.findings)
+        if (groups.empty() || groups.back() != GroupOf(finding.what))
+            groups.push_back(GroupOf(finding.what));
+    EXPECT_EQ(groups, (std::vector<FindingGroup>{FindingGroup::kFiles, FindingGroup::kSettings,
+                                                 FindingGroup::kGame, FindingGroup::kWine}));
 }
 
 // Each thing a player gets wrong is its own PROBLEM, found whatever else is wrong, and the
@@ -85,8 +96,24 @@ TEST(Doctor, EachSlipIsAProblemWithItsNextStepAndTheFirstSumsUp) {
          Finding::kNoGame, "WINEPREFIX=/path/to/prefix wine ostrevane.exe doctor",
          "start it and run the diagnosis again"},
         {"skipped pair",
-         [](DiagnosisFacts& f) { f.scan.report.pairs[0].verdict = Verdict::kSkipped; },
-         Finding::kPairVerdict, "not swapped", "would be skipped"},
+         [](DiagnosisFacts& f) {
+             f.scan.report.pairs[0].verdict = Verdict::kSkipped;
+             f.scan.report.pairs[0].after.hash = 0;
+         },
+         Finding::kPairVerdict, "not swapped: newshake names no item", "would be skipped"},
+        {"a name the dictionary lacks",
+         [](DiagnosisFacts& f) {
+             std::string file = DefaultFile("\r\n");
+             file.replace(file.find("newcamera=Camera15"), 18, "newcamera=Camera99");
+             f.settings = CheckSettings(ReadDocument(file));
+         },
+         Finding::kSettingsWarned, "1 warning: `ostrevane check` names each",
+         "the settings file stops the swap"},
+        {"a harmless warning",
+         [](DiagnosisFacts& f) {
+             f.settings = CheckSettings(ReadDocument(DefaultFile("\r\n") + "oldshak=x\r\n"));
+         },
+         Finding::kSettingsWarned, "1 warning, none of which stops the swap", ""},
         {"no settings", [](DiagnosisFacts& f) { f.settingsPresent = false; },
          Finding::kSettingsMissing, "the plug-in writes it", ""},
         {"other version", [](DiagnosisFacts& f) { f.plugin.version = "1.0.0.0"; },

@@ -178,7 +178,11 @@ TEST(WrappedOutput, WrapsEachLineAsItEndsAndLeavesDataWhole) {
         EXPECT_EQ(terminal.str().substr(terminal.str().size() - 18), "\r  0.50 of 1.00 GB")
             << "a progress line shows at once";
         out << "\rdone\n";
+        // 81 columns wrap; 80 fit.
+        out << "  " << std::string(76, 'x') << " yy\n" << std::string(80, 'z') << "\n";
     }
+    EXPECT_NE(terminal.str().find("\n  yy\n" + std::string(80, 'z') + "\n"), std::string::npos)
+        << terminal.str();
     // The message's words, every one, on lines of at most 80 columns under its indent.
     const std::string shown = terminal.str().substr(0, terminal.str().find('\r'));
     std::istringstream lines(shown), original(message), wrapped(shown);
