@@ -37,6 +37,12 @@ TEST_F(OstrevaneCommand, ScanReadsTheSettingsInTheGamesFolderAndFindsTheGameByAn
                               "below); "),
               std::string::npos)
         << byPath.out;
+    // Only the pair the finding concerns is marked.
+    size_t marked = 0;
+    for (size_t at = 0; (at = byPath.out.find("WARNING: would corrupt", at)) != std::string::npos;
+         ++at)
+        ++marked;
+    EXPECT_EQ(marked, 1u) << byPath.out;
     EXPECT_EQ(withoutExe.status, 2);
     EXPECT_NE(withoutExe.err.find("game/Ostrevane.ini: no such file\nThe plug-in writes it there "
                                   "when the game starts with the plug-in installed; run the game "
