@@ -227,17 +227,26 @@ void Press(WORD virtualKey, wchar_t letter = 0) {
     ::SendInput(2, input, sizeof(INPUT));
 }
 
-// A question the window asks (a message box of its process), answered with `button`.
-struct Question {
-    DWORD pid;
-    HWND found;
-};
-BOOL CALLBACK FindQuestion(HWND window, LPARAM lParam) {
-    auto& search = *reinterpret_cast<Question*>(lParam);
-    DWORD pid = 0;
-    ::GetWindowThreadProcessId(window, &pid);
-    if (pid == search.pid && ::GetDlgItem(window, IDYES) != nullptr) search.found = window;
-    return search.found == nullptr;
+// The first top-level window of `pid` that holds control `id`: a question or a chooser.
+HWND WaitForWindowWith(DWORD pid, int id) {
+    struct Search {
+        DWORD pid;
+        int id;
+        HWND found;
+    } search{pid, id, nullptr};
+    for (int tries = 0; tries < 100 && search.found == nullptr; ++tries) {
+        ::Sleep(100);
+        ::EnumWindows(
+            [](HWND window, LPARAM lParam) -> BOOL {
+                auto& s = *reinterpret_cast<Search*>(lParam);
+                DWORD owner = 0;
+                ::GetWindowThreadProcessId(window, &owner);
+                if (owner == s.pid && ::GetDlgItem(window, s.id) != nullptr) s.found = window;
+                return s.found == nullptr;
+            },
+            reinterpret_cast<LPARAM>(&search));
+    }
+    return search.found;
 }
 
 // Alt with a letter, as the keyboard sends it.
@@ -478,16 +487,12 @@ TEST_F(SettingsWindowTest, ReloadAsksBeforeDroppingChoicesAndTheTitleMarksThemUn
         EXPECT_EQ(TextOf(dialog_).front(), '*') << TextOf(dialog_);
         ::PostMessageW(dialog_, WM_COMMAND, MAKEWPARAM(kReloadButton, BN_CLICKED),
                        reinterpret_cast<LPARAM>(Control(kReloadButton)));
-        Question question{process_.dwProcessId, nullptr};
-        for (int tries = 0; tries < 100 && question.found == nullptr; ++tries) {
-            ::Sleep(100);
-            ::EnumWindows(FindQuestion, reinterpret_cast<LPARAM>(&question));
-        }
-        ASSERT_NE(question.found, nullptr) << "Reload dropped the choice unasked";
-        ::PostMessageW(question.found, WM_COMMAND, MAKEWPARAM(answer, BN_CLICKED), 0);
+        HWND question = WaitForWindowWith(process_.dwProcessId, IDYES);
+        ASSERT_NE(question, nullptr) << "Reload dropped the choice unasked";
+        ::PostMessageW(question, WM_COMMAND, MAKEWPARAM(answer, BN_CLICKED), 0);
         const std::string expected = answer == IDYES ? "K" : "F8";
         HWND key = Control(kSettingControl + int(kActivationKey));
-        for (int tries = 0; tries < 100 && ::IsWindow(question.found); ++tries)
+        for (int tries = 0; tries < 100 && ::IsWindow(question); ++tries)
             ::Sleep(50);
         EXPECT_EQ(TextOf(key), expected);
     }
@@ -548,28 +553,6 @@ TEST_F(SettingsWindowTest, IsItWorkingJudgesWithTheFileTheGameReads) {
     EXPECT_NE(Status().find("elsewhere"), std::string::npos) << Status();
     EXPECT_NE(TextOf(Control(kVerdictControl + 0)).find("would swap"), std::string::npos)
         << TextOf(Control(kVerdictControl + 0));
-}
-
-// The first top-level window of `pid` that holds control `id`: a question or a chooser.
-HWND WaitForWindowWith(DWORD pid, int id) {
-    struct Search {
-        DWORD pid;
-        int id;
-        HWND found;
-    } search{pid, id, nullptr};
-    for (int tries = 0; tries < 100 && search.found == nullptr; ++tries) {
-        ::Sleep(100);
-        ::EnumWindows(
-            [](HWND window, LPARAM lParam) -> BOOL {
-                auto& s = *reinterpret_cast<Search*>(lParam);
-                DWORD owner = 0;
-                ::GetWindowThreadProcessId(window, &owner);
-                if (owner == s.pid && ::GetDlgItem(window, s.id) != nullptr) s.found = window;
-                return s.found == nullptr;
-            },
-            reinterpret_cast<LPARAM>(&search));
-    }
-    return search.found;
 }
 
 // Saving settings that make the swap corrupt the game is asked about first.
