@@ -52,9 +52,12 @@ TEST(Doctor, AWorkingGameIsSaidToWorkWithThePlacesItWouldSwap) {
               "OK KERNEL32.dll, which Ostrevane.asi needs, is one of Windows' own");
     // Each finding under its heading, in the order a player checks them.
     std::vector<FindingGroup> groups;
-    for (const DiagnosisFinding& finding : diagnosis.findings)
+    for (const DiagnosisFinding& finding : diagnosis.findings) {
         if (groups.empty() || groups.back() != GroupOf(finding.what))
             groups.push_back(GroupOf(finding.what));
+        if (finding.what == Finding::kPairVerdict)
+            EXPECT_EQ(GroupOf(finding.what), FindingGroup::kGame) << "a verdict is the game's";
+    }
     EXPECT_EQ(groups, (std::vector<FindingGroup>{FindingGroup::kFiles, FindingGroup::kSettings,
                                                  FindingGroup::kGame, FindingGroup::kWine}));
 }
