@@ -18,31 +18,6 @@ bool IsOurs(const platform::RunningProgram& program) {
            ::lstrcmpiA(program.file.c_str(), "ostrevane.exe") == 0;
 }
 
-// The chooser's lParam at its start is the list of games to offer.
-INT_PTR CALLBACK ChooseGameProc(HWND chooser, UINT message, WPARAM wParam, LPARAM lParam) {
-    HWND list = ::GetDlgItem(chooser, kGameList);
-    switch (message) {
-    case WM_INITDIALOG:
-        for (const platform::RunningProgram& game :
-             *reinterpret_cast<const std::vector<platform::RunningProgram>*>(lParam)) {
-            const std::wstring entry =
-                Wide(game.file) + L"  (process " + std::to_wstring(game.pid) + L")";
-            ::SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry.c_str()));
-        }
-        ::SendMessageW(list, LB_SETCURSEL, 0, 0);
-        return TRUE;
-    case WM_COMMAND:
-        if (LOWORD(wParam) == IDOK ||
-            (LOWORD(wParam) == kGameList && HIWORD(wParam) == LBN_DBLCLK)) {
-            ::EndDialog(chooser, ::SendMessageW(list, LB_GETCURSEL, 0, 0));
-        } else if (LOWORD(wParam) == IDCANCEL) {
-            ::EndDialog(chooser, -1);
-        }
-        return TRUE;
-    }
-    return FALSE;
-}
-
 } // namespace
 
 bool StartDiagnosis(HWND dialog, std::string& status) {
@@ -52,9 +27,10 @@ bool StartDiagnosis(HWND dialog, std::string& status) {
         if (!IsOurs(program)) games.push_back(program);
     size_t chosen = 0;
     if (games.size() > 1) {
-        const INT_PTR answer =
-            ::DialogBoxParamW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(kChooseGameDialog),
-                              dialog, ChooseGameProc, reinterpret_cast<LPARAM>(&games));
+        std::vector<std::wstring> entries;
+        for (const platform::RunningProgram& game : games)
+            entries.push_back(Wide(game.file) + L"  (process " + std::to_wstring(game.pid) + L")");
+        const INT_PTR answer = ChooseFromList(dialog, kChooseGameDialog, kGameList, entries);
         if (answer < 0 || size_t(answer) >= games.size()) {
             status = "Is it working? No game chosen: nothing was read.";
             return false;

@@ -408,32 +408,11 @@ bool MayClose(HWND dialog) {
     return !FormChanged(form);
 }
 
-// The defaults chooser: all, each pair, the key; its end result is the index picked, or -1.
-INT_PTR CALLBACK DefaultsProc(HWND chooser, UINT message, WPARAM wParam, LPARAM) {
-    HWND list = ::GetDlgItem(chooser, kDefaultsList);
-    switch (message) {
-    case WM_INITDIALOG:
-        ::SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(L"Every pair and the key"));
-        for (size_t row = 0; row <= kKeyRow; ++row)
-            ::SendMessageW(list, LB_ADDSTRING, 0,
-                           reinterpret_cast<LPARAM>(Wide(RowName(row)).c_str()));
-        ::SendMessageW(list, LB_SETCURSEL, 0, 0);
-        return TRUE;
-    case WM_COMMAND:
-        if (LOWORD(wParam) == IDOK ||
-            (LOWORD(wParam) == kDefaultsList && HIWORD(wParam) == LBN_DBLCLK)) {
-            ::EndDialog(chooser, ::SendMessageW(list, LB_GETCURSEL, 0, 0));
-        } else if (LOWORD(wParam) == IDCANCEL) {
-            ::EndDialog(chooser, -1);
-        }
-        return TRUE;
-    }
-    return FALSE;
-}
-
 void ChooseDefaults(HWND dialog) {
-    const INT_PTR picked = ::DialogBoxParamW(
-        ::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(kDefaultsDialog), dialog, DefaultsProc, 0);
+    std::vector<std::wstring> entries = {L"Every pair and the key"};
+    for (size_t row = 0; row <= kKeyRow; ++row)
+        entries.push_back(Wide(RowName(row)));
+    const INT_PTR picked = ChooseFromList(dialog, kDefaultsDialog, kDefaultsList, entries);
     if (picked < 0) return;
     const auto row = size_t(picked - 1);
     if (picked == 0) {

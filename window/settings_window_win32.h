@@ -7,6 +7,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 // Posted to the dialog when a diagnosis started by StartDiagnosis ends; lParam owns a Diagnosis.
 constexpr UINT kScanDoneMessage = WM_APP + 1;
@@ -26,6 +27,11 @@ INT_PTR CALLBACK SettingsDialogProc(HWND dialog, UINT message, WPARAM wParam, LP
 // several programs from it run, on a thread of its own; false (with `status` saying why) when
 // the player chose none, else kScanDoneMessage follows.
 bool StartDiagnosis(HWND dialog, std::string& status);
+
+// Asks the player to pick one of `entries` in the list `listId` of dialog `dialogId`: the
+// index picked, or -1 when cancelled.
+INT_PTR ChooseFromList(HWND owner, int dialogId, int listId,
+                       const std::vector<std::wstring>& entries);
 
 // The dialog's layout as first drawn, then followed whenever its frame changes size; never
 // smaller than at first.

@@ -27,3 +27,44 @@ std::string ProgramFolder() {
     path.resize(size);
     return Narrow(path.substr(0, path.find_last_of(L"\\/")));
 }
+
+namespace {
+
+struct ListChoice {
+    int listId;
+    const std::vector<std::wstring>* entries;
+};
+
+// A chooser: a list, OK and Cancel; its end result is the index picked, or -1.
+INT_PTR CALLBACK ChooserProc(HWND chooser, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_INITDIALOG) ::SetWindowLongPtrW(chooser, DWLP_USER, lParam);
+    const auto* choice =
+        reinterpret_cast<const ListChoice*>(::GetWindowLongPtrW(chooser, DWLP_USER));
+    if (choice == nullptr) return FALSE;
+    HWND list = ::GetDlgItem(chooser, choice->listId);
+    switch (message) {
+    case WM_INITDIALOG:
+        for (const std::wstring& entry : *choice->entries)
+            ::SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry.c_str()));
+        ::SendMessageW(list, LB_SETCURSEL, 0, 0);
+        return TRUE;
+    case WM_COMMAND:
+        if (LOWORD(wParam) == IDOK ||
+            (LOWORD(wParam) == choice->listId && HIWORD(wParam) == LBN_DBLCLK)) {
+            ::EndDialog(chooser, ::SendMessageW(list, LB_GETCURSEL, 0, 0));
+        } else if (LOWORD(wParam) == IDCANCEL) {
+            ::EndDialog(chooser, -1);
+        }
+        return TRUE;
+    }
+    return FALSE;
+}
+
+} // namespace
+
+INT_PTR ChooseFromList(HWND owner, int dialogId, int listId,
+                       const std::vector<std::wstring>& entries) {
+    ListChoice choice{listId, &entries};
+    return ::DialogBoxParamW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(dialogId), owner,
+                             ChooserProc, reinterpret_cast<LPARAM>(&choice));
+}
