@@ -1,6 +1,7 @@
 #include "cli/scan/scan_command.h"
 #include "platform/fault_recovery.h"
 #include "settings/settings.h"
+#include "swap/engines.h"
 #include "swap/swap.h"
 #include "tests/standin.h"
 
@@ -304,5 +305,59 @@ TEST_F(WalkTest, APageChangedUnderTheScanIsSkippedAndTheRestOfTheWalkHappens) {
             EXPECT_EQ(Get(region + (p + 1) * page - 4), swapped ? kNew : kOld);
         }
         munmap(region, 4 * page);
+    }
+}
+
+// The reference model of a walk cut by a fault: the windows wholly before the faulting page
+// and the pages after it, each substituted once, as the plain engine does in one pass.
+TEST_F(WalkTest, AFaultMidRegionGivesTheReferenceModelsResultEvenAfterAnEarlierWalk) {
+    const size_t page = static_cast<size_t>(sysconf(_SC_PAGESIZE));
+    // A chain: the shake's new hash is the loop's old one, and the loop's new is the DOF's old.
+    SwapSettings = {.oldShake = kOld,
+                    .newShake = kLoop,
+                    .oldShakeLoop = kLoop,
+                    .newShakeLoop = 0xD0F0D0F0,
+                    .oldDof = 0xD0F0D0F0,
+                    .newDof = kNew};
+    const SubstitutionChain chain = ApplyChain(SwapSettings);
+    struct Layout {
+        const char* what;
+        size_t firstHash; // where the region's hashes begin; before it, only zeroes
+    };
+    // Stores before the fault, and none: then the mark of the walk before, which stored in a
+    // region higher up, is all the walk has to go on unless it marks the region's start.
+    const Layout layouts[] = {{"hashes from the start", 0},
+                              {"hashes only near the fault", page - 40}};
+    for (const Layout& layout : layouts) {
+        SCOPED_TRACE(layout.what);
+        standin::Reset();
+        auto* area = static_cast<uint8_t*>(
+            mmap(nullptr, 5 * page, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0));
+        ASSERT_NE(area, MAP_FAILED);
+        uint8_t* region = area;           // four pages; the second faults in the second walk
+        uint8_t* above = area + 4 * page; // the first walk's last store
+        const uint32_t hashes[] = {kOld, kLoop, 0xD0F0D0F0};
+        for (size_t at = layout.firstHash, k = 0; at + 4 <= 4 * page; at += 7 + k % 5, ++k)
+            Put(region + at, hashes[k % 3]);
+        Bytes expected(region, region + 4 * page);
+        SubstituteReference(expected.data(), page, chain);
+        SubstituteReference(expected.data() + 2 * page, 2 * page, chain);
+
+        Put(above + page - 4, kOld);
+        standin::AddRegion(above, page);
+        ASSERT_EQ(ApplySwap().windowsRewritten, 1u); // the region is not listed yet
+        standin::AddRegion(region, 4 * page);
+        bool changed = false;
+        standin::SetQueryHook([&](uintptr_t address) {
+            if (changed || address != reinterpret_cast<uintptr_t>(region)) return;
+            changed = true;
+            mprotect(region + page, page, PROT_NONE);
+        });
+        EXPECT_EQ(ApplySwap().faultsRecovered, 1u);
+        mprotect(region + page, page, PROT_READ);
+        for (size_t p : {0, 2, 3})
+            EXPECT_EQ(0, std::memcmp(region + p * page, expected.data() + p * page, page))
+                << "page " << p;
+        munmap(area, 5 * page);
     }
 }

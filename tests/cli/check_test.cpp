@@ -87,6 +87,9 @@ TEST(CheckSettings, FindsEachTrapAtItsLine) {
          "blanks before \"[\"; the 1 line under it is read as dictionary entries, so "
          "modactivatekey is not set",
          1},
+        {"key set, and again under an indented settings header",
+         CleanWithLine(2, "modactivatekey=Insert") + "  [Settings]\nmodactivatekey=F8\n", 2,
+         "modactivatekey \"Insert\" is not a key name the plug-in knows", 2},
         {"indented header", CleanWithLine(12, "  [Shake]"), 12,
          "\"  [Shake]\" is indented, so the plug-in does not read it as a header: remove the "
          "blanks before \"[\"; the 2 lines under it are read as settings and ignored, so "

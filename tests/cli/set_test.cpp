@@ -39,6 +39,7 @@ TEST(EditSetting, ChangesOneLineOrRefusesWithTheReasonAndNoFile) {
         {kActivationKey, "f9", "names are case-sensitive, so write \"F9\""},
         {kNewCamera, "0x2F0AACD0",
          "the dictionary calls 0x2F0AACD0 \"Camera15\"; `ostrevane set newcamera Camera15`"},
+        {kNewCamera, "0x2f0aacd0", "the dictionary calls 0x2F0AACD0 \"Camera15\""},
         {kNewCamera, "0x7DC36678", "no name under [Camera] has the hash 0x7DC36678"},
     };
     for (const Refused& r : refused) {
@@ -48,6 +49,12 @@ TEST(EditSetting, ChangesOneLineOrRefusesWithTheReasonAndNoFile) {
             << RefusalWords(edit.refusal);
         EXPECT_EQ(edit.document.bytes, "");
     }
+    // A value longer than the blanks before its comment keeps one blank before it.
+    const std::string tight = "[Settings]\noldshake=a  ; the old one\n[Shake]\na=0x11223344\n"
+                              "longer_name=0x12345678\n";
+    EXPECT_EQ(EditSetting(ReadDocument(tight), kOldShake, "longer_name").document.bytes,
+              "[Settings]\noldshake=longer_name ; the old one\n[Shake]\na=0x11223344\n"
+              "longer_name=0x12345678\n");
     // A name whose hash fills ordinary memory would corrupt the game wherever it is found.
     const std::string added = kDefault + "[Camera]\r\ncommon=0x3F800000\r\nzero=0\r\n";
     EXPECT_NE(RefusalWords(EditSetting(ReadDocument(added), kNewCamera, "common").refusal)
