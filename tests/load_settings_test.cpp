@@ -25,17 +25,29 @@ TEST_F(LoadSettingsTest, ReplacesTheDictionaryAndEverySettingOnEachLoad) {
     EXPECT_EQ(SwapSettings, (SwapSettingsRecord{.activationKey = 0x74}));
 }
 
-TEST_F(LoadSettingsTest, AFolderAtThePathLeavesEverythingAsItWas) {
-    WriteSettings("[Settings]\noldshake=a\n[Shake]\na=0x11\n");
-    LoadSettings();
-    const SwapSettingsRecord before = SwapSettings;
+// A read that fails after the file opened (here the EIO of reading unmapped memory through
+// /proc/self/mem, as a failing disk gives) is no empty file: that would clear every setting.
+TEST_F(LoadSettingsTest, AFolderOrAFileThatFailsToReadLeavesEverythingAsItWas) {
+    for (const bool folder : {true, false}) {
+        SCOPED_TRACE(folder ? "a folder" : "a read error");
+        fs::remove_all(SettingsPath);
+        WriteSettings("[Settings]\noldshake=a\n[Shake]\na=0x11\n");
+        LoadSettings();
+        const SwapSettingsRecord before = SwapSettings;
 
-    fs::remove(SettingsPath);
-    fs::create_directory(SettingsPath);
-    LoadSettings();
-    EXPECT_TRUE(fs::is_directory(SettingsPath)); // never written over
-    EXPECT_EQ(SwapSettings, before);
-    EXPECT_EQ(HashDictionary, (NameToHash{{"a", 0x11}}));
+        fs::remove(SettingsPath);
+        if (folder) {
+            fs::create_directory(SettingsPath);
+        } else {
+            fs::create_symlink("/proc/self/mem", SettingsPath);
+        }
+        LoadSettings();
+        EXPECT_EQ(fs::is_directory(fs::symlink_status(SettingsPath)), folder); // never written
+        EXPECT_EQ(fs::is_symlink(fs::symlink_status(SettingsPath)), !folder);
+        EXPECT_EQ(SwapSettings, before);
+        EXPECT_EQ(HashDictionary, (NameToHash{{"a", 0x11}}));
+    }
+    fs::remove_all(SettingsPath);
 }
 
 TEST_F(LoadSettingsTest, NeverChangesAnExistingFile) {

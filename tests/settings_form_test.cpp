@@ -120,6 +120,20 @@ TEST_F(SettingsFormTest, NothingIsWrittenWhenSaveCannotBeTrusted) {
     EXPECT_EQ(SaveSettingsFile(form, message), SaveOutcome::kChangedOnDisk);
     EXPECT_FALSE(fs::exists(path));
 
+    // Failing to read meanwhile (a link to /proc/self/mem reads with EIO, as a failing disk
+    // does): not written, and Reload says so and keeps the choices rather than open nothing.
+    form = Opened(kDefault);
+    fs::remove(path);
+    fs::create_symlink("/proc/self/mem", path);
+    form.chosen[kNewCamera] = "Camera37";
+    EXPECT_EQ(SaveSettingsFile(form, message), SaveOutcome::kChangedOnDisk);
+    EXPECT_EQ(ReloadSettingsFile(form, problem, kept), OpenOutcome::kUnreadable);
+    EXPECT_NE(problem.find("Ostrevane.ini: cannot be read."), std::string::npos) << problem;
+    EXPECT_EQ(form.chosen[kNewCamera], "Camera37");
+    EXPECT_EQ(form.opened.bytes, kDefault);
+    EXPECT_EQ(fs::read_symlink(path), "/proc/self/mem");
+    fs::remove(path);
+
     // Read-only: refused with the words that say how to clear it.
     form = Opened(kDefault);
     fs::permissions(path, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,

@@ -125,6 +125,34 @@ TEST_F(WriteWholeFileTest, ThroughSymbolicLinksTheFileTheyEndAtGetsTheBytes) {
               (std::set<std::string>{"Ostrevane.ini", "dangling.ini", "loop-a.ini", "loop-b.ini"}));
 }
 
+// A read that fails after the file opened, as a failing disk gives: here the EIO of reading
+// unmapped memory through /proc/self/mem. Taken for an empty file, it would have `check` say
+// the file holds nothing and `set` advise writing the default file over it.
+TEST_F(WriteWholeFileTest, AFileThatFailsToReadIsNamedAndNeverTakenForAnEmptyOne) {
+    fs::create_symlink("/proc/self/mem", "Ostrevane.ini");
+    std::string bytes = "kept";
+    FileProblem problem;
+    EXPECT_FALSE(ReadWholeFile("Ostrevane.ini", bytes, problem));
+    EXPECT_EQ(problem.kind, FileProblem::kOther);
+    EXPECT_EQ(problem.words, "cannot be read");
+
+    const std::vector<std::vector<const char*>> commands = {
+        {"ostrevane", "check", "--settings", "Ostrevane.ini"},
+        {"ostrevane", "list", "camera", "--settings", "Ostrevane.ini"},
+        {"ostrevane", "set", "newcamera", "Camera37", "--settings", "Ostrevane.ini"},
+    };
+    for (const auto& argv : commands) {
+        SCOPED_TRACE(argv[1]);
+        std::ostringstream out, err;
+        EXPECT_EQ(RunOstrevane(int(argv.size()), argv.data(), out, err), 2);
+        EXPECT_NE(err.str().find("Ostrevane.ini: cannot be read"), std::string::npos) << err.str();
+        EXPECT_EQ(err.str().find("default"), std::string::npos) << err.str();
+        EXPECT_EQ(out.str().find("entries"), std::string::npos) << out.str();
+    }
+    EXPECT_EQ(fs::read_symlink("Ostrevane.ini"), "/proc/self/mem");
+    EXPECT_EQ(Names("."), std::set<std::string>{"Ostrevane.ini"});
+}
+
 TEST_F(WriteWholeFileTest, AFileWithOtherNamesIsRefusedWholeUnderEveryName) {
     Write("deployed.ini", kOld);
     fs::create_hard_link("deployed.ini", "Ostrevane.ini");
