@@ -15,7 +15,12 @@ int main(int argc, char** argv) {
     std::optional<WrappingBuffer> out, err;
     const bool messages = PrintsMessages(argc, argv);
     if (messages && platform::OutputIsTerminal()) std::cout.rdbuf(&out.emplace(terminalOut));
-    if (messages && platform::ErrorIsTerminal()) std::cerr.rdbuf(&err.emplace(terminalErr));
+    if (messages && platform::ErrorIsTerminal()) {
+        std::cerr.rdbuf(&err.emplace(terminalErr));
+        // A flush after every insertion would pass each message on in pieces, too short
+        // to wrap; the buffer passes each line as it ends, and a progress line at its CR.
+        std::cerr.unsetf(std::ios_base::unitbuf);
+    }
     const int status = RunOstrevane(argc, argv, std::cout, std::cerr);
     // Double-clicked, the command's window would close before anyone read a word of it.
     if (platform::AloneInConsole()) {
