@@ -3,6 +3,7 @@
 // changed on disk or made read-only is never written.
 #include "inspect/check.h"
 #include "inspect/edit_setting.h"
+#include "inspect/plugin_reading.h"
 #include "platform/process_memory.h"
 #include "settings/default_settings.h"
 #include "tests/pair_keys.h"
@@ -15,11 +16,15 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 namespace fs = std::filesystem;
 
@@ -60,6 +65,53 @@ std::string TextOf(HWND control) {
     return narrow;
 }
 
+// Any run of blanks as one space, none at either end: the words as a label shows them.
+std::string Words(std::string_view text) {
+    std::istringstream in{std::string(text)};
+    std::string words;
+    for (std::string word; in >> word;)
+        words += (words.empty() ? "" : " ") + word;
+    return words;
+}
+
+// Where a control is on the screen.
+RECT Where(HWND control) {
+    RECT rect{};
+    ::GetWindowRect(control, &rect);
+    return rect;
+}
+
+// What a comment on `value`, setting `key`'s value in `document`, must say, from the plug-in's
+// own reading of the value: the item's comment in the file, word for word (`whole`), or where
+// the plug-in finds the name instead, or the name a number stands for, or that the pair is
+// skipped.
+struct CommentWords {
+    std::string words;
+    bool whole;
+};
+CommentWords WordsOf(const SettingsDocument& document, SettingKey key, const std::string& value) {
+    const SettingReading reading = ReadSetting(document, size_t(key) / 2, value);
+    switch (reading.source) {
+    case NameSource::kOwnSection: {
+        if (reading.hash == 0) return {"skips this pair", false};
+        const std::string& comment = FindName(document, value)->comment;
+        return comment.empty() ? CommentWords{"no comment", false}
+                               : CommentWords{Words(comment), true};
+    }
+    case NameSource::kOtherSection:
+        return {"under " + std::string(DictionaryHeaders[reading.section]) + ", line " +
+                    std::to_string(reading.line),
+                false};
+    case NameSource::kNumber:
+        if (!reading.nameOfNumber.empty()) return {"\"" + reading.nameOfNumber + "\"", false};
+        break;
+    case NameSource::kNotFound:
+    case NameSource::kNotSet:
+        break;
+    }
+    return {"skips this pair", false};
+}
+
 // A game folder with the window in it, beside the default Ostrevane.ini.
 class SettingsWindowTest : public testing::Test {
   protected:
@@ -92,18 +144,31 @@ class SettingsWindowTest : public testing::Test {
         dialog_ = search.found;
         ASSERT_NE(dialog_, nullptr) << "the settings window did not appear";
     }
+    // Ends the window, however it stands, so that another can start.
+    void Stop() {
+        if (process_.hProcess == nullptr) return;
+        ::TerminateProcess(process_.hProcess, 0);
+        ::WaitForSingleObject(process_.hProcess, 10000);
+        ::CloseHandle(process_.hProcess);
+        ::CloseHandle(process_.hThread);
+        process_ = {};
+        dialog_ = nullptr;
+    }
     void TearDown() override {
-        if (process_.hProcess != nullptr) {
-            ::TerminateProcess(process_.hProcess, 0);
-            ::WaitForSingleObject(process_.hProcess, 10000);
-            ::CloseHandle(process_.hProcess);
-            ::CloseHandle(process_.hThread);
-        }
+        Stop();
         ::SetFileAttributesW(settings_.wstring().c_str(), FILE_ATTRIBUTE_NORMAL);
     }
 
     HWND Control(int id) const { return ::GetDlgItem(dialog_, id); }
     std::string Status() const { return TextOf(Control(kStatusControl)); }
+    std::string Title() const { return TextOf(dialog_); }
+    bool SaveEnabled() const { return ::IsWindowEnabled(Control(IDOK)); }
+    // Whether the window's process has ended, waiting up to `ms` for it; then how.
+    bool Ended(DWORD ms, DWORD* exitCode = nullptr) const {
+        if (::WaitForSingleObject(process_.hProcess, ms) != WAIT_OBJECT_0) return false;
+        if (exitCode != nullptr) ::GetExitCodeProcess(process_.hProcess, exitCode);
+        return true;
+    }
     void Click(int id) const { ::SendMessageW(Control(id), BM_CLICK, 0, 0); }
 
     // Picks the first entry that starts with `name`, in this case, in a setting's drop-down,
@@ -121,6 +186,45 @@ class SettingsWindowTest : public testing::Test {
         ::SendMessageW(combo, CB_SETCURSEL, WPARAM(index), 0);
         ::SendMessageW(dialog_, WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE),
                        reinterpret_cast<LPARAM>(combo));
+    }
+
+    // Types `text` into a pair's drop-down, as the keyboard does.
+    void Type(SettingKey key, const std::wstring& text) const {
+        HWND combo = Control(kSettingControl + int(key));
+        ::SetWindowTextW(combo, text.c_str());
+        ::SendMessageW(dialog_, WM_COMMAND, MAKEWPARAM(kSettingControl + int(key), CBN_EDITCHANGE),
+                       reinterpret_cast<LPARAM>(combo));
+    }
+
+    // Each pair's two comments as a player reads them: the one right under a drop-down speaks of
+    // that drop-down's value in `chosen`, as the plug-in reads it in `pending`, the file as Save
+    // would write it; never of the other setting of the pair.
+    void ExpectCommentsOf(const SettingsDocument& pending,
+                          const std::array<std::string, kSettingKeyCount>& chosen) const {
+        for (const SwapPair& pair : SwapPairs) {
+            const std::array<SettingKey, 2> keys = {pair.oldSetting.key, pair.newSetting.key};
+            std::array<CommentWords, 2> expected;
+            for (size_t side = 0; side < 2; ++side)
+                expected[side] = WordsOf(pending, keys[side], chosen[keys[side]]);
+            ASSERT_NE(expected[0].words, expected[1].words)
+                << pair.name << ": these choices cannot tell the pair's two comments apart";
+            for (size_t side = 0; side < 2; ++side) {
+                SCOPED_TRACE(std::string(SettingKeyNames[keys[side]]) + "=" + chosen[keys[side]]);
+                HWND comment = Control(kCommentControl + int(keys[side]));
+                const RECT box = Where(Control(kSettingControl + int(keys[side])));
+                const RECT under = Where(comment);
+                EXPECT_LE(std::abs(under.left - box.left), 2) << "not under its drop-down";
+                EXPECT_GE(under.top, box.bottom - 2) << "not under its drop-down";
+                EXPECT_LT(under.top, box.bottom + (box.bottom - box.top)) << "not right under it";
+                const std::string shown = Words(TextOf(comment));
+                if (expected[side].whole) {
+                    EXPECT_EQ(shown, expected[side].words);
+                } else {
+                    EXPECT_NE(shown.find(expected[side].words), std::string::npos)
+                        << shown << "\nshould hold: " << expected[side].words;
+                }
+            }
+        }
     }
 
     fs::path folder_, settings_;
@@ -450,13 +554,23 @@ TEST_F(SettingsWindowTest, IsItWorkingReadsTheGameRunningFromTheWindowsFolder) {
 
 // What the window says of a pair is what the plug-in does with it: a name from another
 // section is swapped and corrupts, a number is skipped and named, and every word of a long
-// warning can be read in the details pane.
+// warning can be read in the details pane. Each comment stays under its own drop-down as the
+// choices change, and the title and Save say whether anything is unsaved.
 TEST_F(SettingsWindowTest, EveryCommentIsTrueAndEveryWarningCanBeReadWhole) {
     std::string crossed = kDefault;
     crossed.replace(crossed.find("newshake=family5_drug_trip_shake"), 32, "newshake=Camera15");
     crossed.replace(crossed.find("newcamera=Camera15"), 18, "newcamera=0x2F0AACD0");
     WriteAll(settings_, crossed);
     ASSERT_NO_FATAL_FAILURE(Start());
+    // Every pair's two settings read differently here, so a comment under the wrong drop-down
+    // shows.
+    const SettingsDocument opened = ReadDocument(crossed);
+    ASSERT_NO_FATAL_FAILURE(ExpectCommentsOf(opened, opened.parsed.values));
+    const std::string title = "Ostrevane " OSTREVANE_VERSION " settings - " + settings_.string();
+    const std::string status = "Opened " + settings_.string() + ".";
+    EXPECT_EQ(Title(), title);
+    EXPECT_EQ(Status(), status);
+    EXPECT_FALSE(SaveEnabled());
     const std::string shake = TextOf(Control(kCommentControl + int(kNewShake)));
     EXPECT_NE(shake.find("a camera (under [Camera]"), std::string::npos) << shake;
     EXPECT_NE(shake.find("swaps it all the same"), std::string::npos) << shake;
@@ -476,6 +590,39 @@ TEST_F(SettingsWindowTest, EveryCommentIsTrueAndEveryWarningCanBeReadWhole) {
     EXPECT_NE(details.find("names of a pair from one section ([Shake] for this pair)"),
               std::string::npos)
         << details;
+
+    // A choice changes the comment under its own drop-down, marks the title and enables Save.
+    Choose(kOldCamera, L"Camera37");
+    const SettingsDocument pending = EditSetting(opened, kOldCamera, "Camera37").document;
+    std::array<std::string, kSettingKeyCount> chosen = pending.parsed.values;
+    ASSERT_NO_FATAL_FAILURE(ExpectCommentsOf(pending, chosen));
+    EXPECT_EQ(Title(), "*" + title);
+    EXPECT_EQ(Status(), status);
+    EXPECT_TRUE(SaveEnabled());
+    // A name the dictionary lacks is commented under its own drop-down and cannot be saved; the
+    // file as Save would write it keeps the other choice.
+    Type(kNewDof, L"DOF9");
+    chosen[kNewDof] = "DOF9";
+    ASSERT_NO_FATAL_FAILURE(ExpectCommentsOf(pending, chosen));
+    EXPECT_EQ(Title(), "*" + title);
+    EXPECT_FALSE(SaveEnabled());
+    // Both put back as the file has them: nothing is unsaved.
+    Choose(kOldCamera, L"Camera38");
+    Type(kNewDof, L"DOF10");
+    ASSERT_NO_FATAL_FAILURE(ExpectCommentsOf(opened, opened.parsed.values));
+    EXPECT_EQ(Title(), title);
+    EXPECT_EQ(Status(), status);
+    EXPECT_FALSE(SaveEnabled());
+    EXPECT_EQ(ReadAll(settings_), crossed);
+
+    // Widened, the window keeps each comment under its own drop-down.
+    const RECT frame = Where(dialog_);
+    const RECT narrow = Where(Control(kSettingControl + int(kNewShake)));
+    ::SetWindowPos(dialog_, nullptr, 0, 0, frame.right - frame.left + 240,
+                   frame.bottom - frame.top + 40, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    const RECT wide = Where(Control(kSettingControl + int(kNewShake)));
+    ASSERT_GT(wide.right - wide.left, narrow.right - narrow.left) << "the rows did not widen";
+    ASSERT_NO_FATAL_FAILURE(ExpectCommentsOf(opened, opened.parsed.values));
 }
 
 // Choices are never lost without a question, and what is unsaved shows.
@@ -503,6 +650,126 @@ TEST_F(SettingsWindowTest, ReloadAsksBeforeDroppingChoicesAndTheTitleMarksThemUn
     EXPECT_NE(TextOf(dialog_).front(), '*');
     Choose(kActivationKey, L"L");
     EXPECT_EQ(Status().find("Saved"), std::string::npos) << Status();
+}
+
+// The ways a player closes the window: Esc, the Close button, and the title bar's close box,
+// which arrives as SC_CLOSE and then WM_CLOSE.
+enum class CloseBy { kEsc, kCloseButton, kTitleBar };
+
+const char* NameOf(CloseBy way) {
+    switch (way) {
+    case CloseBy::kEsc:
+        return "Esc";
+    case CloseBy::kCloseButton:
+        return "the Close button";
+    case CloseBy::kTitleBar:
+        return "the title bar's close box";
+    }
+    return "";
+}
+
+// Asks `dialog` to close as a player does, without waiting for it: a question it asks holds
+// the window's thread, not the test's.
+void AskToClose(HWND dialog, CloseBy way) {
+    switch (way) {
+    case CloseBy::kEsc:
+        ::SetForegroundWindow(dialog);
+        Press(VK_ESCAPE);
+        break;
+    case CloseBy::kCloseButton:
+        ::PostMessageW(::GetDlgItem(dialog, IDCANCEL), BM_CLICK, 0, 0);
+        break;
+    case CloseBy::kTitleBar:
+        ::PostMessageW(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
+        break;
+    }
+}
+
+// A message box's own words.
+std::string QuestionText(HWND question) {
+    return TextOf(::GetDlgItem(question, 0xFFFF));
+}
+
+// Unsaved choices are never dropped or written unasked, however the window is closed: Cancel
+// keeps the window as it was, Yes saves and closes, No closes and leaves the file alone. Each
+// way is asked and cancelled first; Yes and No are each taken by two ways (each question costs
+// Wine seconds on a display without a window manager).
+TEST_F(SettingsWindowTest, ClosingWithUnsavedChoicesAsksAndDoesWhatThePlayerAnswers) {
+    const std::string saved =
+        EditSetting(ReadDocument(kDefault), kActivationKey, "K").document.bytes;
+    const std::pair<CloseBy, int> cases[] = {{CloseBy::kEsc, IDYES},
+                                             {CloseBy::kEsc, IDNO},
+                                             {CloseBy::kCloseButton, IDNO},
+                                             {CloseBy::kTitleBar, IDYES}};
+    for (const auto& [way, answer] : cases) {
+        SCOPED_TRACE(std::string(NameOf(way)) + (answer == IDYES ? ", then Yes" : ", then No"));
+        Stop();
+        WriteAll(settings_, kDefault);
+        ASSERT_NO_FATAL_FAILURE(Start());
+        Choose(kActivationKey, L"K");
+        const std::string title = Title();
+        const std::string status = Status();
+        ASSERT_EQ(title.front(), '*') << title;
+
+        for (const int reply : {IDCANCEL, answer}) {
+            AskToClose(dialog_, way);
+            HWND question = WaitForWindowWith(process_.dwProcessId, IDYES);
+            ASSERT_NE(question, nullptr) << "no question; the window ended: " << Ended(0);
+            EXPECT_EQ(QuestionText(question), "Save your changes to the settings file?");
+            ::PostMessageW(question, WM_COMMAND, MAKEWPARAM(reply, BN_CLICKED), 0);
+            for (int tries = 0; tries < 100 && ::IsWindow(question); ++tries)
+                ::Sleep(50);
+            if (reply != IDCANCEL) break;
+            // Cancel: the window stays as it was, the choice unsaved and marked so.
+            EXPECT_FALSE(Ended(300)) << "Cancel closed the window";
+            for (int tries = 0; tries < 100 && !::IsWindowEnabled(dialog_); ++tries)
+                ::Sleep(20);
+            EXPECT_EQ(TextOf(Control(kSettingControl + int(kActivationKey))), "K");
+            EXPECT_EQ(Title(), title);
+            EXPECT_EQ(Status(), status);
+            EXPECT_TRUE(SaveEnabled());
+            EXPECT_EQ(ReadAll(settings_), kDefault);
+        }
+        DWORD exitCode = 1;
+        EXPECT_TRUE(Ended(10000, &exitCode)) << "the window stayed open";
+        EXPECT_EQ(exitCode, 0u) << "the window ended of itself, not by a fault";
+        EXPECT_EQ(ReadAll(settings_), answer == IDYES ? saved : kDefault);
+    }
+}
+
+// With nothing unsaved there is nothing to ask: each way closes the window at once, whether the
+// file was never changed, saved, or a choice was put back as the file has it.
+TEST_F(SettingsWindowTest, WithNothingUnsavedEachWayClosesUnasked) {
+    const std::string saved =
+        EditSetting(ReadDocument(kDefault), kActivationKey, "K").document.bytes;
+    struct Case {
+        CloseBy way;
+        std::vector<std::wstring> keys; // chosen in turn
+        bool save;
+        const std::string& file; // what the file holds after
+    };
+    const Case cases[] = {
+        {CloseBy::kEsc, {}, false, kDefault},
+        {CloseBy::kCloseButton, {L"K"}, true, saved},
+        {CloseBy::kTitleBar, {L"K", L"F8"}, false, kDefault},
+    };
+    for (const Case& test : cases) {
+        SCOPED_TRACE(NameOf(test.way));
+        Stop();
+        WriteAll(settings_, kDefault);
+        ASSERT_NO_FATAL_FAILURE(Start());
+        for (const std::wstring& key : test.keys)
+            Choose(kActivationKey, key);
+        if (test.save) Click(IDOK);
+        EXPECT_NE(Title().front(), '*') << Title();
+        AskToClose(dialog_, test.way);
+        if (!Ended(10000)) {
+            HWND question = WaitForWindowWith(process_.dwProcessId, IDYES);
+            ADD_FAILURE() << "the window stayed open; it asks: "
+                          << (question ? QuestionText(question) : "nothing");
+        }
+        EXPECT_EQ(ReadAll(settings_), test.file);
+    }
 }
 
 // After Alt+S the focus moves off the disabled Save, so Tab and Esc still work; an Alt letter
