@@ -1,6 +1,7 @@
 // The settings file on a real Windows file system, in the game's current folder: the
 // plug-in reads a player's file without ever writing it, and writes the default file
 // only where there is none.
+#include "inspect/whole_files.h"
 #include "tests/win32/game_test.h"
 
 #define WIN32_LEAN_AND_MEAN
@@ -118,4 +119,45 @@ TEST_F(SettingsFileWineTest, AFileHeldOpenWithoutSharingKeepsTheLastSettings) {
                   "hashIndex: 5", "Old: 7DC36678 | Loop: 00000000 | DOF: 30348053 | Cam: 00000000",
                   "New: 38208C89 | Loop: 00000000 | DOF: 5C8A08F7 | Cam: 00000000"}));
     EXPECT_EQ(host::ReadBytes("Ostrevane.ini"), edited);
+}
+
+// Runs a Linux program, as Wine runs any program it is given, until `Ostrevane.ini` is there
+// or not as `present` says: Wine's handle to a Linux process does not wait for its end.
+static void RunUnixCommand(const char* program, std::string commandLine, bool present) {
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION started = {};
+    ASSERT_TRUE(CreateProcessA(program, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                               nullptr, &startup, &started));
+    for (int tries = 0; tries < 200; ++tries) {
+        if ((GetFileAttributesA("Ostrevane.ini") != INVALID_FILE_ATTRIBUTES) == present) break;
+        Sleep(25);
+    }
+    CloseHandle(started.hThread);
+    CloseHandle(started.hProcess);
+}
+
+// A file that opens and then fails to read, as on a failing disk: a link to the memory of
+// the Wine process that reads it, which the system's `ln` makes (Wine runs it like any
+// program) and which Windows' ReadFile then fails on. Read as an empty file, it would clear
+// every setting, and the command would offer to write the default file over it.
+TEST_F(SettingsFileWineTest, AFileThatFailsToReadKeepsTheLastSettings) {
+    host::WriteBytes("Ostrevane.ini", kPlayersFile);
+    StartPlugin();
+    fs::remove("Ostrevane.ini");
+    RunUnixCommand("Z:\\bin\\ln", "ln -s /proc/self/mem Ostrevane.ini", true);
+    std::string bytes;
+    FileProblem problem;
+    ASSERT_FALSE(ReadWholeFile("Ostrevane.ini", bytes, problem));
+    EXPECT_EQ(problem.words, "cannot be read");
+
+    Press();
+    host::RunFor(12000);
+    EXPECT_EQ(SubtitleTexts(),
+              (std::vector<std::string>{
+                  "hashIndex: 5", "Old: 7DC36678 | Loop: 00000000 | DOF: 30348053 | Cam: 00000000",
+                  "New: 38208C89 | Loop: 00000000 | DOF: 5C8A08F7 | Cam: 00000000"}));
+    EXPECT_FALSE(ReadWholeFile("Ostrevane.ini", bytes, problem)) << "written over";
+    // Windows' own delete opens what the link names, which it cannot.
+    RunUnixCommand("Z:\\bin\\rm", "rm Ostrevane.ini", false);
 }
