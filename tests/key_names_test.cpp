@@ -35,6 +35,13 @@ TEST(ParseActivationKey, MapsFunctionKeysLettersAndDigits) {
         {"-", 0x74},
         {"KK", 0x74},
         {"F8;", 0x74},
+        // The characters just outside the digits and the letters.
+        {"/", 0x74},
+        {":", 0x74},
+        {"@", 0x74},
+        {"[", 0x74},
+        {"`", 0x74},
+        {"{", 0x74},
     };
     for (const Case& c : cases)
         EXPECT_EQ(ParseActivationKey(c.name), c.code) << c.name;
