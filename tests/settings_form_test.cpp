@@ -141,6 +141,7 @@ TEST_F(SettingsFormTest, NothingIsWrittenWhenSaveCannotBeTrusted) {
     form.chosen[kNewCamera] = "Camera37";
     EXPECT_EQ(SaveSettingsFile(form, message), SaveOutcome::kWriteFailed);
     EXPECT_NE(message.find("read-only"), std::string::npos);
+    EXPECT_EQ(message.find("owner"), std::string::npos) << message; // that advice is another's
     EXPECT_EQ(Read(), kDefault);
 }
 
@@ -246,6 +247,14 @@ TEST_F(SettingsFormTest, AUselessFileIsReplacedByTheDefaultWithItsBytesKeptBesid
     EXPECT_EQ(Read(), "changed meanwhile");
     EXPECT_FALSE(fs::exists(path + ".bak3"));
     EXPECT_FALSE(FileIsUseless(Opened(kDefault)));
+
+    // Every name for a copy taken: the file stays, and nothing says it was replaced.
+    for (int n = 3; n <= 99; ++n)
+        std::ofstream(path + ".bak" + std::to_string(n)) << "taken";
+    form = Opened("");
+    EXPECT_FALSE(ReplaceWithDefault(form, message));
+    EXPECT_EQ(message, "Not replaced: " + path + ".bak to .bak99 are all taken.");
+    EXPECT_EQ(Read(), "");
 }
 
 TEST_F(SettingsFormTest, RestoringDefaultsChangesOnlyTheChoicesOfWhatIsNamed) {
