@@ -2,6 +2,7 @@
 // the sentence that sums them up.
 #include "cli/doctor/doctor_command.h"
 #include "tests/cli/command_test.h"
+#include "window/diagnosis_text.h"
 
 namespace {
 
@@ -139,6 +140,29 @@ TEST(Doctor, EachSlipIsAProblemWithItsNextStepAndTheFirstSumsUp) {
         }
         // Nothing after a slip is left out: the Wine finding always closes the list.
         EXPECT_EQ(GroupOf(diagnosis.findings.back().what), FindingGroup::kWine);
+    }
+}
+
+// "Is it working?" in the window sums up the same diagnosis in the window's own words.
+TEST(Doctor, TheWindowSumsUpTheSameFindings) {
+    EXPECT_EQ(WindowSummary(Judge(WorkingGame())),
+              "F8 should work: the game has loaded Ostrevane.asi and the pairs would swap 40 "
+              "places.");
+    struct Case {
+        void (*slip)(DiagnosisFacts&);
+        const char* says;
+    };
+    const Case cases[] = {
+        {[](DiagnosisFacts& f) { f.plugin.kind = PeKind::kNot64Bit; },
+         "F8 does nothing yet. Ostrevane.asi is built for another machine than 64-bit Windows"},
+        {[](DiagnosisFacts& f) { f.plugin.kind = PeKind::kTruncated; },
+         "F8 does nothing yet. Ostrevane.asi is damaged or cut short"},
+    };
+    for (const Case& c : cases) {
+        DiagnosisFacts facts = WorkingGame();
+        c.slip(facts);
+        const std::string summary = WindowSummary(Judge(facts));
+        EXPECT_EQ(summary.rfind(c.says, 0), 0u) << summary;
     }
 }
 
