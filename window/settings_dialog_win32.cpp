@@ -161,9 +161,11 @@ void ClearVerdicts() {
 }
 
 // The focus never rests on a control that cannot take it, such as Save once it is disabled.
+// Disabling the control that has the focus leaves the focus nowhere, so the active window
+// with no focus is mended too.
 void KeepFocusUsable(HWND dialog) {
     HWND focus = ::GetFocus();
-    if (focus == nullptr || ::IsWindowEnabled(focus)) return;
+    if (focus == nullptr ? ::GetActiveWindow() != dialog : ::IsWindowEnabled(focus)) return;
     Focus(dialog,
           fileOpen ? kSettingControl + int(rowInUse < kPairCount ? 2 * rowInUse : 0) : kOpenButton);
 }

@@ -333,7 +333,7 @@ void Press(WORD virtualKey, wchar_t letter = 0) {
 
 // The first top-level window of `pid` that holds control `id`: a question or a chooser.
 HWND WaitForWindowWith(DWORD pid, int id) {
-    struct Search {
+    struct WindowSearch {
         DWORD pid;
         int id;
         HWND found;
@@ -342,7 +342,7 @@ HWND WaitForWindowWith(DWORD pid, int id) {
         ::Sleep(100);
         ::EnumWindows(
             [](HWND window, LPARAM lParam) -> BOOL {
-                auto& s = *reinterpret_cast<Search*>(lParam);
+                auto& s = *reinterpret_cast<WindowSearch*>(lParam);
                 DWORD owner = 0;
                 ::GetWindowThreadProcessId(window, &owner);
                 if (owner == s.pid && ::GetDlgItem(window, s.id) != nullptr) s.found = window;
@@ -354,6 +354,28 @@ HWND WaitForWindowWith(DWORD pid, int id) {
 }
 
 // Alt with a letter, as the keyboard sends it.
+// Keys sent with SendInput arrive when the window's thread gets to them, later on a busy
+// machine: each step waits until the window shows its effect before the next key is sent.
+template <typename Shown> bool WaitUntil(Shown shown) {
+    for (int tries = 0; tries < 250; ++tries) {
+        if (shown()) return true;
+        ::Sleep(20);
+    }
+    return shown();
+}
+
+HWND FocusOf(const PROCESS_INFORMATION& process) {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    return ::GetGUIThreadInfo(process.dwThreadId, &info) ? info.hwndFocus : nullptr;
+}
+
+// The edit box inside a drop-down holds the focus while the player types in it.
+bool HasFocus(const PROCESS_INFORMATION& process, HWND control) {
+    HWND focus = FocusOf(process);
+    return focus == control || (focus != nullptr && ::GetParent(focus) == control);
+}
+
 void PressAlt(WORD letter) {
     INPUT alt[2] = {};
     alt[0].type = alt[1].type = INPUT_KEYBOARD;
@@ -370,27 +392,22 @@ void PressAlt(WORD letter) {
 TEST_F(SettingsWindowTest, TheKeyboardAloneChoosesACameraAndSaves) {
     ASSERT_NO_FATAL_FAILURE(Start());
     ASSERT_TRUE(::SetForegroundWindow(dialog_));
-    INPUT alt[2] = {};
-    alt[0].type = alt[1].type = INPUT_KEYBOARD;
-    alt[0].ki.wVk = alt[1].ki.wVk = VK_MENU;
-    alt[1].ki.dwFlags = KEYEVENTF_KEYUP;
-    ::SendInput(1, &alt[0], sizeof(INPUT));
-    Press('C');
-    ::SendInput(1, &alt[1], sizeof(INPUT));
+    PressAlt('C');
+    ASSERT_TRUE(
+        WaitUntil([&] { return HasFocus(process_, Control(kSettingControl + int(kOldCamera))); }));
     Press(VK_TAB);
+    HWND combo = Control(kSettingControl + int(kNewCamera));
+    ASSERT_TRUE(WaitUntil([&] { return HasFocus(process_, combo); }));
     for (const wchar_t letter : std::wstring(L"Camera37"))
         Press(0, letter);
-    HWND combo = Control(kSettingControl + int(kNewCamera));
-    for (int tries = 0; tries < 100 && TextOf(combo) != "Camera37"; ++tries)
-        ::Sleep(20);
-    EXPECT_EQ(TextOf(combo), "Camera37");
+    EXPECT_TRUE(WaitUntil([&] { return TextOf(combo) == "Camera37"; })) << TextOf(combo);
     Press(VK_RETURN);
+    ASSERT_TRUE(WaitUntil([&] { return !::SendMessageW(combo, CB_GETDROPPEDSTATE, 0, 0); }));
     Press(VK_RETURN);
     const std::string expected =
         EditSetting(ReadDocument(kDefault), kNewCamera, "Camera37").document.bytes;
-    for (int tries = 0; tries < 100 && ReadAll(settings_) != expected; ++tries)
-        ::Sleep(20);
-    EXPECT_EQ(ReadAll(settings_), expected);
+    EXPECT_TRUE(WaitUntil([&] { return ReadAll(settings_) == expected; }))
+        << "the file was not saved as set saves it";
 }
 
 TEST_F(SettingsWindowTest, AMissingFileIsSaidAndTheDefaultOneWrittenOnRequest) {
@@ -584,8 +601,9 @@ TEST_F(SettingsWindowTest, EveryCommentIsTrueAndEveryWarningCanBeReadWhole) {
                    reinterpret_cast<WPARAM>(Control(kSettingControl + int(kNewShake))), TRUE);
     const std::string details = TextOf(Control(kDetailsControl));
     for (const CheckWarning& warning : CheckSettings(ReadDocument(crossed)).warnings) {
-        if (warning.setting == kNewShake)
+        if (warning.setting == kNewShake) {
             EXPECT_NE(details.find(warning.message), std::string::npos) << details;
+        }
     }
     EXPECT_NE(details.find("names of a pair from one section ([Shake] for this pair)"),
               std::string::npos)
@@ -781,27 +799,24 @@ TEST_F(SettingsWindowTest, TheKeyboardNeverStallsOnADisabledButtonAndTypingRepla
     PressAlt('S');
     const std::string saved =
         EditSetting(ReadDocument(kDefault), kActivationKey, "K").document.bytes;
-    for (int tries = 0; tries < 100 && ReadAll(settings_) != saved; ++tries)
-        ::Sleep(20);
-    EXPECT_EQ(ReadAll(settings_), saved);
-    GUITHREADINFO focus{};
-    focus.cbSize = sizeof focus;
-    ASSERT_TRUE(::GetGUIThreadInfo(process_.dwThreadId, &focus));
-    EXPECT_TRUE(::IsWindowEnabled(focus.hwndFocus)) << "the focus rests on a disabled control";
+    EXPECT_TRUE(WaitUntil([&] { return ReadAll(settings_) == saved; }));
+    // Save disables itself once the file is written, and only then is the focus moved on.
+    EXPECT_TRUE(WaitUntil([&] {
+        HWND focus = FocusOf(process_);
+        return focus != nullptr && focus != Control(IDOK) && ::IsWindowEnabled(focus);
+    })) << "the focus rests on a disabled control, or nowhere";
 
     PressAlt('C');
     HWND camera = Control(kSettingControl + int(kOldCamera));
-    for (int tries = 0; tries < 50; ++tries) {
+    EXPECT_TRUE(WaitUntil([&] {
         DWORD start = 1, end = 0;
         ::SendMessageW(camera, CB_GETEDITSEL, reinterpret_cast<WPARAM>(&start),
                        reinterpret_cast<LPARAM>(&end));
-        if (start == 0 && end == DWORD(TextOf(camera).size())) break;
-        ::Sleep(20);
-    }
+        return start == 0 && end == DWORD(TextOf(camera).size());
+    })) << "Alt+C selects the whole name";
     Press(0, L'x');
-    for (int tries = 0; tries < 50 && TextOf(camera) != "x"; ++tries)
-        ::Sleep(20);
-    EXPECT_EQ(TextOf(camera), "x") << "the letter replaced the name";
+    EXPECT_TRUE(WaitUntil([&] { return TextOf(camera) == "x"; }))
+        << "the letter replaced the name: " << TextOf(camera);
 }
 
 // The game reads the settings file in its current folder: "Is it working?" judges with that
