@@ -1,6 +1,7 @@
 // What the doctor reads from the plug-in file: a sound 64-bit DLL must read as one, with its
 // imports and version, and a wrong, cut or corrupt file as what is wrong, without a crash.
 #include "inspect/pe_file.h"
+#include "tests/pe_image.h"
 
 #include <gtest/gtest.h>
 
@@ -8,63 +9,7 @@
 
 namespace {
 
-constexpr uint32_t kPe = 0x80, kOptional = kPe + 24, kOptionalSize = 240;
-constexpr uint32_t kSectionEntry = kOptional + kOptionalSize, kRaw = 0x200, kRva = 0x1000;
-
-// Little-endian, as every field of the file is.
-void Put(std::string& file, size_t at, uint32_t value, size_t width = 4) {
-    for (size_t i = 0; i < width; ++i)
-        file[at + i] = static_cast<char>(value >> (8 * i));
-}
-
-// Makes the one section cover the file from its start to `end`.
-void EndSectionAt(std::string& file, size_t end) {
-    Put(file, kSectionEntry + 8, static_cast<uint32_t>(end - kRaw));
-    Put(file, kSectionEntry + 16, static_cast<uint32_t>(end - kRaw));
-}
-
-struct Image {
-    uint16_t machine = 0x8664;
-    uint16_t magic = 0x20B;
-    uint16_t characteristics = 0x2022; // a DLL, executable, large-address aware
-    std::vector<std::string> imports = {"ScriptHookV.dll", "KERNEL32.dll"};
-    std::vector<uint16_t> version = {1, 1, 0, 0}; // empty: no version resource
-    bool importTable = true;
-};
-
-// A minimal PE32+ image with one section holding the import descriptors, the fixed file info
-// and the names, in that order: the section, and the last name, end the file.
-std::string BuildPe(const Image& image) {
-    std::string file(kRaw, '\0');
-    file.replace(0, 2, "MZ");
-    Put(file, 0x3C, kPe);
-    file.replace(kPe, 4, std::string("PE\0\0", 4));
-    Put(file, kPe + 4, image.machine, 2);
-    Put(file, kPe + 6, 1, 2);
-    Put(file, kPe + 20, kOptionalSize, 2);
-    Put(file, kPe + 22, image.characteristics, 2);
-    Put(file, kOptional, image.magic, 2);
-    Put(file, kOptional + 108, 16);
-    Put(file, kOptional + 120, image.importTable ? kRva : 0);
-
-    std::string section((image.imports.size() + 1) * 20, '\0');
-    if (!image.version.empty()) {
-        std::string info(52, '\0');
-        Put(info, 0, 0xFEEF04BD);
-        Put(info, 8, uint32_t{image.version[0]} << 16 | image.version[1]);
-        Put(info, 12, uint32_t{image.version[2]} << 16 | image.version[3]);
-        section += info;
-    }
-    for (size_t i = 0; i < image.imports.size(); ++i) {
-        Put(section, i * 20 + 12, kRva + static_cast<uint32_t>(section.size()));
-        section += image.imports[i] + '\0';
-    }
-    Put(file, kSectionEntry + 12, kRva);
-    Put(file, kSectionEntry + 20, kRaw);
-    file += section;
-    EndSectionAt(file, file.size());
-    return file;
-}
+using namespace pe_image;
 
 // Read from a heap block of exactly the file's size, so the sanitizers see any read past it.
 PeFacts ReadExact(const std::string& file) {
@@ -143,6 +88,22 @@ TEST(PeFile, SaysWhatIsWrongWithAFileThatIsNotASoundDll) {
             c.kind == PeKind::kNotDll ? Image{}.imports : std::vector<std::string>{};
         EXPECT_EQ(facts.imports, imports) << c.what;
     }
+}
+
+// A table with thousands of entries is read whole; one that runs past the bound without its
+// closing entry is taken for a file cut short, never for a sound DLL.
+TEST(PeFile, ReadsAnImportTableUpToItsBoundAndNoneWithoutAnEnd) {
+    Image image{.imports = {}, .version = {}};
+    for (int i = 0; i < 4096; ++i)
+        image.imports.push_back("lib" + std::to_string(i) + ".dll");
+    PeFacts facts = ReadExact(BuildPe(image));
+    EXPECT_EQ(facts.kind, PeKind::kDll64);
+    EXPECT_EQ(facts.imports, image.imports);
+
+    image.imports.push_back("one_more.dll");
+    facts = ReadExact(BuildPe(image));
+    EXPECT_EQ(facts.kind, PeKind::kTruncated);
+    EXPECT_TRUE(facts.imports.empty());
 }
 
 TEST(PeFile, NeverCallsAFileCutShortASoundDll) {

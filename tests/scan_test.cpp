@@ -190,8 +190,6 @@ TEST_F(ScanTest, AGameThatExitsMidScanOrIsNotRunningIsAFailure) {
         EXPECT_EQ(platform::IsWineRuntimeFile(file), isWine) << file;
 }
 
-// The last window of a range is counted and none reaching past it, whatever the range's
-// length leaves over after the steps of eight windows.
 // The settings window's "Is it working?" takes the program running from its own folder.
 TEST_F(ScanTest, TheGameIsFoundByTheFolderItsProgramFileSitsIn) {
     const std::string folder = std::filesystem::path(SCAN_TARGET).parent_path().string();
@@ -210,6 +208,8 @@ TEST_F(ScanTest, TheGameIsFoundByTheFolderItsProgramFileSitsIn) {
     EXPECT_TRUE(platform::ProgramsInFolder(folder + "/no such folder").empty());
 }
 
+// The last window of a range is counted and none reaching past it, whatever the range's
+// length leaves over after the steps of eight windows.
 TEST(CountWindows, CountsTheLastWindowAndNoneBeyond) {
     const uint32_t hash = 0x5C8A08F7;
     const WindowCounter counter = MakeWindowCounter({hash});

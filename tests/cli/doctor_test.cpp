@@ -2,6 +2,7 @@
 // the sentence that sums them up.
 #include "cli/doctor/doctor_command.h"
 #include "tests/cli/command_test.h"
+#include "tests/pe_image.h"
 #include "window/diagnosis_text.h"
 
 namespace {
@@ -51,13 +52,22 @@ TEST(Doctor, AWorkingGameIsSaidToWorkWithThePlacesItWouldSwap) {
               "OK ScriptHookV.dll, which Ostrevane.asi needs, is beside it");
     EXPECT_EQ(Words(diagnosis, Finding::kImportWindows),
               "OK KERNEL32.dll, which Ostrevane.asi needs, is one of Windows' own");
+    std::vector<Finding> found;
+    for (const DiagnosisFinding& finding : diagnosis.findings)
+        found.push_back(finding.what);
+    EXPECT_EQ(found, (std::vector<Finding>{
+                         Finding::kPluginSound, Finding::kImportBesideGame, Finding::kImportWindows,
+                         Finding::kLoaderNeeded, Finding::kSettingsClean, Finding::kPluginLoaded,
+                         Finding::kPairVerdict, Finding::kPairVerdict, Finding::kPairVerdict,
+                         Finding::kPairVerdict, Finding::kWinePrefix}));
     // Each finding under its heading, in the order a player checks them.
     std::vector<FindingGroup> groups;
     for (const DiagnosisFinding& finding : diagnosis.findings) {
         if (groups.empty() || groups.back() != GroupOf(finding.what))
             groups.push_back(GroupOf(finding.what));
-        if (finding.what == Finding::kPairVerdict)
+        if (finding.what == Finding::kPairVerdict) {
             EXPECT_EQ(GroupOf(finding.what), FindingGroup::kGame) << "a verdict is the game's";
+        }
     }
     EXPECT_EQ(groups, (std::vector<FindingGroup>{FindingGroup::kFiles, FindingGroup::kSettings,
                                                  FindingGroup::kGame, FindingGroup::kWine}));
@@ -82,6 +92,15 @@ TEST(Doctor, EachSlipIsAProblemWithItsNextStepAndTheFirstSumsUp) {
          Finding::kPluginBroken, "extract it again", "is damaged"},
         {"no hook", [](DiagnosisFacts& f) { f.imports[0].place = ImportPlace::kMissing; },
          Finding::kImportMissing, "install the script hook's ScriptHookV.dll", "is missing"},
+        {"no Windows folder", [](DiagnosisFacts& f) { f.imports[1].place = ImportPlace::kUnknown; },
+         Finding::kImportUnknown, "KERNEL32.dll", ""},
+        {"game unreadable",
+         [](DiagnosisFacts& f) {
+             f.scan.problem = ScanProblem::kFailed;
+             f.scan.failure = "a read error";
+         },
+         Finding::kScanFailed, "The game could not be read: the reading failed: a read error",
+         "could not be read"},
         {"not loaded", [](DiagnosisFacts& f) { f.modules = {"Game.exe"}; },
          Finding::kPluginNotLoaded, "WINEDLLOVERRIDES=\"LOADER=n,b\" %command%",
          "has not loaded Ostrevane.asi"},
@@ -140,6 +159,17 @@ TEST(Doctor, EachSlipIsAProblemWithItsNextStepAndTheFirstSumsUp) {
         }
         // Nothing after a slip is left out: the Wine finding always closes the list.
         EXPECT_EQ(GroupOf(diagnosis.findings.back().what), FindingGroup::kWine);
+        // Each DLL a sound plug-in needs is said once, wherever it was found.
+        const bool sound = facts.pluginPresent && facts.plugin.kind == PeKind::kDll64;
+        for (const ImportFact& import : facts.imports) {
+            EXPECT_EQ(std::count_if(diagnosis.findings.begin(), diagnosis.findings.end(),
+                                    [&](const DiagnosisFinding& finding) {
+                                        return GroupOf(finding.what) == FindingGroup::kFiles &&
+                                               finding.text == import.name;
+                                    }),
+                      sound ? 1 : 0)
+                << import.name;
+        }
     }
 }
 
@@ -164,6 +194,70 @@ TEST(Doctor, TheWindowSumsUpTheSameFindings) {
         const std::string summary = WindowSummary(Judge(facts));
         EXPECT_EQ(summary.rfind(c.says, 0), 0u) << summary;
     }
+}
+
+// A copy of sleep named `name`, run from `folder` as a game runs from its own; killed at the
+// end of the test.
+class RunningProgram {
+  public:
+    RunningProgram(const fs::path& folder, const std::string& name) {
+        const fs::path program = folder / name;
+        fs::copy_file("/bin/sleep", program);
+        char* argv[] = {const_cast<char*>(program.c_str()), const_cast<char*>("60"), nullptr};
+        if (posix_spawn(&pid_, program.c_str(), nullptr, nullptr, argv, environ) != 0) pid_ = 0;
+    }
+    ~RunningProgram() {
+        if (pid_ == 0) return;
+        kill(pid_, SIGKILL);
+        waitpid(pid_, nullptr, 0);
+    }
+    uint32_t pid() const { return uint32_t(pid_); }
+
+  private:
+    pid_t pid_ = 0;
+};
+
+// The player's folder as the game would find things: each DLL the plug-in needs beside the
+// game, in Windows' own folder above it in the prefix, nowhere, or where no Windows folder
+// can be looked in; and the program running there that is the game, not this one.
+TEST_F(OstrevaneCommand, DiagnoseFindsWhatThePlugInNeedsAndTheGameRunningBesideIt) {
+    const fs::path game = fs::current_path() / "drive_c" / "Game";
+    fs::create_directories(game);
+    fs::create_directories("drive_c/windows/system32");
+    Write("drive_c/windows/system32/KERNEL32.dll", "");
+    Write("drive_c/Game/scripthookv.dll", "");
+    pe_image::Image image;
+    image.imports = {"ScriptHookV.dll", "KERNEL32.dll", "dinput8.dll"};
+    Write("drive_c/Game/Ostrevane.asi", pe_image::BuildPe(image));
+    // Ours is left out, and a game whose name is as long as ours is still the game.
+    const RunningProgram ours(game, "ostrevane");
+    const RunningProgram sleeper(game, "game12345");
+    ASSERT_NE(sleeper.pid(), 0u);
+    const std::vector<std::string> ourNames = {"ostrevane", "ostrevane.exe"};
+
+    const Diagnosis diagnosis = Diagnose({game.string(), {}}, "1.1.0", ourNames);
+    const DiagnosisFacts& facts = diagnosis.facts;
+    EXPECT_EQ(facts.plugin.kind, PeKind::kDll64);
+    const auto placeOf = [](const DiagnosisFacts& f, const std::string& name) {
+        for (const ImportFact& import : f.imports)
+            if (import.name == name) return import.place;
+        ADD_FAILURE() << name << " is not among the imports";
+        return ImportPlace::kUnknown;
+    };
+    EXPECT_EQ(placeOf(facts, "ScriptHookV.dll"), ImportPlace::kBesideGame);
+    EXPECT_EQ(placeOf(facts, "KERNEL32.dll"), ImportPlace::kWindows);
+    EXPECT_EQ(placeOf(facts, "dinput8.dll"), ImportPlace::kMissing);
+    ASSERT_EQ(facts.games.size(), 1u);
+    EXPECT_EQ(facts.games[0].file, "game12345");
+    EXPECT_EQ(facts.pid, sleeper.pid());
+    EXPECT_FALSE(facts.scanned) << "a game without the plug-in is not read";
+
+    // With no Windows folder above the game, only what is beside it is known.
+    fs::remove_all("drive_c/windows");
+    const Diagnosis elsewhere = Diagnose({game.string(), {}}, "1.1.0", ourNames);
+    EXPECT_EQ(placeOf(elsewhere.facts, "ScriptHookV.dll"), ImportPlace::kBesideGame);
+    EXPECT_EQ(placeOf(elsewhere.facts, "KERNEL32.dll"), ImportPlace::kUnknown);
+    EXPECT_EQ(placeOf(elsewhere.facts, "dinput8.dll"), ImportPlace::kUnknown);
 }
 
 // In a folder of the player's: a damaged plug-in, an empty settings file, one command run.

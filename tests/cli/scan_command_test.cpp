@@ -1,4 +1,5 @@
 // `ostrevane scan` as a player runs it: the game found by name, its settings in its folder.
+#include "cli/scan/scan_print.h"
 #include "tests/cli/command_test.h"
 
 // The game is a copy of sleep named like a Windows program, started in a folder of its own,
@@ -58,4 +59,24 @@ TEST(OstrevaneScan, AGameNotRunningIsToldWithNoWordOfWinePrefixes) {
                                                               name +
                                                               " is running; start the game, or "
                                                               "give its process id with --pid\n");
+}
+
+// Each verdict in its own words, the count of places where there is one.
+TEST(ScanWords, EachVerdictIsSaidInItsOwnWords) {
+    const struct {
+        Verdict verdict;
+        const char* words;
+    } cases[] = {
+        {Verdict::kWouldSwap, "would swap 10 places; the new item is in 1 place"},
+        {Verdict::kOnlyNew, "only the new item occurs (the swap is on, or the game uses only the "
+                            "new item now)"},
+        {Verdict::kNeither, "neither item is in memory now: the game has not loaded it in this "
+                            "scene"},
+        {Verdict::kSkipped, "not swapped: newshake names no item in the dictionary (`ostrevane "
+                            "check` tells why)"},
+    };
+    for (const auto& c : cases) {
+        const ScannedPair pair{&SwapPairs[0], {"a", 1, 10}, {"b", 0, 1}, c.verdict};
+        EXPECT_EQ(VerdictText(pair), c.words);
+    }
 }
