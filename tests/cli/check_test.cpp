@@ -68,6 +68,11 @@ TEST(CheckSettings, FindsEachTrapAtItsLine) {
          "name, so it resolves to 0 and the shake pair is skipped; the dictionary calls "
          "0x643E2FFB \"family5_drug_trip_shake\"",
          1},
+        // Of several names alike, the first in alphabetical order, whatever the file's order.
+        {"hash literal of two names", CleanWithLine(6, "newshakeloop=0x9035161B", DefaultFile()), 6,
+         "the dictionary calls 0x9035161B \"assault_rifle_recoil_shake_loop\"", 1},
+        {"name as close to several", CleanWithLine(9, "oldcamera=Camera3", DefaultFile()), 9,
+         "did you mean \"Camera03\"?", 1},
         {"pair of one hash", CleanWithLine(4, "newshake=sky_diving_shake"), 4,
          "oldshake and newshake both resolve to 0x7DC36678, so the shake pair changes nothing", 1},
         {"lower-case key name", CleanWithLine(2, "modactivatekey=f8"), 2,
@@ -104,6 +109,8 @@ TEST(CheckSettings, FindsEachTrapAtItsLine) {
          "did you mean \"newshakeloop\"?", 2},
         {"setting without \"=\"", CleanWithLine(3, "oldshake sky_diving_shake"), 3,
          "has no \"=\", so the plug-in skips it like a comment", 2},
+        {"setting key alone on its line", CleanWithLine(3, "oldshake"), 3,
+         "\"oldshake\" has no \"=\", so the plug-in skips it like a comment", 2},
         {"dictionary entry among the settings", CleanWithLine(11, "hand_shake=0x0BAABB62"), 11,
          "looks like a dictionary entry, but it stands in a settings section", 1},
         {"setting given twice", CleanWithLine(11, "olddof=DOF10"), 11,

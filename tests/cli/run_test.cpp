@@ -4,6 +4,7 @@
 #include "tests/cli/command_test.h"
 
 #include <iterator>
+#include <regex>
 
 namespace {
 
@@ -139,7 +140,10 @@ TEST(WrappedHelp, WrapsAtBlanksUnderTheDescriptionColumnAndKeepsEveryWord) {
     EXPECT_EQ(Lines(WrappedHelp(shortThenLong))[1], std::string(6, ' ') + "ab");
 }
 
-TEST(WrappedHelp, EveryCommandsHelpFitsEightyColumns) {
+// A positional is named once, for what it is ("SECTION"), never followed by the parser's
+// name of its type ("SECTION TEXT").
+TEST(WrappedHelp, EveryCommandsHelpFitsEightyColumnsAndNamesEachPositionalOnce) {
+    const std::regex typeAfterName("^  [A-Z]+ (TEXT|UINT|INT)( |$)");
     for (const char* command :
          {"", "check", "list", "set", "default", "hash", "swap", "scan", "doctor"}) {
         std::vector<const char*> argv = {"ostrevane"};
@@ -147,8 +151,10 @@ TEST(WrappedHelp, EveryCommandsHelpFitsEightyColumns) {
         argv.push_back("--help");
         std::ostringstream out, err;
         EXPECT_EQ(RunOstrevane(int(argv.size()), argv.data(), out, err), 0);
-        for (const std::string& line : Lines(out.str()))
+        for (const std::string& line : Lines(out.str())) {
             EXPECT_LE(line.size(), 80u) << command << ": " << line;
+            EXPECT_FALSE(std::regex_search(line, typeAfterName)) << command << ": " << line;
+        }
     }
 }
 
