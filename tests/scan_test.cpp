@@ -223,3 +223,43 @@ TEST(CountWindows, CountsTheLastWindowAndNoneBeyond) {
         }
     }
 }
+
+TEST(CountWindows, CountsAHashAtEveryOffsetWhicheverTwoBytesTheFilterKeysOn) {
+    // Hashes whose low or middle words are zero or all ones key the filter on later bytes.
+    struct Case {
+        std::vector<uint32_t> hashes;
+        size_t filterOffset;
+    };
+    const Case cases[] = {
+        {{0x5C8A08F7, 0x0013C4E2}, 0},
+        {{0x5C8A0000, 0x3DC4FFFF}, 1},
+        {{0x12000000, 0xABFFFFFF}, 2},
+    };
+    for (const Case& c : cases) {
+        const WindowCounter counter = MakeWindowCounter(c.hashes);
+        ASSERT_EQ(counter.filterOffset, c.filterOffset);
+        // One hash at each offset, alone or followed closely by the other, so every place in
+        // a group of eight windows, and the tail after the last group, holds a hit in turn.
+        for (size_t at = 0; at + 4 <= 40; ++at) {
+            for (const size_t gap : {0, 3, 4, 9}) {
+                std::vector<uint8_t> bytes(40, 0x33);
+                std::memcpy(bytes.data() + at, &c.hashes[0], 4);
+                if (gap != 0 && at + gap + 4 <= bytes.size())
+                    std::memcpy(bytes.data() + at + gap, &c.hashes[1], 4);
+                uint64_t expected[2] = {};
+                for (size_t i = 0; i + 4 <= bytes.size(); ++i) {
+                    uint32_t window;
+                    std::memcpy(&window, bytes.data() + i, 4);
+                    const size_t slot = SlotOf(counter, window);
+                    if (slot < 2) ++expected[slot];
+                }
+                uint64_t counts[2] = {};
+                CountWindows(counter, bytes.data(), bytes.size(), counts);
+                EXPECT_TRUE(counts[0] == expected[0] && counts[1] == expected[1])
+                    << std::hex << c.hashes[0] << std::dec << " at " << at << ", gap " << gap
+                    << ": " << counts[0] << "+" << counts[1] << " instead of " << expected[0] << "+"
+                    << expected[1];
+            }
+        }
+    }
+}
