@@ -518,4 +518,15 @@ TEST(FitWordSlots, ReadsEachWordBackFromItsSlotAndNothingElse) {
     }
     WordSlots<16> table;
     EXPECT_FALSE(FitWordSlots(crowded, 8, 64, table));
+    // Its first chain fits the 32-slot table only by a hash, so the engines' hashed lookup
+    // is what finds those needles.
+    const uint32_t sharing[4] = {0x7DC36678, 0xB1E2C05D, 0x9A4D27E1, 0x43F8D1A6};
+    uint16_t words[8];
+    for (size_t n = 0; n < 4; ++n) {
+        words[2 * n] = static_cast<uint16_t>(sharing[n] >> (8 * ChooseOuterWord(sharing[n])));
+        words[2 * n + 1] = static_cast<uint16_t>(sharing[n] >> 8);
+    }
+    WordSlots<32> wide;
+    ASSERT_TRUE(FitWordSlots(words, 8, 16, wide));
+    EXPECT_NE(wide.multiplier, 0);
 }
