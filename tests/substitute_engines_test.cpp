@@ -497,8 +497,9 @@ template <unsigned kSlots> void ExpectWordSlotsHold(unsigned multipliers, std::m
             ASSERT_EQ(table.words[SlotOfWord<kSlots>(word, table.multiplier)], word);
         for (unsigned j = 0; j < kSlots; ++j) {
             const uint16_t held = table.words[j];
-            if (std::find(words, words + 8, held) == words + 8)
+            if (std::find(words, words + 8, held) == words + 8) {
                 ASSERT_NE(SlotOfWord<kSlots>(held, table.multiplier), j);
+            }
         }
     }
     EXPECT_GT(fitted, 1990u); // all but about one set in 1,000
