@@ -25,6 +25,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <sstream>
 #include <vector>
 
@@ -188,6 +189,42 @@ TEST_F(ScanTest, AGameThatExitsMidScanOrIsNotRunningIsAFailure) {
                                                   {"wine_cellar.pak", false}};
     for (const auto& [file, isWine] : files)
         EXPECT_EQ(platform::IsWineRuntimeFile(file), isWine) << file;
+}
+
+namespace {
+
+size_t OpenDescriptors() {
+    return size_t(std::distance(std::filesystem::directory_iterator("/proc/self/fd"),
+                                std::filesystem::directory_iterator()));
+}
+
+} // namespace
+
+// The diagnosis opens the game anew each time the settings window asks, in one process
+// that stays open: a refused game keeps no descriptor, and a reader closed twice leaves
+// alone the file that has taken its number meanwhile.
+TEST_F(ScanTest, AReaderKeepsNoDescriptorOnceRefusedOrClosed) {
+    platform::ProcessReader reader;
+    ASSERT_EQ(platform::OpenProcessForReading(uint32_t(pid_), reader),
+              platform::ProcessOpening::kOpened);
+    const intptr_t handle = reader.handle;
+    platform::CloseProcessReader(reader);
+    const int other = open("/dev/null", O_RDONLY | O_CLOEXEC);
+    ASSERT_EQ(other, handle) << "the lowest free number is taken";
+    platform::CloseProcessReader(reader);
+    EXPECT_NE(fcntl(other, F_GETFD), -1) << "the second close closed another file";
+    close(other);
+
+    close(toTarget_);
+    close(fromTarget_);
+    waitpid(pid_, nullptr, 0);
+    const std::string library = (std::filesystem::current_path() / "ntdll.so").string();
+    std::ofstream(library) << std::string(4096, '\0');
+    Start(library.c_str());
+    const size_t before = OpenDescriptors();
+    EXPECT_EQ(platform::OpenProcessForReading(uint32_t(pid_), reader),
+              platform::ProcessOpening::kRunByWine);
+    EXPECT_EQ(OpenDescriptors(), before);
 }
 
 // The settings window's "Is it working?" takes the program running from its own folder.

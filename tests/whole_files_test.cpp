@@ -14,6 +14,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <csignal>
 #include <filesystem>
 #include <fstream>
@@ -21,8 +22,47 @@
 #include <set>
 #include <sstream>
 #include <string>
+#include <string_view>
 
 namespace fs = std::filesystem;
+
+// The system's close and fsync, as every call in this program reaches them: the build links
+// it with -Wl,--wrap, so a test can have them report a write the disk lost, as a network
+// folder reports it only at fsync or close.
+extern "C" int __real_close(int file);
+extern "C" int __real_fsync(int file);
+extern "C" int __wrap_close(int file);
+extern "C" int __wrap_fsync(int file);
+
+namespace {
+
+// "close" or "fsync": that call fails with EIO for a temporary file of a replacing write.
+std::string failingCall;
+
+bool IsTemporary(int file) {
+    char name[4096];
+    const ssize_t length =
+        ::readlink(("/proc/self/fd/" + std::to_string(file)).c_str(), name, sizeof name);
+    return length > 4 && std::string_view(name, size_t(length)).ends_with(".tmp");
+}
+
+} // namespace
+
+extern "C" int __wrap_close(int file) {
+    const bool fail = failingCall == "close" && IsTemporary(file);
+    const int result = __real_close(file);
+    if (!fail || result != 0) return result;
+    errno = EIO;
+    return -1;
+}
+
+extern "C" int __wrap_fsync(int file) {
+    if (failingCall == "fsync" && IsTemporary(file)) {
+        errno = EIO;
+        return -1;
+    }
+    return __real_fsync(file);
+}
 
 namespace {
 
@@ -260,6 +300,23 @@ TEST_F(WriteWholeFileTest, AWriteCutShortLeavesTheOldFileAndNoTemporary) {
     EXPECT_NE(problem.words.find("disk full"), std::string::npos) << problem.words;
     EXPECT_EQ(Read("Ostrevane.ini"), kOld);
     EXPECT_EQ(Names("."), std::set<std::string>{"Ostrevane.ini"});
+}
+
+// A write the disk lost, reported only by fsync or by close as on a network folder, fails:
+// renamed over the old file, it would leave the player a file cut short or empty.
+TEST_F(WriteWholeFileTest, AWriteLostAtSyncOrCloseLeavesTheOldFileAndNoTemporary) {
+    Write("Ostrevane.ini", kOld);
+    for (const char* call : {"fsync", "close"}) {
+        SCOPED_TRACE(call);
+        failingCall = call;
+        FileProblem problem;
+        const bool wrote = WriteWholeFile("Ostrevane.ini", kNew, true, problem);
+        failingCall.clear();
+        EXPECT_FALSE(wrote);
+        EXPECT_NE(problem.words.find("cannot be written"), std::string::npos) << problem.words;
+        EXPECT_EQ(Read("Ostrevane.ini"), kOld);
+        EXPECT_EQ(Names("."), std::set<std::string>{"Ostrevane.ini"});
+    }
 }
 
 } // namespace
