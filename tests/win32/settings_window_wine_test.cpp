@@ -392,6 +392,7 @@ void PressAlt(WORD letter) {
 TEST_F(SettingsWindowTest, TheKeyboardAloneChoosesACameraAndSaves) {
     ASSERT_NO_FATAL_FAILURE(Start());
     ASSERT_TRUE(::SetForegroundWindow(dialog_));
+    ASSERT_TRUE(WaitUntil([&] { return ::GetForegroundWindow() == dialog_; }));
     PressAlt('C');
     ASSERT_TRUE(
         WaitUntil([&] { return HasFocus(process_, Control(kSettingControl + int(kOldCamera))); }));
@@ -692,6 +693,7 @@ void AskToClose(HWND dialog, CloseBy way) {
     switch (way) {
     case CloseBy::kEsc:
         ::SetForegroundWindow(dialog);
+        WaitUntil([&] { return ::GetForegroundWindow() == dialog; });
         Press(VK_ESCAPE);
         break;
     case CloseBy::kCloseButton:
@@ -795,6 +797,7 @@ TEST_F(SettingsWindowTest, WithNothingUnsavedEachWayClosesUnasked) {
 TEST_F(SettingsWindowTest, TheKeyboardNeverStallsOnADisabledButtonAndTypingReplacesTheName) {
     ASSERT_NO_FATAL_FAILURE(Start());
     ASSERT_TRUE(::SetForegroundWindow(dialog_));
+    ASSERT_TRUE(WaitUntil([&] { return ::GetForegroundWindow() == dialog_; }));
     Choose(kActivationKey, L"K");
     PressAlt('S');
     const std::string saved =
