@@ -5,7 +5,6 @@
 #include "inspect/suggest.h"
 #include "settings/key_names.h"
 #include "settings/parse_settings.h"
-#include "swap/byte_rarity.h"
 
 #include <algorithm>
 #include <cctype>
@@ -71,8 +70,6 @@ Insertion PlaceForMissingSetting(const SettingsDocument& document) {
             "after line " + std::to_string(after)};
 }
 
-// The file with `key` set to `value`, and where, in words; refused when the plug-in would not
-// read the value back whole.
 // Rewrites, in `edited` (the document's bytes, or those with edits only on later lines), the
 // value on the line that sets `key`.
 void EditLine(std::string& edited, const SettingsDocument& document, SettingKey key,
@@ -95,6 +92,8 @@ bool ReadsBack(const ParsedSettings& before, const ParsedSettings& reread,
     return reread.dictionary == before.dictionary;
 }
 
+// The file with `key` set to `value`, and where, in words; refused when the plug-in would not
+// read the value back whole.
 SettingEdit Edited(const SettingsDocument& document, SettingKey key, std::string_view value) {
     const std::string_view bytes = document.bytes;
     const ParsedSettings& parsed = document.parsed;
@@ -174,7 +173,7 @@ SettingRefusal RefusalOf(const SettingsDocument& document, SettingKey key, std::
     refusal.hash = reading.hash;
     if (reading.hash == 0) {
         refusal.kind = RefusalKind::kHashZero;
-    } else if (IsCommonInMemory(reading.hash)) {
+    } else if (reading.commonInMemory) {
         refusal.kind = RefusalKind::kCommonHash;
     }
     return refusal;

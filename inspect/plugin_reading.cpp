@@ -16,6 +16,7 @@ SettingReading ReadSetting(const SettingsDocument& document, size_t pair, std::s
         reading.line = name->line;
         reading.source =
             name->section == pair ? NameSource::kOwnSection : NameSource::kOtherSection;
+        reading.commonInMemory = reading.hash != 0 && IsCommonInMemory(reading.hash);
         return reading;
     }
     if (!isSet || value.empty()) return reading;
@@ -57,7 +58,7 @@ PluginReading ReadAsPlugin(const SettingsDocument& document) {
         } else if (from == to) {
             reading.outcome = PairOutcome::kUnchanged;
         } else {
-            reading.commonHash = IsCommonInMemory(from) || IsCommonInMemory(to);
+            reading.commonHash = reading.before.commonInMemory || reading.after.commonInMemory;
             reading.outcome = reading.crossesSections || reading.commonHash ? PairOutcome::kCorrupts
                                                                             : PairOutcome::kSwapped;
         }

@@ -26,9 +26,12 @@ struct SettingReading {
     NameSource source = NameSource::kNotSet;
     size_t section = 0; // kOwnSection, kOtherSection: the pair whose section defines it
     size_t line = 0;    // kOwnSection, kOtherSection: the line that defines it
-    // kNumber: the name the dictionary gives that number's hash, or "" when none does.
+    // kNumber: the name the dictionary gives that number's hash, or "" when none does; a name
+    // of the pair's own section first.
     std::string nameOfNumber;
     size_t nameOfNumberSection = 0;
+    // The hash is one memory is full of: a swap with it rewrites countless places.
+    bool commonInMemory = false;
 };
 
 enum class PairOutcome {
@@ -49,7 +52,8 @@ struct PairReading {
 
 using PluginReading = std::array<PairReading, kPairCount>;
 
-// What the plug-in does with `value` given to setting `key` of pair `pair` in `document`.
+// What the plug-in does with `value` given to a setting of pair `pair` in `document`; `isSet`
+// false when no line sets it.
 SettingReading ReadSetting(const SettingsDocument& document, size_t pair, std::string_view value,
                            bool isSet = true);
 

@@ -99,7 +99,7 @@ GameScan ScanGame(const ProcessToScan& target, const std::string& settingsPath, 
         scan.problem = ScanProblem::kNothingToScan;
     }
     if (scan.problem != ScanProblem::kNone) return scan;
-    scan.report = MakeScanReport(document.parsed, counter, scan.result, all);
+    scan.report = MakeScanReport(document, counter, scan.result, all);
     AddCorruptions(scan.report, CheckSettings(document));
     return scan;
 }

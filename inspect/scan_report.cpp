@@ -1,5 +1,7 @@
 #include "inspect/scan_report.h"
 
+#include "inspect/plugin_reading.h"
+
 #include <algorithm>
 
 namespace {
@@ -10,13 +12,16 @@ ScannedItem Item(const std::string& name, uint32_t hash, const WindowCounter& co
     return {name, hash, hash != 0 && slot < result.counts.size() ? result.counts[slot] : 0};
 }
 
-ScannedItem SettingItem(const ParsedSettings& settings, const PairSetting& setting,
-                        const WindowCounter& counter, const ScanResult& result) {
-    return Item(settings.values[setting.key], settings.swap.*setting.resolved, counter, result);
+ScannedItem SettingItem(const SettingReading& setting, const WindowCounter& counter,
+                        const ScanResult& result) {
+    return Item(setting.value, setting.hash, counter, result);
 }
 
-Verdict Judge(const ScannedPair& pair) {
-    if (pair.before.hash == 0 || pair.after.hash == 0) return Verdict::kSkipped;
+// What the toggle key would do in the game: the plug-in's reading says whether the pair swaps
+// at all, the counts what it would find.
+Verdict VerdictOf(const ScannedPair& pair, PairOutcome outcome) {
+    if (outcome == PairOutcome::kSkipped) return Verdict::kSkipped;
+    if (outcome == PairOutcome::kUnchanged) return Verdict::kUnchanged;
     if (pair.before.count > 0) return Verdict::kWouldSwap;
     if (pair.after.count > 0) return Verdict::kOnlyNew;
     return Verdict::kNeither;
@@ -32,6 +37,8 @@ const char* VerdictName(Verdict verdict) {
         return "onlyNew";
     case Verdict::kNeither:
         return "neither";
+    case Verdict::kUnchanged:
+        return "unchanged";
     case Verdict::kSkipped:
         break;
     }
@@ -53,18 +60,19 @@ WindowCounter ScanCounter(const ParsedSettings& settings, bool all) {
     return MakeWindowCounter(std::move(hashes));
 }
 
-ScanReport MakeScanReport(const ParsedSettings& settings, const WindowCounter& counter,
+ScanReport MakeScanReport(const SettingsDocument& document, const WindowCounter& counter,
                           const ScanResult& result, bool all) {
     ScanReport report;
+    const PluginReading reading = ReadAsPlugin(document);
     for (size_t i = 0; i < SwapPairs.size(); ++i) {
         ScannedPair& pair = report.pairs[i];
         pair.pair = &SwapPairs[i];
-        pair.before = SettingItem(settings, SwapPairs[i].oldSetting, counter, result);
-        pair.after = SettingItem(settings, SwapPairs[i].newSetting, counter, result);
-        pair.verdict = Judge(pair);
+        pair.before = SettingItem(reading[i].before, counter, result);
+        pair.after = SettingItem(reading[i].after, counter, result);
+        pair.verdict = VerdictOf(pair, reading[i].outcome);
     }
     if (all) {
-        for (const auto& [name, hash] : settings.dictionary) {
+        for (const auto& [name, hash] : document.parsed.dictionary) {
             ScannedItem item = Item(name, hash, counter, result);
             if (item.count > 0) report.dictionary.push_back(std::move(item));
         }

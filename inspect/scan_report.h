@@ -5,6 +5,7 @@
 
 #include "inspect/check.h"
 #include "inspect/scan.h"
+#include "inspect/settings_document.h"
 #include "settings/parse_settings.h"
 #include "settings/swap_pairs.h"
 
@@ -23,6 +24,7 @@ enum class Verdict {
     kOnlyNew,   // only the new item is: the swap is on, or the game uses only that one now
     kNeither,   // neither is: the game has not loaded it in this scene
     kSkipped,   // a side names no item: the plug-in skips the pair
+    kUnchanged, // both sides name one hash: the swap changes nothing
 };
 
 struct ScannedPair {
@@ -33,7 +35,8 @@ struct ScannedPair {
     size_t corruptingLine = 0; // a check finding on that line says the pair corrupts the game
 };
 
-// The verdict's name in `ostrevane scan --json`: "wouldSwap", "onlyNew", "neither", "skipped".
+// The verdict's name in `ostrevane scan --json`: "wouldSwap", "onlyNew", "neither", "skipped",
+// "unchanged".
 const char* VerdictName(Verdict verdict);
 
 struct ScanReport {
@@ -45,6 +48,6 @@ struct ScanReport {
 // A counter for the settings' pairs' hashes and, when `all`, every dictionary hash.
 WindowCounter ScanCounter(const ParsedSettings& settings, bool all);
 
-// The report on `result`, a scan made with ScanCounter(settings, all).
-ScanReport MakeScanReport(const ParsedSettings& settings, const WindowCounter& counter,
+// The report on `result`, a scan made with ScanCounter(document.parsed, all).
+ScanReport MakeScanReport(const SettingsDocument& document, const WindowCounter& counter,
                           const ScanResult& result, bool all);

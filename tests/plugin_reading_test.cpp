@@ -3,6 +3,8 @@
 #include "inspect/plugin_reading.h"
 
 #include "inspect/bytes_text.h"
+#include "inspect/edit_setting.h"
+#include "inspect/scan_report.h"
 #include "settings/default_settings.h"
 #include "window/settings_form.h"
 
@@ -97,6 +99,55 @@ TEST(PluginReading, NamesTheItemANumberStandsForAndTheKindANameCrossesTo) {
                                                  "[Camera]\r\none=0x3F800000\r\n");
     EXPECT_EQ(ReadAsPlugin(common)[3].outcome, PairOutcome::kCorrupts);
     EXPECT_TRUE(ReadAsPlugin(common)[3].commonHash);
+}
+
+// `file` with the line of setting `name` replaced by `line`.
+std::string WithLine(std::string file, std::string_view name, const std::string& line) {
+    const size_t start = file.find("\n" + std::string(name) + "=") + 1;
+    file.replace(start, file.find('\n', start) + 1 - start, line + "\r\n");
+    return file;
+}
+
+// check's findings, set's refusals and scan's verdicts all follow the one reading: where a
+// rule of their own answered otherwise, the player was told two stories.
+TEST(PluginReading, CheckSetAndScanTellWhatTheReadingSays) {
+    const auto findings = [](const std::string& bytes, FindingKind kind) {
+        std::string all;
+        for (const CheckWarning& warning : CheckSettings(ReadDocument(bytes)).warnings)
+            if (warning.kind == kind) all += warning.message + "\n";
+        return all;
+    };
+    const SettingKey newCamera = SwapPairs[3].newSetting.key;
+    // A number whose hash two sections define: the camera's own name is the one meant.
+    const std::string number =
+        WithLine(kDefault, "newcamera", "newcamera=0x11223344") +
+        "[Shake]\r\naaa_shake=0x11223344\r\n[Camera]\r\nzzz_cam=0x11223344\r\n";
+    EXPECT_EQ(ReadAsPlugin(ReadDocument(number))[3].after.nameOfNumber, "zzz_cam");
+    const std::string told = findings(number, FindingKind::kSetting);
+    EXPECT_NE(told.find("zzz_cam"), std::string::npos) << told;
+    EXPECT_EQ(told.find("aaa_shake"), std::string::npos) << told;
+    EXPECT_EQ(RefusalOf(ReadDocument(number), newCamera, "0x11223344").suggestion, "zzz_cam");
+
+    // A hash memory is full of corrupts only in a pair the plug-in swaps: a skipped pair
+    // rewrites nothing.
+    const std::string common = "[Camera]\r\none=0x3F800000\r\n";
+    const std::string swapping = WithLine(kDefault, "newcamera", "newcamera=one") + common;
+    const std::string skipping = WithLine(swapping, "oldcamera", "oldcamera=none_such");
+    EXPECT_NE(findings(swapping, FindingKind::kCorrupts), "");
+    EXPECT_EQ(findings(skipping, FindingKind::kCorrupts), "");
+    EXPECT_EQ(RefusalOf(ReadDocument(kDefault + common), newCamera, "one").kind,
+              RefusalKind::kCommonHash);
+
+    // A pair of one hash changes nothing, however often the game holds the item.
+    const SettingsDocument same = ReadDocument(
+        WithLine(kDefault, "newcamera",
+                 "newcamera=" + ReadDocument(kDefault).parsed.values[SwapPairs[3].oldSetting.key]));
+    const WindowCounter counter = ScanCounter(same.parsed, false);
+    ScanResult result;
+    result.counts.assign(counter.hashes.size(), 3);
+    const ScanReport report = MakeScanReport(same, counter, result, false);
+    EXPECT_EQ(report.pairs[3].verdict, Verdict::kUnchanged);
+    EXPECT_EQ(report.pairs[0].verdict, Verdict::kWouldSwap);
 }
 
 // Every answer is worded from the reading it is given: a key press in the window, which edits

@@ -149,8 +149,8 @@ TEST_F(ScanTest, MemoryFreedMidScanIsSkippedAndCounted) {
     });
     EXPECT_FALSE(result.processExited);
     EXPECT_EQ(result.bytesSkipped, uint64_t(2) << 20);
-    const ScanReport report =
-        MakeScanReport(settings_, ScanCounter(settings_, false), result, false);
+    const ScanReport report = MakeScanReport(ReadDocument(std::string(scan_target::kSettings)),
+                                             ScanCounter(settings_, false), result, false);
     const std::vector<std::string> warnings = ScanWarnings(report, result);
     ASSERT_EQ(warnings.size(), 2u);
     EXPECT_NE(warnings[1].find("2097152 bytes"), std::string::npos);

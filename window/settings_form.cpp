@@ -314,6 +314,8 @@ std::string GameVerdictText(const ScannedPair& pair) {
                       "item now).";
     case Verdict::kNeither:
         return text + "neither item is in memory now: the game has not loaded it in this scene.";
+    case Verdict::kUnchanged:
+        return text + "not swapped: both sides name one item, so the pair changes nothing.";
     case Verdict::kSkipped:
         break;
     }

@@ -78,7 +78,10 @@ void PrintJson(const CheckReport& report, std::ostream& out) {
 int RunCheck(const std::string& path, bool json, std::ostream& out, std::ostream& err) {
     std::string bytes;
     if (!ReadSettingsFile("ostrevane check: ", path, bytes, err)) return kExitFailed;
-    const CheckReport report = CheckSettings(ReadDocument(std::move(bytes)));
+    return PrintCheck(path, CheckSettings(ReadDocument(std::move(bytes))), json, out);
+}
+
+int PrintCheck(const std::string& path, const CheckReport& report, bool json, std::ostream& out) {
     if (json) {
         PrintJson(report, out);
     } else {

@@ -130,6 +130,10 @@ std::string VerdictText(const ScannedPair& pair) {
     case Verdict::kNeither:
         text = "neither item is in memory now: the game has not loaded it in this scene";
         break;
+    case Verdict::kUnchanged:
+        text = "not swapped: both settings name one item, so the pair changes nothing "
+               "(`ostrevane check` tells more)";
+        break;
     }
     if (pair.corruptingLine == 0) return text;
     return "WARNING: would corrupt the game's data (line " + std::to_string(pair.corruptingLine) +
@@ -141,7 +145,7 @@ std::vector<std::string> ScanWarnings(const ScanReport& report, const ScanResult
     for (const CheckWarning& warning : report.corruptions)
         warnings.push_back("line " + std::to_string(warning.line) + ": " + warning.message);
     for (ScannedPair pair : report.pairs) {
-        if (pair.verdict != Verdict::kSkipped) continue;
+        if (pair.verdict != Verdict::kSkipped && pair.verdict != Verdict::kUnchanged) continue;
         pair.corruptingLine = 0;
         warnings.push_back("the " + std::string(pair.pair->name) + " pair is " + VerdictText(pair));
     }

@@ -93,9 +93,8 @@ int RunSet(const SetOptions& options, std::ostream& out, std::ostream& err) {
     const std::string file = FullPath(options.settingsPath);
 
     const SettingsDocument document = ReadDocument(std::move(bytes));
-    if (RefuseUnreadable("ostrevane set: ", options.settingsPath, CheckSettings(document), err)) {
-        return kExitFailed;
-    }
+    const CheckReport before = CheckSettings(document);
+    if (RefuseUnreadable("ostrevane set: ", options.settingsPath, before, err)) return kExitFailed;
     const SettingEdit edit = EditSetting(document, key, options.value);
     if (edit.refusal) {
         err << "ostrevane set: " << settingName
@@ -105,17 +104,18 @@ int RunSet(const SetOptions& options, std::ostream& out, std::ostream& err) {
     if (edit.document.bytes == document.bytes) {
         out << settingName << " is " << Printable(Quoted(options.value)) << " already; " << file
             << " is unchanged.\n\n";
-    } else {
-        FileProblem problem;
-        if (!WriteWholeFile(options.settingsPath, edit.document.bytes, true, problem)) {
-            err << "ostrevane set: " << file << ": " << FileProblemWords(problem)
-                << "\nNothing was changed.\n";
-            return kExitFailed;
-        }
-        out << "Set " << settingName << " to " << Printable(Quoted(options.value)) << " on "
-            << Printable(edit.where) << ".\n\n";
+        return PrintCheck(options.settingsPath, before, false, out);
     }
-    return RunCheck(options.settingsPath, false, out, err);
+    FileProblem problem;
+    if (!WriteWholeFile(options.settingsPath, edit.document.bytes, true, problem)) {
+        err << "ostrevane set: " << file << ": " << FileProblemWords(problem)
+            << "\nNothing was changed.\n";
+        return kExitFailed;
+    }
+    out << "Set " << settingName << " to " << Printable(Quoted(options.value)) << " on "
+        << Printable(edit.where) << ".\n\n";
+    // What was written is the edit's document, already read as the plug-in reads it.
+    return PrintCheck(options.settingsPath, CheckSettings(edit.document), false, out);
 }
 
 // "modactivatekey, oldshake, newshake, ... newcamera": the settings `set` takes.
