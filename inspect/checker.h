@@ -18,7 +18,9 @@ inline constexpr std::string_view kUtf8ByteOrderMark = "\xEF\xBB\xBF";
 // and the lines the plug-in then reads in the wrong kind of section.
 struct MissedSection {
     size_t line;
-    std::string problem;
+    Trap why;             // kHeaderCase, kHeaderByteOrderMark or kHeaderIndented
+    std::string header;   // as the trap gives it
+    std::string meant;    // kHeaderCase: the header in its right case
     bool meantDictionary; // else a settings header, missed inside a dictionary section
     size_t ignoredLines = 0;
 };
@@ -49,9 +51,6 @@ struct SettingFates {
 // FindSettingsLostToCtrlZ's and the missed headers' claims come first, so each setting is told
 // about once. (file_rules.cpp)
 SettingFates FatesOf(const SettingsDocument& document, const LineFindings& lines);
-
-// "F5": the toggle key when the settings name none the plug-in knows.
-std::string FallbackKeyName();
 
 // The rules on the pairs' name settings: names that resolve to 0, pairs of one hash, pairs
 // across sections, hashes memory is full of. (pair_rules.cpp)

@@ -60,8 +60,8 @@ void JudgeSettings(const DiagnosisFacts& facts, std::vector<DiagnosisFinding>& f
     } else if (!facts.settingsProblem.words.empty()) {
         findings.push_back({Finding::kSettingsUnreadable, false, facts.settingsProblem.words});
     } else if (UnreadableFinding(facts.settings) != nullptr) {
-        findings.push_back(
-            {Finding::kSettingsUseless, false, UnreadableFinding(facts.settings)->message});
+        // Worded by each face from the finding itself.
+        findings.push_back({Finding::kSettingsUseless, false, ""});
     } else if (facts.settings.warnings.empty()) {
         findings.push_back({Finding::kSettingsClean, true, ""});
     } else {

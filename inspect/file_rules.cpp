@@ -23,22 +23,12 @@ bool SameReading(const ParsedSettings& a, const ParsedSettings& b) {
 
 // Whatever follows the bytes the plug-in reads is lost, unless it is blank.
 void CheckEndOfData(std::vector<CheckWarning>& findings, std::string_view bytes, size_t stop,
-                    std::vector<std::string_view> names) {
+                    std::vector<SettingKey> lost) {
     if (bytes.find_first_not_of(" \t\r\n\x1A", stop) == std::string_view::npos) return;
     const size_t line = size_t(std::count(bytes.begin(), bytes.begin() + long(stop), '\n')) + 1;
-    std::string message = "a Ctrl-Z byte (0x1A) ends the file for the plug-in: nothing after it "
-                          "is read";
-    const bool keyLost = std::erase(names, SettingKeyNames[kActivationKey]) != 0;
-    for (size_t i = 0; i < names.size(); ++i) {
-        message += i == 0 ? ", so " : i + 1 == names.size() ? " and " : ", ";
-        message += names[i];
-    }
-    if (!names.empty()) message += names.size() == 1 ? " resolves to 0" : " resolve to 0";
-    if (keyLost) {
-        message += names.empty() ? ", so" : " and";
-        message += " the toggle key is " + FallbackKeyName();
-    }
-    findings.push_back({line, message + "; remove the Ctrl-Z", FindingKind::kWholeFile});
+    CheckWarning finding{line, FindingKind::kWholeFile, Trap::kCtrlZ};
+    finding.lost = std::move(lost);
+    findings.push_back(std::move(finding));
 }
 
 // The settings that the part after a Ctrl-Z byte would give, and the part before does not.
@@ -118,40 +108,26 @@ std::vector<CheckWarning> WholeFileFindings(const SettingsDocument& document,
     std::vector<CheckWarning> findings;
     const std::string_view bytes = document.bytes;
     const ParsedSettings& parsed = document.parsed;
-    std::vector<std::string_view> lostToCtrlZ;
+    std::vector<SettingKey> lostToCtrlZ;
     for (size_t key = 0; key < kSettingKeyCount; ++key)
-        if (fates.fate[key] == Fate::kLostToCtrlZ) lostToCtrlZ.push_back(SettingKeyNames[key]);
+        if (fates.fate[key] == Fate::kLostToCtrlZ) lostToCtrlZ.push_back(SettingKey(key));
     CheckEndOfData(findings, bytes, parsed.bytesRead, std::move(lostToCtrlZ));
     if (bytes.starts_with(kUtf8ByteOrderMark) && !lines.byteOrderMarkReported &&
         !SameReading(parsed, ParseSettings(bytes.substr(kUtf8ByteOrderMark.size())))) {
-        findings.push_back({1,
-                            "the file starts with a byte-order mark (saved as \"UTF-8 with "
-                            "BOM\"), which the plug-in reads as part of line 1; save the file as "
-                            "UTF-8 without BOM, or as ANSI",
-                            FindingKind::kWholeFile});
+        findings.push_back({1, FindingKind::kWholeFile, Trap::kByteOrderMark});
     }
     return findings;
 }
 
 std::vector<CheckWarning> UnreadableFindings(const SettingsDocument& document) {
     const std::string_view bytes = document.bytes;
-    if (bytes.find_first_not_of(" \t\r\n\v\f\x1A") == std::string_view::npos) {
-        return {{0,
-                 "the file is empty, so the plug-in swaps nothing and the toggle key is " +
-                     FallbackKeyName() +
-                     "; the plug-in writes a fresh default file only where none exists: delete "
-                     "this one and start the game",
-                 FindingKind::kUnreadable}};
-    }
+    if (bytes.find_first_not_of(" \t\r\n\v\f\x1A") == std::string_view::npos)
+        return {{0, FindingKind::kUnreadable, Trap::kEmptyFile}};
     // A file saved as UTF-16 gives the plug-in neither a dictionary entry nor a setting.
     const bool readNothing = document.parsed.dictionary.empty() &&
                              std::all_of(document.settingLines.begin(), document.settingLines.end(),
                                          [](size_t line) { return line == 0; });
-    if (readNothing && LooksLikeUtf16(bytes)) {
-        return {{1,
-                 "the file is saved as UTF-16 (what some editors call \"Unicode\"): the "
-                 "plug-in reads nothing usable from it; save it as ANSI or UTF-8",
-                 FindingKind::kUnreadable}};
-    }
+    if (readNothing && LooksLikeUtf16(bytes))
+        return {{1, FindingKind::kUnreadable, Trap::kUtf16File}};
     return {};
 }

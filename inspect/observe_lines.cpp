@@ -12,20 +12,15 @@ namespace {
 // What a person reads as indentation before a "[", which the loader does not skip.
 constexpr std::string_view kIndentation = " \t\n\v\f\r";
 
-// Why a dictionary value is not a plain hexadecimal or decimal number, or "" when it is.
+// Why a dictionary value is not a plain hexadecimal or decimal number, or kNone when it is.
 // Blanks before the number are no trap: the loader skips them as the writer expects.
-std::string NumberTrap(std::string_view value) {
-    const HashReading reading = ReadHash(value);
-    const std::string read = HexHash(reading.value);
-    if (reading.digitsEnd == reading.digitsBegin)
-        return "holds no number, so it is read as " + read;
-    if (reading.digitsEnd < value.size()) return "is read only as far as it parses: " + read;
-    if (reading.base == 8 && reading.digitsEnd - reading.digitsBegin > 1) {
-        return "starts with 0, so it is read as octal: " + read;
-    }
-    if (reading.saturated) return "does not fit in 32 bits, so it is read as " + read;
-    if (reading.negative) return "is negative, so it is read as " + read;
-    return "";
+NumberTrap NumberTrapOf(const HashReading& reading, size_t size) {
+    if (reading.digitsEnd == reading.digitsBegin) return NumberTrap::kNoNumber;
+    if (reading.digitsEnd < size) return NumberTrap::kReadInPart;
+    if (reading.base == 8 && reading.digitsEnd - reading.digitsBegin > 1) return NumberTrap::kOctal;
+    if (reading.saturated) return NumberTrap::kTooLarge;
+    if (reading.negative) return NumberTrap::kNegative;
+    return NumberTrap::kNone;
 }
 
 // The plug-in's reading followed line by line: what each line costs, and the headers it
@@ -39,13 +34,15 @@ struct LineObserver {
     std::unordered_map<std::string, uint32_t> dictionaryValues;
     LineFindings found;
 
-    void Warn(size_t line, std::string message, FindingKind kind,
-              SettingKey setting = SettingKey(kSettingKeyCount)) {
-        found.warnings.push_back({line, std::move(message), kind, setting});
+    CheckWarning& Warn(size_t line, FindingKind kind, Trap trap,
+                       SettingKey setting = SettingKey(kSettingKeyCount)) {
+        return found.warnings.emplace_back(CheckWarning{line, kind, trap, setting});
     }
 
-    void MissHeader(size_t line, std::string problem, bool meantDictionary) {
-        found.missedSections.push_back({line, std::move(problem), meantDictionary, 0});
+    void MissHeader(size_t line, Trap why, std::string_view header, bool meantDictionary,
+                    std::string_view meant = {}) {
+        found.missedSections.push_back(
+            {line, why, std::string(header), std::string(meant), meantDictionary, 0});
         inMissedSection = true;
     }
 
@@ -95,9 +92,7 @@ void LineObserver::ObserveHeader(const SettingsLine& line) {
         DictionaryHeaders.begin(), DictionaryHeaders.end(),
         [&](std::string_view header) { return ContainsIgnoringCase(line.text, header); });
     if (similar == DictionaryHeaders.end()) return;
-    const std::string hint = "headers are case-sensitive: write " + Quoted(*similar);
-    MissHeader(line.number, Quoted(line.text) + " opens no dictionary section (" + hint + ")",
-               true);
+    MissHeader(line.number, Trap::kHeaderCase, line.text, true, *similar);
 }
 
 void LineObserver::ObserveSkippedLine(const SettingsLine& line) {
@@ -115,17 +110,9 @@ void LineObserver::ObserveSkippedLine(const SettingsLine& line) {
         if (meantDictionary == inDictionary) return;
         if (byteOrderMark) {
             found.byteOrderMarkReported = true;
-            MissHeader(line.number,
-                       "the file starts with a byte-order mark (saved as \"UTF-8 with "
-                       "BOM\"), so the plug-in does not read " +
-                           Quoted(text) +
-                           " as a header; save the file as UTF-8 without BOM, or as ANSI",
-                       meantDictionary);
+            MissHeader(line.number, Trap::kHeaderByteOrderMark, text, meantDictionary);
         } else {
-            MissHeader(line.number,
-                       Quoted(line.text) + " is indented, so the plug-in does not read it "
-                                           "as a header: remove the blanks before \"[\"",
-                       meantDictionary);
+            MissHeader(line.number, Trap::kHeaderIndented, line.text, meantDictionary);
         }
         return;
     }
@@ -136,9 +123,9 @@ void LineObserver::ObserveSkippedLine(const SettingsLine& line) {
                                    (text.size() == key.size() ||
                                     !std::isalnum(static_cast<unsigned char>(text[key.size()])));
         if (startsWithKey) {
-            Warn(line.number,
-                 Quoted(line.text) + " has no \"=\", so the plug-in skips it like a comment",
-                 FindingKind::kSkippedLine, SettingKey(&key - SettingKeyNames.data()));
+            Warn(line.number, FindingKind::kSkippedLine, Trap::kNoEquals,
+                 SettingKey(&key - SettingKeyNames.data()))
+                .text = line.text;
             return;
         }
     }
@@ -150,31 +137,20 @@ void LineObserver::ObserveUnknownSetting(const SettingsLine& line) {
         return;
     }
     if (IsNumberLiteral(line.value) && line.value.size() > 2 && (line.value[1] | 0x20) == 'x') {
-        Warn(line.number,
-             Quoted(line.text) + " looks like a dictionary entry, but it stands in a settings "
-                                 "section, so the plug-in ignores it",
-             FindingKind::kSkippedLine);
+        Warn(line.number, FindingKind::kSkippedLine, Trap::kEntryInSettings).text = line.text;
         return;
     }
-    std::string message = Quoted(line.key) + " is not one of the " + NumberWord(kSettingKeyCount) +
-                          " settings, so the plug-in ignores this line";
-    const std::string_view closest = ClosestName(line.key, SettingKeyNames);
-    if (!closest.empty()) {
-        message += "; did you mean " + Quoted(closest) + "?";
-    } else {
-        message += " (" + Listed(SettingKeyNames) + ")";
-    }
-    Warn(line.number, std::move(message), FindingKind::kSkippedLine);
+    CheckWarning& finding = Warn(line.number, FindingKind::kSkippedLine, Trap::kUnknownSetting);
+    finding.name = line.key;
+    finding.suggestion = ClosestName(line.key, SettingKeyNames);
 }
 
 void LineObserver::ObserveSetting(const SettingsLine& line) {
     for (size_t k = 0; k < kSettingKeyCount; ++k) {
         if (line.key != SettingKeyNames[k]) continue;
         if (settingLines[k] != 0) {
-            Warn(line.number,
-                 std::string(line.key) + " is set again (first on line " +
-                     std::to_string(settingLines[k]) + "): only this later value is used",
-                 FindingKind::kSetting, SettingKey(k));
+            Warn(line.number, FindingKind::kSetting, Trap::kSetAgain, SettingKey(k)).firstLine =
+                settingLines[k];
         }
         settingLines[k] = line.number;
     }
@@ -183,24 +159,24 @@ void LineObserver::ObserveSetting(const SettingsLine& line) {
 void LineObserver::ObserveDictionaryEntry(const SettingsLine& line) {
     const std::string key(line.key);
     if (inMissedSection) MissLine(line);
-    std::string trap = inMissedSection ? "" : NumberTrap(line.value);
-    if (!trap.empty()) {
-        std::string message = "the value " + Quoted(line.value) + " of " + Quoted(key) + " " + trap;
-        if (!key.empty() && key.front() == ';') {
-            message += " (a comment line that holds \"=\" is read as a dictionary entry)";
-        }
-        Warn(line.number, std::move(message), FindingKind::kDictionary);
+    const HashReading reading = ReadHash(line.value);
+    const NumberTrap trap =
+        inMissedSection ? NumberTrap::kNone : NumberTrapOf(reading, line.value.size());
+    if (trap != NumberTrap::kNone) {
+        CheckWarning& finding = Warn(line.number, FindingKind::kDictionary, Trap::kDictionaryValue);
+        finding.name = key;
+        finding.text = line.value;
+        finding.number = trap;
+        finding.hash = reading.value;
+        finding.commentLine = !key.empty() && key.front() == ';';
     }
     const auto [earlier, isNew] = dictionaryLines.emplace(key, line.number);
     if (!isNew) {
-        const uint32_t before = dictionaryValues[key];
-        Warn(line.number,
-             Quoted(key) + " is defined twice (first on line " + std::to_string(earlier->second) +
-                 "): " +
-                 (before == line.hash
-                      ? std::string("both give ") + HexHash(line.hash)
-                      : "this later " + HexHash(line.hash) + " replaces " + HexHash(before)),
-             FindingKind::kDictionary);
+        CheckWarning& finding = Warn(line.number, FindingKind::kDictionary, Trap::kDefinedTwice);
+        finding.name = key;
+        finding.firstLine = earlier->second;
+        finding.earlierHash = dictionaryValues[key];
+        finding.hash = line.hash;
     }
     dictionaryValues[key] = line.hash;
 }
@@ -221,26 +197,16 @@ std::vector<CheckWarning> MissedSectionFindings(const LineFindings& lines,
     for (size_t index = 0; index < lines.missedSections.size(); ++index) {
         const MissedSection& section = lines.missedSections[index];
         if (section.ignoredLines == 0) continue; // read as meant after all
-        std::vector<std::string_view> settingsLost;
+        CheckWarning finding{section.line, FindingKind::kHeader, section.why};
+        finding.text = section.header;
+        finding.suggestion = section.meant;
+        finding.meantDictionary = section.meantDictionary;
+        finding.ignoredLines = section.ignoredLines;
         for (size_t key = 0; key < kSettingKeyCount; ++key) {
             if (fates.fate[key] == Fate::kLostUnderHeader && fates.missedSection[key] == index)
-                settingsLost.push_back(SettingKeyNames[key]);
+                finding.lost.push_back(SettingKey(key));
         }
-        std::string message = section.problem;
-        message += "; the " + CountOf(section.ignoredLines, "line", "lines") + " under it " +
-                   (section.ignoredLines == 1 ? "is" : "are") +
-                   (section.meantDictionary ? " read as settings and ignored"
-                                            : " read as dictionary entries");
-        for (size_t i = 0; i < settingsLost.size(); ++i) {
-            message += i == 0 ? ", so " : " and ";
-            message += settingsLost[i];
-        }
-        if (!settingsLost.empty()) {
-            const bool one = settingsLost.size() == 1;
-            message += section.meantDictionary ? (one ? " resolves to 0" : " resolve to 0")
-                                               : (one ? " is not set" : " are not set");
-        }
-        findings.push_back({section.line, std::move(message), FindingKind::kHeader});
+        findings.push_back(std::move(finding));
     }
     return findings;
 }

@@ -69,7 +69,8 @@ std::string Words(const Diagnosis& diagnosis, const DiagnosisFinding& finding) {
     case Finding::kSettingsUnreadable:
         return std::string(kSettingsFileName) + " " + text + ".";
     case Finding::kSettingsUseless:
-        return std::string(kSettingsFileName) + ": " + text + ".";
+        return std::string(kSettingsFileName) + ": " +
+               FindingText(*UnreadableFinding(diagnosis.facts.settings));
     case Finding::kSettingsWarned:
         return std::string(kSettingsFileName) + " has " + text +
                (text == "1" ? " warning" : " warnings") +

@@ -167,11 +167,6 @@ size_t RowOf(const CheckWarning& warning) {
     return warning.setting / 2;
 }
 
-std::string FindingText(const CheckWarning& warning) {
-    if (warning.line == 0) return warning.message;
-    return "line " + std::to_string(warning.line) + ": " + warning.message;
-}
-
 std::string RefusalText(const SettingRefusal& refusal) {
     const std::string value = Quoted(refusal.value);
     const std::string setting(SettingKeyNames[refusal.key]);

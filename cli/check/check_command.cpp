@@ -1,4 +1,5 @@
 #include "cli/check/check_command.h"
+#include "cli/check/check_words.h"
 #include "cli/print_report.h"
 #include "inspect/bytes_text.h"
 #include "inspect/check.h"
@@ -42,10 +43,8 @@ void PrintText(const std::string& path, const CheckReport& report, std::ostream&
     }
 
     std::vector<std::string> warnings;
-    for (const CheckWarning& warning : report.warnings) {
-        warnings.push_back((warning.line == 0 ? "file" : "line " + std::to_string(warning.line)) +
-                           ": " + warning.message);
-    }
+    for (const CheckWarning& warning : report.warnings)
+        warnings.push_back(NumberedFindingWords(warning));
     PrintWarnings(warnings, out);
 }
 
@@ -68,7 +67,7 @@ void PrintJson(const CheckReport& report, std::ostream& out) {
     out << ",\n";
     PrintJsonList(out, "warnings", report.warnings.size(), [&](size_t i) {
         out << "{\"line\": " << report.warnings[i].line
-            << ", \"message\": " << JsonString(report.warnings[i].message) << "}";
+            << ", \"message\": " << JsonString(FindingWords(report.warnings[i])) << "}";
     });
     out << "\n}\n";
 }
@@ -94,7 +93,7 @@ bool RefuseUnreadable(const std::string& context, const std::string& path,
                       const CheckReport& report, std::ostream& err) {
     const CheckWarning* unreadable = UnreadableFinding(report);
     if (unreadable == nullptr) return false;
-    err << context << FullPath(path) << ": " << unreadable->message << "\n";
+    err << context << FullPath(path) << ": " << FindingWords(*unreadable) << "\n";
     return true;
 }
 

@@ -1,4 +1,5 @@
 #include "cli/doctor/doctor_command.h"
+#include "cli/check/check_words.h"
 
 #include "cli/print_report.h"
 #include "cli/scan/scan_print.h"
@@ -157,7 +158,8 @@ std::string DoctorFindingWords(const Diagnosis& diagnosis, const DiagnosisFindin
     case Finding::kSettingsUnreadable:
         return std::string(kSettingsFileName) + " " + text;
     case Finding::kSettingsUseless:
-        return std::string(kSettingsFileName) + ": " + text;
+        return std::string(kSettingsFileName) + ": " +
+               FindingWords(*UnreadableFinding(diagnosis.facts.settings));
     case Finding::kSettingsWarned:
         return std::string(kSettingsFileName) + " has " +
                (text == "1" ? std::string("1 warning") : text + " warnings") +

@@ -1,6 +1,7 @@
 #include "cli/list/list_command.h"
 
 #include "cli/check/check_command.h"
+#include "cli/check/check_words.h"
 #include "cli/print_report.h"
 #include "inspect/bytes_text.h"
 #include "inspect/list_names.h"
@@ -76,7 +77,7 @@ int RunList(const ListOptions& options, std::ostream& out, std::ostream& err) {
     std::vector<std::string> wholeFile;
     for (const CheckWarning& warning : check.warnings) {
         if (warning.kind == FindingKind::kWholeFile)
-            wholeFile.push_back("line " + std::to_string(warning.line) + ": " + warning.message);
+            wholeFile.push_back(NumberedFindingWords(warning));
     }
     if (!wholeFile.empty()) PrintWarnings(wholeFile, out);
     return kExitOk;

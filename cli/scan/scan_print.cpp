@@ -1,5 +1,6 @@
 #include "cli/scan/scan_print.h"
 
+#include "cli/check/check_words.h"
 #include "cli/print_report.h"
 #include "inspect/bytes_text.h"
 #include "inspect/report_text.h"
@@ -143,7 +144,7 @@ std::string VerdictText(const ScannedPair& pair) {
 std::vector<std::string> ScanWarnings(const ScanReport& report, const ScanResult& result) {
     std::vector<std::string> warnings;
     for (const CheckWarning& warning : report.corruptions)
-        warnings.push_back("line " + std::to_string(warning.line) + ": " + warning.message);
+        warnings.push_back(NumberedFindingWords(warning));
     for (ScannedPair pair : report.pairs) {
         if (pair.verdict != Verdict::kSkipped && pair.verdict != Verdict::kUnchanged) continue;
         pair.corruptingLine = 0;

@@ -36,11 +36,11 @@ TEST(CheckSettings, ANewUsersTwoSlipsInTheDefaultFileGiveTwoWarningsAtTheirLines
     const std::vector<CheckWarning> warnings = CheckSettings(ReadDocument(file)).warnings;
     ASSERT_EQ(warnings.size(), 2u) << Describe(warnings);
     EXPECT_EQ(warnings[0].line, 4u);
-    EXPECT_EQ(warnings[0].message,
+    EXPECT_EQ(FindingWords(warnings[0]),
               "\"family5_drug_trip_shak\" is not in the dictionary, so newshake resolves to 0 "
               "and the shake pair is skipped; did you mean \"family5_drug_trip_shake\"?");
     EXPECT_EQ(warnings[1].line, 170u);
-    EXPECT_EQ(warnings[1].message,
+    EXPECT_EQ(FindingWords(warnings[1]),
               "\"[dof]\" opens no dictionary section (headers are case-sensitive: write "
               "\"[DOF]\"); the 35 lines under it are read as settings and ignored, so olddof and "
               "newdof resolve to 0");
@@ -153,7 +153,7 @@ TEST(CheckSettings, FindsEachTrapAtItsLine) {
         const std::vector<CheckWarning> warnings = CheckSettings(ReadDocument(c.file)).warnings;
         EXPECT_EQ(warnings.size(), c.warnings) << c.trap << "\n" << Describe(warnings);
         const bool found = std::any_of(warnings.begin(), warnings.end(), [&](const auto& w) {
-            return w.line == c.line && w.message.find(c.says) != std::string::npos;
+            return w.line == c.line && FindingWords(w).find(c.says) != std::string::npos;
         });
         EXPECT_TRUE(found) << c.trap << "\n" << Describe(warnings);
     }
@@ -183,7 +183,7 @@ TEST(CheckSettings, NamesEveryDictionaryValueThatIsNotAPlainNumber) {
     ASSERT_EQ(warnings.size(), expected.size()) << Describe(warnings);
     for (size_t i = 0; i < expected.size(); ++i) {
         EXPECT_EQ(warnings[i].line, expected[i].first);
-        EXPECT_EQ(warnings[i].message, expected[i].second);
+        EXPECT_EQ(FindingWords(warnings[i]), expected[i].second);
     }
 }
 
@@ -191,7 +191,7 @@ TEST(CheckSettings, OddlySavedFilesAreToldWhereThePlugInLosesSomething) {
     const CheckReport utf16 = CheckSettings(ReadDocument(Read(Fixture("utf16.ini"))));
     ASSERT_EQ(utf16.warnings.size(), 1u) << Describe(utf16.warnings);
     EXPECT_EQ(utf16.warnings[0].line, 1u);
-    EXPECT_NE(utf16.warnings[0].message.find("UTF-16"), std::string::npos);
+    EXPECT_NE(FindingWords(utf16.warnings[0]).find("UTF-16"), std::string::npos);
     // A byte-order mark before [Settings] changes nothing: line 1 opens settings either way.
     EXPECT_TRUE(CheckSettings(ReadDocument(Read(Fixture("bom.ini")))).warnings.empty());
     // Before a setting, it hides the setting's name.
@@ -200,12 +200,13 @@ TEST(CheckSettings, OddlySavedFilesAreToldWhereThePlugInLosesSomething) {
             .warnings;
     ASSERT_EQ(glued.size(), 3u) << Describe(glued); // and the key is unknown, and unset
     EXPECT_EQ(glued[2].line, 1u);
-    EXPECT_NE(glued[2].message.find("byte-order mark"), std::string::npos) << Describe(glued);
+    EXPECT_NE(FindingWords(glued[2]).find("byte-order mark"), std::string::npos) << Describe(glued);
     // A byte-order mark in front of a dictionary header hides the header.
     const std::string hidden = "\xEF\xBB\xBF[Shake]\nsky_diving_shake=0x7DC36678\n" + Clean();
     const std::vector<CheckWarning> warnings = CheckSettings(ReadDocument(hidden)).warnings;
     ASSERT_EQ(warnings.size(), 1u) << Describe(warnings);
-    EXPECT_NE(warnings[0].message.find("does not read \"[Shake]\" as a header"), std::string::npos);
+    EXPECT_NE(FindingWords(warnings[0]).find("does not read \"[Shake]\" as a header"),
+              std::string::npos);
 
     // Line endings do not matter to the plug-in, so they do not to the check.
     std::string crlf = Clean();
@@ -256,7 +257,7 @@ TEST(CheckSettings, AgreesWithTheLoaderOnKeyNamesNumbersAndHeaders) {
         EXPECT_EQ(warnings.empty(), isPlain(value)) << '"' << value << "\"\n" << Describe(warnings);
         const std::string read = HexHashOf(report.parsed.dictionary.at("name"));
         for (const CheckWarning& w : warnings)
-            EXPECT_TRUE(w.message.ends_with(read)) << w.message << " is not " << read;
+            EXPECT_TRUE(FindingWords(w).ends_with(read)) << FindingWords(w) << " is not " << read;
     }
 
     std::vector<std::string> headers(DictionaryHeaders.begin(), DictionaryHeaders.end());
@@ -304,7 +305,7 @@ TEST(CheckSettings, FalseReportsAreGone) {
         ASSERT_EQ(report.warnings.size(), c.says ? 1u : 0u) << c.report << "\n"
                                                             << Describe(report.warnings);
         if (c.says) {
-            EXPECT_NE(report.warnings[0].message.find(c.says), std::string::npos) << c.report;
+            EXPECT_NE(FindingWords(report.warnings[0]).find(c.says), std::string::npos) << c.report;
         }
     }
     EXPECT_EQ(CheckSettings(ReadDocument(nulComment)).parsed.dictionary.size(), 227u);
@@ -350,8 +351,8 @@ TEST(CheckSettings, EachFindingSaysItsKindAndTheSettingItConcerns) {
         ASSERT_FALSE(report.warnings.empty()) << c.file.substr(0, 40);
         const auto found = std::find_if(report.warnings.begin(), report.warnings.end(),
                                         [&](const CheckWarning& w) { return w.kind == c.kind; });
-        ASSERT_NE(found, report.warnings.end()) << report.warnings[0].message;
-        EXPECT_EQ(found->setting, c.setting) << found->message;
+        ASSERT_NE(found, report.warnings.end()) << FindingWords(report.warnings[0]);
+        EXPECT_EQ(found->setting, c.setting) << FindingWords(*found);
         EXPECT_EQ(UnreadableFinding(report) != nullptr, c.kind == FindingKind::kUnreadable);
     }
     EXPECT_TRUE(CheckSettings(ReadDocument(kDefault)).warnings.empty());

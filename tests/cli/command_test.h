@@ -2,6 +2,7 @@
 // What the tests of the ostrevane command share: running a command line in-process, as main()
 // would, in a game folder of the test's own, and the settings files they start from.
 
+#include "cli/check/check_words.h"
 #include "cli/command.h"
 #include "cli/ostrevane.h"
 #include "inspect/check.h"
@@ -120,14 +121,14 @@ inline std::string DefaultFile(std::string_view ending = "\n") {
 
 inline bool Mentions(const std::vector<CheckWarning>& warnings, std::string_view words) {
     return std::any_of(warnings.begin(), warnings.end(), [&](const CheckWarning& w) {
-        return w.message.find(words) != std::string::npos;
+        return FindingWords(w).find(words) != std::string::npos;
     });
 }
 
 inline std::string Describe(const std::vector<CheckWarning>& warnings) {
     std::string text;
     for (const CheckWarning& w : warnings)
-        text += std::to_string(w.line) + ": " + w.message + "\n";
+        text += std::to_string(w.line) + ": " + FindingWords(w) + "\n";
     return text;
 }
 

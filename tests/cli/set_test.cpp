@@ -1,4 +1,5 @@
 // `ostrevane set`: one setting changed and nothing else, or a refusal that changes nothing.
+#include "cli/check/check_words.h"
 #include "cli/set/set_command.h"
 #include "inspect/edit_setting.h"
 #include "tests/cli/command_test.h"
@@ -211,7 +212,8 @@ TEST_F(OstrevaneCommand, ListAndSetGiveCheckCauseAndLeaveTheFile) {
         for (const auto& [argc, argv] : {std::pair<int, const char**>{3, lists}, {4, sets}}) {
             std::ostringstream out, err;
             EXPECT_EQ(RunOstrevane(argc, argv, out, err), 2);
-            const std::string cause = CheckSettings(ReadDocument(bytes)).warnings.at(0).message;
+            const std::string cause =
+                FindingWords(CheckSettings(ReadDocument(bytes)).warnings.at(0));
             EXPECT_NE(err.str().find(": " + cause + "\n"), std::string::npos) << err.str();
             EXPECT_EQ(out.str(), "");
         }

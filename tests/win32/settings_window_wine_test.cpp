@@ -603,10 +603,10 @@ TEST_F(SettingsWindowTest, EveryCommentIsTrueAndEveryWarningCanBeReadWhole) {
     const std::string details = TextOf(Control(kDetailsControl));
     for (const CheckWarning& warning : CheckSettings(ReadDocument(crossed)).warnings) {
         if (warning.setting == kNewShake) {
-            EXPECT_NE(details.find(warning.message), std::string::npos) << details;
+            EXPECT_NE(details.find(FindingText(warning)), std::string::npos) << details;
         }
     }
-    EXPECT_NE(details.find("names of a pair from one section ([Shake] for this pair)"),
+    EXPECT_NE(details.find("where the game expects a camera shake"),
               std::string::npos)
         << details;
 
