@@ -606,9 +606,7 @@ TEST_F(SettingsWindowTest, EveryCommentIsTrueAndEveryWarningCanBeReadWhole) {
             EXPECT_NE(details.find(FindingText(warning)), std::string::npos) << details;
         }
     }
-    EXPECT_NE(details.find("where the game expects a camera shake"),
-              std::string::npos)
-        << details;
+    EXPECT_NE(details.find("where the game expects a camera shake"), std::string::npos) << details;
 
     // A choice changes the comment under its own drop-down, marks the title and enables Save.
     Choose(kOldCamera, L"Camera37");
