@@ -1,8 +1,9 @@
 #include "cli/print_report.h"
+#include "cli/printable.h"
 
-#include "inspect/bytes_text.h"
-#include "inspect/report_text.h"
-#include "inspect/whole_files.h"
+#include "cli/report_text.h"
+#include "settings_file/bytes_text.h"
+#include "settings_file/whole_files.h"
 
 #include <filesystem>
 #include <ostream>

@@ -6,15 +6,15 @@
 #include "cli/doctor/doctor_command.h"
 #include "cli/hash/hash_command.h"
 #include "cli/list/list_command.h"
+#include "cli/report_text.h"
 #include "cli/scan/scan_command.h"
 #include "cli/set/set_command.h"
 #include "cli/swap/swap_command.h"
 #include "cli/version.h"
 #include "cli/wrapped_help.h"
-#include "inspect/report_text.h"
-#include "inspect/suggest.h"
 #include "platform/output_pipe.h"
 #include "settings/settings.h"
+#include "settings_file/suggest.h"
 
 #include <CLI/CLI.hpp>
 

@@ -1,6 +1,6 @@
 // check's findings in the window's words: every kind of trap is told, and told in the player's
 // terms, never by a setting's name in the file.
-#include "inspect/check.h"
+#include "check/check.h"
 #include "settings/default_settings.h"
 #include "window/settings_form.h"
 

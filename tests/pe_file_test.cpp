@@ -1,6 +1,6 @@
 // What the doctor reads from the plug-in file: a sound 64-bit DLL must read as one, with its
 // imports and version, and a wrong, cut or corrupt file as what is wrong, without a crash.
-#include "inspect/pe_file.h"
+#include "game/pe_file.h"
 #include "tests/pe_image.h"
 
 #include <gtest/gtest.h>

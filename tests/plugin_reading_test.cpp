@@ -1,11 +1,11 @@
 // What the plug-in does with each setting, as the command and the window word it: the one
 // reading must say what the loader itself resolves, for every kind of value in every pair.
-#include "inspect/plugin_reading.h"
+#include "settings_file/plugin_reading.h"
 
-#include "inspect/bytes_text.h"
-#include "inspect/edit_setting.h"
-#include "inspect/scan_report.h"
+#include "game/scan_report.h"
 #include "settings/default_settings.h"
+#include "settings_file/bytes_text.h"
+#include "settings_file/edit_setting.h"
 #include "window/settings_form.h"
 
 #include <gtest/gtest.h>
@@ -142,7 +142,7 @@ TEST(PluginReading, CheckSetAndScanTellWhatTheReadingSays) {
     const SettingsDocument same = ReadDocument(
         WithLine(kDefault, "newcamera",
                  "newcamera=" + ReadDocument(kDefault).parsed.values[SwapPairs[3].oldSetting.key]));
-    const WindowCounter counter = ScanCounter(same.parsed, false);
+    const HashCounter counter = ScanCounter(same.parsed, false);
     ScanResult result;
     result.counts.assign(counter.hashes.size(), 3);
     const ScanReport report = MakeScanReport(same, counter, result, false);

@@ -4,8 +4,8 @@
 
 #include "cli/scan/scan_command.h"
 #include "cli/scan/scan_print.h"
-#include "inspect/scan.h"
-#include "inspect/scan_report.h"
+#include "game/scan.h"
+#include "game/scan_report.h"
 #include "platform/proc_file_posix.h"
 #include "settings/parse_settings.h"
 #include "settings/settings.h"
@@ -111,7 +111,7 @@ TEST_F(ScanTest, CountsAndJudgesWhatTheWalkWouldRewriteAndNothingElse) {
         SubstituteReference(swapped.data(), swapped.size(), ApplyChain(settings_.swap));
     ASSERT_NE(rewritten, a) << "the stores must change what later windows read";
 
-    const WindowCounter counter = ScanCounter(settings_, true);
+    const HashCounter counter = ScanCounter(settings_, true);
     EXPECT_EQ(SlotOf(counter, 0), counter.hashes.size())
         << "the missing camera's 0 is looked for: every zero window of the game passes the filter";
     const Outcome scan = RunCommand({uint32_t(pid_), ""}, true);
@@ -249,7 +249,7 @@ TEST_F(ScanTest, TheGameIsFoundByTheFolderItsProgramFileSitsIn) {
 // length leaves over after the steps of eight windows.
 TEST(CountWindows, CountsTheLastWindowAndNoneBeyond) {
     const uint32_t hash = 0x5C8A08F7;
-    const WindowCounter counter = MakeWindowCounter({hash});
+    const HashCounter counter = MakeHashCounter({hash});
     for (size_t size = 4; size <= 24; ++size) {
         for (const size_t at : {size - 4, size - 3}) {
             std::vector<uint8_t> bytes(size + 1, 0);
@@ -273,7 +273,7 @@ TEST(CountWindows, CountsAHashAtEveryOffsetWhicheverTwoBytesTheFilterKeysOn) {
         {{0x12000000, 0xABFFFFFF}, 2},
     };
     for (const Case& c : cases) {
-        const WindowCounter counter = MakeWindowCounter(c.hashes);
+        const HashCounter counter = MakeHashCounter(c.hashes);
         ASSERT_EQ(counter.filterOffset, c.filterOffset);
         // One hash at each offset, alone or followed closely by the other, so every place in
         // a group of eight windows, and the tail after the last group, holds a hit in turn.

@@ -1,9 +1,9 @@
 // The settings window's model: what it offers, what it warns of, and what Save writes.
 #include "window/settings_form.h"
 
-#include "inspect/edit_setting.h"
 #include "settings/default_settings.h"
 #include "settings/key_names.h"
+#include "settings_file/edit_setting.h"
 #include "tests/pair_keys.h"
 
 #include <gtest/gtest.h>

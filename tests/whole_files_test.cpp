@@ -2,8 +2,8 @@
 // never parted from it silently, and the owner keeps it, also when root writes it.
 #include "cli/ostrevane.h"
 #include "cli/print_report.h"
-#include "inspect/whole_files.h"
 #include "settings/default_settings.h"
+#include "settings_file/whole_files.h"
 
 #include "tests/game_folder.h"
 

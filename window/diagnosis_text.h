@@ -3,7 +3,7 @@
 // be read, each pair's verdict in the game, and the sentence that sums it all up. What to do
 // is said in the window's terms, never as a command line.
 
-#include "inspect/diagnosis.h"
+#include "game/diagnosis.h"
 
 #include <string>
 

@@ -2,8 +2,7 @@
 // in the window or in the file, never a command line.
 #include "window/settings_form.h"
 
-#include "inspect/bytes_text.h"
-#include "inspect/report_text.h"
+#include "settings_file/bytes_text.h"
 
 #include <cctype>
 
@@ -16,12 +15,12 @@ std::string Role(SettingKey key) {
     return key % 2 == 0 ? "the " + pair + " to replace" : "the " + pair + "'s replacement";
 }
 
+// "the shake to replace, the shake's replacement and the toggle key".
 std::string Roles(const std::vector<SettingKey>& keys) {
-    std::vector<std::string> roles;
-    for (const SettingKey key : keys)
-        roles.push_back(Role(key));
-    std::vector<std::string_view> views(roles.begin(), roles.end());
-    return Listed(views, " and ");
+    std::string roles;
+    for (size_t i = 0; i < keys.size(); ++i)
+        roles += (i == 0 ? "" : i + 1 == keys.size() ? " and " : ", ") + Role(keys[i]);
+    return roles;
 }
 
 std::string Skipped(const CheckWarning& warning) {
@@ -46,8 +45,9 @@ std::string Header(const CheckWarning& warning) {
                 " is indented, so the plug-in does not see it: remove the blanks before \"[\"";
         break;
     }
-    words += "; the " + CountOf(warning.ignoredLines, "line", "lines") + " under it " +
-             (warning.ignoredLines == 1 ? "is" : "are") + " lost";
+    words += warning.ignoredLines == 1
+                 ? "; the line under it is lost"
+                 : "; the " + std::to_string(warning.ignoredLines) + " lines under it are lost";
     if (!warning.lost.empty()) words += ", and with them " + Roles(warning.lost);
     return words;
 }

@@ -1,6 +1,6 @@
 // "Is it working?": the diagnosis of the window's own folder and of the game running from it,
 // made on a thread of its own, so the window keeps answering while the game's memory is read.
-#include "inspect/diagnosis.h"
+#include "game/diagnosis.h"
 #include "platform/process_memory.h"
 #include "window/control_ids.h"
 #include "window/settings_window_win32.h"

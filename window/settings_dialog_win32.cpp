@@ -1,7 +1,7 @@
 // The settings window's dialog: shows the form, passes the player's choices into it, saves.
-#include "inspect/scan_game.h"
-#include "inspect/whole_files.h"
+#include "game/scan_game.h"
 #include "settings/settings.h"
+#include "settings_file/whole_files.h"
 #include "window/control_ids.h"
 #include "window/diagnosis_text.h"
 #include "window/settings_form.h"

@@ -1,10 +1,10 @@
 #include "window/settings_form.h"
 
-#include "inspect/bytes_text.h"
-#include "inspect/suggest.h"
-#include "inspect/whole_files.h"
 #include "settings/default_settings.h"
 #include "settings/key_names.h"
+#include "settings_file/bytes_text.h"
+#include "settings_file/suggest.h"
+#include "settings_file/whole_files.h"
 
 #include <algorithm>
 #include <cstdio>

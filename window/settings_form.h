@@ -4,13 +4,13 @@
 // save itself, all worded for the window. The Win32 face only shows this and passes the
 // player's choices in.
 
-#include "inspect/check.h"
-#include "inspect/edit_setting.h"
-#include "inspect/list_names.h"
-#include "inspect/plugin_reading.h"
-#include "inspect/scan_report.h"
-#include "inspect/settings_document.h"
+#include "check/check.h"
+#include "game/scan_report.h"
 #include "settings/swap_pairs.h"
+#include "settings_file/edit_setting.h"
+#include "settings_file/list_names.h"
+#include "settings_file/plugin_reading.h"
+#include "settings_file/settings_document.h"
 
 #include <array>
 #include <cstdint>

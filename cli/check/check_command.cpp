@@ -1,13 +1,14 @@
 #include "cli/check/check_command.h"
+#include "check/check.h"
 #include "cli/check/check_words.h"
 #include "cli/print_report.h"
-#include "inspect/bytes_text.h"
-#include "inspect/check.h"
-#include "inspect/report_text.h"
-#include "inspect/whole_files.h"
+#include "cli/printable.h"
+#include "cli/report_text.h"
 #include "settings/key_names.h"
 #include "settings/settings.h"
 #include "settings/swap_pairs.h"
+#include "settings_file/bytes_text.h"
+#include "settings_file/whole_files.h"
 
 #include <CLI/CLI.hpp>
 

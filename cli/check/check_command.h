@@ -1,8 +1,8 @@
 #pragma once
 // `ostrevane check [FILE]`: what the plug-in reads from a settings file, and every trap.
 
+#include "check/check.h"
 #include "cli/command.h"
-#include "inspect/check.h"
 
 #include <string>
 

@@ -1,7 +1,7 @@
 #include "cli/check/check_words.h"
 
-#include "inspect/bytes_text.h"
-#include "inspect/report_text.h"
+#include "cli/report_text.h"
+#include "settings_file/bytes_text.h"
 
 #include <algorithm>
 

@@ -2,7 +2,7 @@
 // check's findings in the command's words: one line each, names as their raw bytes, each with
 // what to do about it.
 
-#include "inspect/check.h"
+#include "check/check.h"
 
 #include <string>
 

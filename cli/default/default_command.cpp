@@ -1,10 +1,10 @@
 #include "cli/default/default_command.h"
 
 #include "cli/print_report.h"
-#include "inspect/whole_files.h"
 #include "platform/terminal.h"
 #include "settings/default_settings.h"
 #include "settings/settings.h"
+#include "settings_file/whole_files.h"
 
 #include <CLI/CLI.hpp>
 

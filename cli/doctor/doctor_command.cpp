@@ -1,12 +1,13 @@
 #include "cli/doctor/doctor_command.h"
 #include "cli/check/check_words.h"
+#include "cli/printable.h"
 
 #include "cli/print_report.h"
 #include "cli/scan/scan_print.h"
 #include "cli/version.h"
-#include "inspect/bytes_text.h"
 #include "settings/key_names.h"
 #include "settings/settings.h"
+#include "settings_file/bytes_text.h"
 
 #include <CLI/CLI.hpp>
 

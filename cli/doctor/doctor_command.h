@@ -3,7 +3,7 @@
 // the running game, each finding with what to do next.
 
 #include "cli/command.h"
-#include "inspect/diagnosis.h"
+#include "game/diagnosis.h"
 
 #include <string>
 

@@ -1,8 +1,9 @@
 #include "cli/hash/hash_command.h"
-#include "inspect/bytes_text.h"
+#include "cli/printable.h"
 #include "settings/default_settings.h"
 #include "settings/name_hash.h"
 #include "settings/parse_settings.h"
+#include "settings_file/bytes_text.h"
 
 #include <CLI/CLI.hpp>
 

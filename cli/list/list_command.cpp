@@ -1,14 +1,15 @@
 #include "cli/list/list_command.h"
+#include "cli/printable.h"
 
 #include "cli/check/check_command.h"
 #include "cli/check/check_words.h"
 #include "cli/print_report.h"
-#include "inspect/bytes_text.h"
-#include "inspect/list_names.h"
-#include "inspect/report_text.h"
-#include "inspect/suggest.h"
-#include "inspect/whole_files.h"
+#include "cli/report_text.h"
 #include "settings/settings.h"
+#include "settings_file/bytes_text.h"
+#include "settings_file/list_names.h"
+#include "settings_file/suggest.h"
+#include "settings_file/whole_files.h"
 
 #include <CLI/CLI.hpp>
 

@@ -1,7 +1,7 @@
 #include "cli/scan/scan_command.h"
 
 #include "cli/scan/scan_print.h"
-#include "inspect/scan_game.h"
+#include "game/scan_game.h"
 #include "platform/terminal.h"
 
 #include <CLI/CLI.hpp>

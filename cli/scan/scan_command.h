@@ -2,7 +2,7 @@
 // `ostrevane scan`: what the toggle key would do in a running game, reading its memory only.
 
 #include "cli/command.h"
-#include "inspect/scan_game.h"
+#include "game/scan_game.h"
 
 #include <string>
 

@@ -1,10 +1,11 @@
 #include "cli/scan/scan_print.h"
+#include "cli/printable.h"
 
 #include "cli/check/check_words.h"
 #include "cli/print_report.h"
-#include "inspect/bytes_text.h"
-#include "inspect/report_text.h"
+#include "cli/report_text.h"
 #include "platform/wine.h"
+#include "settings_file/bytes_text.h"
 #include "swap/swap.h"
 
 #include <algorithm>

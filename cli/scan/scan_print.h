@@ -1,7 +1,7 @@
 #pragma once
 // How `ostrevane scan` words and prints what it found in a running game.
 
-#include "inspect/scan_game.h"
+#include "game/scan_game.h"
 
 #include <iosfwd>
 #include <string>

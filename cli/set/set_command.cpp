@@ -1,12 +1,13 @@
 #include "cli/set/set_command.h"
+#include "cli/printable.h"
 
 #include "cli/check/check_command.h"
 #include "cli/print_report.h"
-#include "inspect/bytes_text.h"
-#include "inspect/edit_setting.h"
-#include "inspect/suggest.h"
-#include "inspect/whole_files.h"
 #include "settings/settings.h"
+#include "settings_file/bytes_text.h"
+#include "settings_file/edit_setting.h"
+#include "settings_file/suggest.h"
+#include "settings_file/whole_files.h"
 
 #include <CLI/CLI.hpp>
 

@@ -2,7 +2,7 @@
 // `ostrevane set SETTING VALUE`: one setting changed, nothing else in the file.
 
 #include "cli/command.h"
-#include "inspect/edit_setting.h"
+#include "settings_file/edit_setting.h"
 
 #include <string>
 

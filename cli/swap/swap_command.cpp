@@ -1,10 +1,10 @@
 #include "cli/swap/swap_command.h"
 
 #include "cli/print_report.h"
-#include "inspect/report_text.h"
-#include "inspect/whole_files.h"
+#include "cli/report_text.h"
 #include "settings/parse_settings.h"
 #include "settings/settings.h"
+#include "settings_file/whole_files.h"
 #include "swap/swap.h"
 
 #include <CLI/CLI.hpp>

@@ -2,17 +2,17 @@
 // What the tests of the ostrevane command share: running a command line in-process, as main()
 // would, in a game folder of the test's own, and the settings files they start from.
 
+#include "check/check.h"
 #include "cli/check/check_words.h"
 #include "cli/command.h"
 #include "cli/ostrevane.h"
-#include "inspect/check.h"
-#include "inspect/suggest.h"
 #include "platform/keyboard.h"
 #include "platform/process_memory.h"
 #include "settings/default_settings.h"
 #include "settings/key_names.h"
 #include "settings/parse_settings.h"
 #include "settings/settings.h"
+#include "settings_file/suggest.h"
 #include "swap/byte_rarity.h"
 #include "swap/engines.h"
 #include "swap/swap.h"

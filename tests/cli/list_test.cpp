@@ -1,5 +1,5 @@
 // `ostrevane list`: a section's names, with their hashes, comments and the chosen ones.
-#include "inspect/list_names.h"
+#include "settings_file/list_names.h"
 #include "tests/cli/command_test.h"
 
 namespace {

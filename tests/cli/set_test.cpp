@@ -1,7 +1,7 @@
 // `ostrevane set`: one setting changed and nothing else, or a refusal that changes nothing.
 #include "cli/check/check_words.h"
 #include "cli/set/set_command.h"
-#include "inspect/edit_setting.h"
+#include "settings_file/edit_setting.h"
 #include "tests/cli/command_test.h"
 #include "tests/pair_keys.h"
 

@@ -4,7 +4,7 @@
 #include "tests/scan_target.h"
 #include "tests/win32/game_test.h"
 
-#include "inspect/scan.h"
+#include "game/scan.h"
 #include "swap/engines.h"
 #include "swap/swap.h"
 
@@ -112,7 +112,7 @@ TEST_F(ScanWineTest, AGameThatCannotBeListedExitsMidScanOrIsNotRunningIsAFailure
     HANDLE filtered = OpenProcess(PROCESS_VM_READ | SYNCHRONIZE, FALSE, target_.dwProcessId);
     ASSERT_NE(filtered, nullptr);
     const platform::ProcessReader unlisted{target_.dwProcessId, intptr_t(filtered)};
-    const ScanResult blind = ScanProcess(unlisted, MakeWindowCounter({scan_target::kSwap.oldShake}),
+    const ScanResult blind = ScanProcess(unlisted, MakeHashCounter({scan_target::kSwap.oldShake}),
                                          ApplyChain(scan_target::kSwap), nullptr);
     CloseHandle(filtered);
     EXPECT_TRUE(blind.listingFailed);
@@ -123,7 +123,7 @@ TEST_F(ScanWineTest, AGameThatCannotBeListedExitsMidScanOrIsNotRunningIsAFailure
     ASSERT_EQ(platform::OpenProcessForReading(target_.dwProcessId, reader),
               platform::ProcessOpening::kOpened);
     bool terminated = false;
-    const ScanResult result = ScanProcess(reader, MakeWindowCounter({scan_target::kSwap.oldShake}),
+    const ScanResult result = ScanProcess(reader, MakeHashCounter({scan_target::kSwap.oldShake}),
                                           ApplyChain(scan_target::kSwap), [&](const ScanProgress&) {
                                               if (std::exchange(terminated, true)) return;
                                               TerminateProcess(target_.hProcess, 3);

@@ -1,7 +1,7 @@
 // The settings file on a real Windows file system, in the game's current folder: the
 // plug-in reads a player's file without ever writing it, and writes the default file
 // only where there is none.
-#include "inspect/whole_files.h"
+#include "settings_file/whole_files.h"
 #include "tests/win32/game_test.h"
 
 #define WIN32_LEAN_AND_MEAN

@@ -1,11 +1,11 @@
 // OstrevaneSettings.exe under Wine on a virtual display, driven through its controls as a
 // player would drive it: a choice and Save write exactly `ostrevane set`'s edit, and a file
 // changed on disk or made read-only is never written.
-#include "inspect/check.h"
-#include "inspect/edit_setting.h"
-#include "inspect/plugin_reading.h"
+#include "check/check.h"
 #include "platform/process_memory.h"
 #include "settings/default_settings.h"
+#include "settings_file/edit_setting.h"
+#include "settings_file/plugin_reading.h"
 #include "tests/pair_keys.h"
 #include "tests/scan_target.h"
 #include "window/control_ids.h"

@@ -4,7 +4,7 @@
 //
 //   scan_bench [--mib N] [--repeats N]
 #include "bench_data.h"
-#include "inspect/window_counter.h"
+#include "game/hash_counter.h"
 #include "settings/default_settings.h"
 #include "settings/parse_settings.h"
 
@@ -58,7 +58,7 @@ int main(int argc, char** argv) {
         if (std::strcmp(argv[i], "--mib") == 0) mib = std::strtoul(argv[i + 1], nullptr, 10);
         if (std::strcmp(argv[i], "--repeats") == 0) repeats = std::atoi(argv[i + 1]);
     }
-    const WindowCounter all = MakeWindowCounter(DictionaryHashes());
+    const HashCounter all = MakeHashCounter(DictionaryHashes());
     std::printf("%zu MiB per kind of memory, 1 MiB chunks, median of %d, GB/s\n", mib, repeats);
     std::printf("%-18s %8s %8s %10s\n", "memory", "copy", "--all", "8+engine");
     for (const BenchCase& c :
@@ -68,7 +68,7 @@ int main(int argc, char** argv) {
             eight.push_back(c.chain.pairs[p].from);
             eight.push_back(c.chain.pairs[p].to);
         }
-        const WindowCounter settings = MakeWindowCounter(eight);
+        const HashCounter settings = MakeHashCounter(eight);
         std::vector<uint64_t> counts(all.hashes.size());
         uint64_t rewritten = 0;
         const double copy = Rate(c.memory, repeats, [](uint8_t*, size_t) {});
