@@ -1,6 +1,5 @@
 #include "check/check_rules.h"
 
-#include "cli/report_text.h"
 #include "settings_file/bytes_text.h"
 #include "settings_file/suggest.h"
 
