@@ -126,7 +126,7 @@ std::vector<CheckWarning> PairFindings(const SettingsDocument& document,
         if (reading[index].crossesSections)
             findings.push_back(CrossedPairFinding(document, index, reading[index]));
     for (size_t index = 0; index < kPairCount; ++index)
-        if (reading[index].outcome == PairOutcome::kCorrupts && reading[index].commonHash)
+        if (reading[index].commonHash)
             CommonHashFindings(findings, document, index, reading[index]);
     return findings;
 }

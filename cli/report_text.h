@@ -1,5 +1,5 @@
 #pragma once
-// Words and columns the reports of both faces share: counted words, lists, padding.
+// Words and columns the command's reports share: counted words, lists, padding.
 
 #include <cstddef>
 #include <cstdint>
