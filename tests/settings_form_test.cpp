@@ -175,12 +175,14 @@ TEST_F(SettingsFormTest, WarningsFollowTheChoicesToTheirRows) {
     SettingsForm form = Opened(kDefault);
     for (size_t row = 0; row <= kGeneralRow; ++row)
         EXPECT_FALSE(AnyOnRow(CheckSettings(PendingChanges(form).document), row)) << row;
-    // A camera's name as the new shake: refused, naming the setting, as `set` refuses it.
+    // A camera's name as the new shake: refused as `set` refuses it, and warned of on the
+    // shake's row alone.
     form.chosen[kNewShake] = "Camera37";
     EXPECT_EQ(PendingChanges(form).refusals[kNewShake].kind, RefusalKind::kOtherSection);
-    EXPECT_EQ(
-        RefusalText(PendingChanges(form).refusals[kNewShake]).rfind("Cannot save newshake: ", 0),
-        0u);
+    const FormReading typed = ReadForm(form);
+    EXPECT_FALSE(typed.refusal.empty());
+    EXPECT_FALSE(typed.warnings[0].empty());
+    EXPECT_TRUE(typed.warnings[3].empty());
     // Written by hand, it is warned of on the shake's row, not the camera's.
     std::string crossed = kDefault;
     crossed.replace(crossed.find("newshake=family5_drug_trip_shake"), 32, "newshake=Camera37");
@@ -205,6 +207,50 @@ TEST_F(SettingsFormTest, WarningsFollowTheChoicesToTheirRows) {
         if (warning.line != 0) {
             EXPECT_EQ(FindingText(warning).rfind("line ", 0), 0u);
         }
+    }
+}
+
+// Each kind of value the shake's replacement can hold, typed into the window or read from the
+// file: the same words about the pair, worded from what the plug-in's reading says.
+TEST_F(SettingsFormTest, ATypedValueAndTheSameValueInTheFileGetTheSameWords) {
+    const std::string base = kDefault + "[Shake]\r\nzero_shake=0\r\n";
+    struct Case {
+        std::string value;
+        NameSource source;
+        PairOutcome outcome;
+    };
+    const Case cases[] = {
+        {"drunk_shake", NameSource::kOwnSection, PairOutcome::kSwapped},
+        {"Camera15", NameSource::kOtherSection, PairOutcome::kCorrupts},
+        {"0x2F0AACD0", NameSource::kNumber, PairOutcome::kSkipped},
+        {"sky_divng_shake", NameSource::kNotFound, PairOutcome::kSkipped},
+        {"", NameSource::kNotSet, PairOutcome::kSkipped},
+        {"zero_shake", NameSource::kOwnSection, PairOutcome::kSkipped},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE("\"" + c.value + "\"");
+        SettingsForm form = Opened(base);
+        form.chosen[kNewShake] = c.value;
+        const FormReading typed = ReadForm(form);
+        std::string bytes = base;
+        bytes.replace(bytes.find("newshake=family5_drug_trip_shake"), 32, "newshake=" + c.value);
+        const SettingsForm saved = Opened(bytes);
+        const FormReading read = ReadForm(saved);
+
+        const PairReading plugin = ReadAsPlugin(saved.opened)[0];
+        EXPECT_EQ(plugin.after.source, c.source);
+        EXPECT_EQ(plugin.outcome, c.outcome);
+        EXPECT_EQ(typed.reading[0].outcome, plugin.outcome);
+        EXPECT_EQ(typed.reading[0].after.hash, plugin.after.hash);
+        EXPECT_EQ(typed.pairs[0].comments, read.pairs[0].comments);
+        EXPECT_EQ(typed.pairs[0].outcome, read.pairs[0].outcome);
+        EXPECT_EQ(typed.pairs[0].details, read.pairs[0].details);
+        EXPECT_EQ(typed.warnings[0], read.warnings[0]);
+        // What the plug-in cannot use is warned of both ways, and Save refuses to write it.
+        const bool usable = c.outcome == PairOutcome::kSwapped;
+        EXPECT_EQ(read.warnings[0].empty(), usable);
+        EXPECT_EQ(typed.refusal.empty(), usable) << typed.refusal;
+        EXPECT_EQ(SaveQuestion(typed).empty(), c.outcome != PairOutcome::kCorrupts);
     }
 }
 
@@ -292,6 +338,19 @@ TEST(SettingsFormNames, EachDropDownOffersItsOwnSectionFilteredAsListDoes) {
     EXPECT_EQ(NameMeant(form, 3, "Camra37"), "Camera37");
     EXPECT_EQ(NameMeant(form, 3, "Camera37"), "");
     EXPECT_EQ(NameMeant(form, 3, "sky_diving_shake"), "") << "nothing close in [Camera]";
+    // Never the other side's name, nor one of its hash: either would change nothing.
+    const SettingsDocument twin =
+        ReadDocument(kDefault + "[Shake]\r\nsky_dive_shake=0x7DC36678\r\n");
+    struct Slip {
+        std::string_view typed, otherSide, meant;
+    };
+    for (const Slip& slip : {Slip{"sky_divng_shake", "drunk_shake", "sky_diving_shake"},
+                             Slip{"sky_divng_shake", "sky_diving_shake", ""},
+                             Slip{"sky_dive_shak", "sky_diving_shake", ""},
+                             Slip{"sky_dive_shak", "drunk_shake", "sky_dive_shake"}}) {
+        EXPECT_EQ(NameMeant(twin, kNewShake, slip.typed, slip.otherSide), slip.meant)
+            << slip.typed << " beside " << slip.otherSide;
+    }
 
     EXPECT_FALSE(CommentFor(form, kNewCamera, "Camera38").empty());
     // The file's columns of blanks shrink to a gap of two, so a comment fits under its choice.
