@@ -5,6 +5,7 @@
 #include "settings/default_settings.h"
 #include "settings/key_names.h"
 #include "tests/pair_keys.h"
+#include "window/default_repair.h"
 
 #include <gtest/gtest.h>
 
@@ -301,6 +302,45 @@ TEST_F(SettingsFormTest, AUselessFileIsReplacedByTheDefaultWithItsBytesKeptBesid
     EXPECT_FALSE(ReplaceWithDefault(form, message));
     EXPECT_EQ(message, "Not replaced: " + path + ".bak to .bak99 are all taken.");
     EXPECT_EQ(Read(), "");
+}
+
+std::string Utf16(std::string_view text, bool bigEndian) {
+    std::string bytes = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+    for (const char c : text)
+        bytes += bigEndian ? std::string{'\0', c} : std::string{c, '\0'};
+    return bytes;
+}
+
+// The old file's choices, in whichever of the encodings an editor saves with a byte-order
+// mark, go into the default file where it can hold them; the old bytes stay in the copy.
+TEST_F(SettingsFormTest, TheDefaultFileKeepsTheChoicesTheOldOneHolds) {
+    const std::string text =
+        "[Settings]\r\nmodactivatekey=F9\r\nnewcamera=Camera16\r\nnewshake=my_own_shake\r\n";
+    const SettingsDocument defaults = ReadDocument(kDefault);
+    for (const std::string& bytes :
+         {Utf16(text, false), Utf16(text, true), "\xEF\xBB\xBF" + text}) {
+        SettingsForm form = Opened(bytes);
+        const CarriedChoices carried = CarryChoices(bytes);
+        EXPECT_EQ(carried.kept, (std::vector<SettingKey>{kNewCamera, kActivationKey}));
+        EXPECT_EQ(carried.lost, std::vector<SettingKey>{kNewShake});
+        std::string message;
+        ASSERT_TRUE(ReplaceWithDefault(form, message)) << message;
+        EXPECT_EQ(form.chosen[kNewCamera], "Camera16");
+        EXPECT_EQ(form.chosen[kActivationKey], "F9");
+        EXPECT_EQ(form.chosen[kNewShake], defaults.parsed.values[kNewShake]);
+        EXPECT_EQ(Read(), form.opened.bytes);
+        std::ostringstream kept;
+        kept << std::ifstream(path + ".bak", std::ios::binary).rdbuf();
+        EXPECT_EQ(kept.str(), bytes);
+        fs::remove(path + ".bak");
+    }
+    // A lone surrogate and an odd last byte are no reason to lose the rest.
+    EXPECT_EQ(DecodedSettingsText(std::string("\xFF\xFE"
+                                              "a\0\x00\xD8"
+                                              "b\0c",
+                                              9)),
+              "a\xEF\xBF\xBD"
+              "b");
 }
 
 TEST_F(SettingsFormTest, RestoringDefaultsChangesOnlyTheChoicesOfWhatIsNamed) {

@@ -57,7 +57,15 @@ bool IsBlank(std::string_view bytes) {
 
 // Why the plug-in reads nothing from `bytes`, after "it is".
 std::string WhyUseless(std::string_view bytes) {
-    return IsBlank(bytes) ? "empty" : "saved as UTF-16 (what some editors call \"Unicode\")";
+    if (IsBlank(bytes)) return "empty";
+    if (bytes.starts_with(kUtf8ByteOrderMark))
+        return "saved as UTF-8 with a byte-order mark, which the plug-in reads as part of the "
+               "first line";
+    return "saved as UTF-16 (what some editors call \"Unicode\")";
+}
+
+std::string YourChoices(size_t count) {
+    return count == 1 ? "your choice for " : "your choices for ";
 }
 
 // "the camera's replacement ("Camera16") and the toggle key ("F9")".
@@ -73,10 +81,12 @@ std::string ChoicesOf(const std::vector<SettingKey>& keys, const SettingsDocumen
 std::string KeptAndLost(const CarriedChoices& carried, const SettingsDocument& old) {
     std::string text;
     if (!carried.kept.empty())
-        text += " It keeps your choice for " + ChoicesOf(carried.kept, carried.document) + ".";
+        text += " The new file keeps " + YourChoices(carried.kept.size()) +
+                ChoicesOf(carried.kept, carried.document) + ".";
     if (!carried.lost.empty())
-        text += " It cannot keep " + ChoicesOf(carried.lost, old) +
-                ": the default file has no such name or key, so those take its default.";
+        text += " It cannot hold " + YourChoices(carried.lost.size()) +
+                ChoicesOf(carried.lost, old) +
+                ", which the plug-in could not use with its dictionary: the default stays there.";
     return text;
 }
 
@@ -114,7 +124,8 @@ std::string ReplaceAdvice(const SettingsForm& form) {
                        ", so it swaps nothing and the toggle key is " + FallbackKeyName() +
                        ". \"Replace with the default file\" puts the plug-in's default file in "
                        "its place";
-    if (!carried.kept.empty()) text += " with your choice for " + SettingsListed(carried.kept);
+    if (!carried.kept.empty())
+        text += " with " + YourChoices(carried.kept.size()) + SettingsListed(carried.kept);
     return text + ", and keeps this one beside it as a .bak copy.";
 }
 
@@ -129,8 +140,10 @@ std::string ReplaceQuestion(const SettingsForm& form) {
 
 std::string ReplacedText(const CarriedChoices& carried, const std::string& backup) {
     std::string text = "Wrote the default file";
-    if (!carried.kept.empty()) text += " with your choice for " + SettingsListed(carried.kept);
+    if (!carried.kept.empty())
+        text += " with " + YourChoices(carried.kept.size()) + SettingsListed(carried.kept);
     if (!carried.lost.empty())
-        text += "; it has no name or key for your choice for " + SettingsListed(carried.lost);
+        text += "; it cannot hold " + YourChoices(carried.lost.size()) +
+                SettingsListed(carried.lost) + ", which keep their default";
     return text + "; the old file is kept as " + backup + ".";
 }

@@ -1,5 +1,6 @@
 // What the settings window says about the player's choices, all from one reading of the file
 // as Save would write it.
+#include "inspect/bytes_text.h"
 #include "inspect/checker.h"
 #include "window/default_repair.h"
 #include "window/settings_form.h"
@@ -70,7 +71,7 @@ FormReading ReadForm(const SettingsForm& form) {
         if (!refusal) continue;
         const std::string text = RefusalText(refusal);
         result.warnings[key == kActivationKey ? kKeyRow : key / 2].push_back(text);
-        if (pending.refusals[key] && result.refusal.empty()) result.refusal = "Not saved: " + text;
+        if (pending.refusals[key] && result.refusal.empty()) result.refusal = "Not saved. " + text;
     }
 
     const CheckReport report = CheckSettings(pending.document);
@@ -85,6 +86,29 @@ FormReading ReadForm(const SettingsForm& form) {
         }
     }
     return result;
+}
+
+std::string RowDetails(const SettingsForm& form, const FormReading& reading, size_t row) {
+    std::string text = RowLabel(row) + "\n";
+    if (row < kPairCount) text += reading.pairs[row].details + "\n";
+    for (const std::string& warning : reading.warnings[row])
+        text += warning + "\n";
+    if (row < kPairCount) {
+        const PairReading& pair = reading.reading[row];
+        for (const size_t side : {0, 1}) {
+            const SettingReading& setting = side == 0 ? pair.before : pair.after;
+            const SettingKey key =
+                side == 0 ? SwapPairs[row].oldSetting.key : SwapPairs[row].newSetting.key;
+            text += "\n" + std::string(side == 0 ? "Replace " : "with ") +
+                    Quoted(form.chosen[key]) +
+                    (setting.hash == 0 ? "" : " (" + HexHash(setting.hash) + ")") + ": " +
+                    reading.pairs[row].comments[side];
+        }
+        text += "\n";
+    } else if (row == kKeyRow) {
+        text += Quoted(form.chosen[kActivationKey]) + "\n";
+    }
+    return text;
 }
 
 std::string SaveQuestion(const FormReading& reading) {

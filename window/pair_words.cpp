@@ -54,6 +54,11 @@ std::string PairLabel(size_t pair) {
     return Capitalised(std::string(SwapPairs[pair].name));
 }
 
+std::string RowLabel(size_t row) {
+    if (row < kPairCount) return PairLabel(row);
+    return row == kPairCount ? "Toggle key" : "The file as a whole";
+}
+
 std::string SettingLabel(SettingKey key) {
     if (key == kActivationKey) return "the toggle key";
     const std::string name(SwapPairs[key / 2].name);
@@ -148,7 +153,9 @@ std::string RefusalText(const SettingRefusal& refusal) {
                     : "; key names are case-sensitive: choose " + Quoted(refusal.suggestion)) +
                ".";
     case RefusalKind::kNotInDictionary:
-        if (refusal.value.empty()) return who + "not set: the plug-in skips this pair." + choose;
+        if (refusal.value.empty())
+            return Capitalised(SettingLabel(refusal.key)) +
+                   " is not set, so the plug-in skips this pair." + choose;
         return who + value + " is no name under " + std::string(DictionaryHeaders[pair]) +
                (refusal.suggestion.empty() ? "."
                                            : "; did you mean " + Quoted(refusal.suggestion) + "?") +

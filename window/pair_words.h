@@ -16,6 +16,9 @@
 
 // A pair's one label across the window and its dialogs: "Shake", "Depth-of-field".
 std::string PairLabel(size_t pair);
+// The label of a row of the window: a pair's (below kPairCount), "Toggle key" (kPairCount) or
+// "The file as a whole" (after it).
+std::string RowLabel(size_t row);
 // A setting as a player thinks of it: "the shake to replace", "the shake's replacement",
 // "the toggle key".
 std::string SettingLabel(SettingKey key);
@@ -39,7 +42,7 @@ std::string OutcomeDetails(const PairReading& pair, size_t index);
 
 // Why the plug-in cannot use a choice, or could not read it back, in the window's words: what
 // to do in the window, never a command line. The same words whether the value was typed or
-// read from the file; Save's refusal leads with "Not saved: ".
+// read from the file; Save's refusal leads with "Not saved. ".
 std::string RefusalText(const SettingRefusal& refusal);
 
 // The name of the pair's section that `typed`, for setting `key`, most likely misspells, when

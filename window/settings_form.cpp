@@ -1,15 +1,11 @@
 #include "window/settings_form.h"
 
-#include "window/default_repair.h"
-
-#include "inspect/bytes_text.h"
-#include "inspect/suggest.h"
 #include "inspect/whole_files.h"
 #include "settings/default_settings.h"
 #include "settings/key_names.h"
+#include "window/default_repair.h"
 
 #include <algorithm>
-#include <cstdio>
 
 namespace {
 

@@ -93,10 +93,14 @@ struct FormReading {
     // Each row's warnings (a pair's, kKeyRow, kGeneralRow), one line each: the plug-in's
     // reading of a pair's choices in the window's words, then check's other findings.
     std::array<std::vector<std::string>, kGeneralRow + 1> warnings;
-    // Why Save writes nothing, "Not saved: ..."; "" when it may write.
+    // Why Save writes nothing, "Not saved. ..."; "" when it may write.
     std::string refusal;
 };
 FormReading ReadForm(const SettingsForm& form);
+
+// Every word about a row, whole, for the details pane: what the toggle key does with a pair and
+// its warnings first, then each choice with its hash and its comment.
+std::string RowDetails(const SettingsForm& form, const FormReading& reading, size_t row);
 
 // What to ask before saving a file that makes the toggle key corrupt the game's data, each
 // such pair on its line; "" when there is nothing to ask.
