@@ -392,6 +392,22 @@ TEST(SettingsFormNames, EachDropDownOffersItsOwnSectionFilteredAsListDoes) {
             << slip.typed << " beside " << slip.otherSide;
     }
 
+    // Enter takes the one name the list holds, the likely name included.
+    SettingsForm chosen;
+    chosen.opened = twin;
+    chosen.chosen = twin.parsed.values;
+    struct Enter {
+        SettingKey key;
+        std::string_view typed, taken;
+    };
+    for (const Enter& enter :
+         {Enter{kNewShake, "DRUNK", "drunk_shake"}, Enter{kNewCamera, "Camra37", "Camera37"},
+          Enter{kNewShake, "sky_divng_shake", ""}, // only the other side's
+          Enter{kNewShake, "drunk_shake", ""},     // taken already
+          Enter{kNewShake, "shake", ""}}) {
+        EXPECT_EQ(NameForEnter(chosen, enter.key, enter.typed), enter.taken) << enter.typed;
+    }
+
     EXPECT_FALSE(CommentFor(form, kNewCamera, "Camera38").empty());
     // The file's columns of blanks shrink to a gap of two, so a comment fits under its choice.
     const std::string loop = CommentFor(form, kNewShakeLoop, "sky_diving_shake_loop");

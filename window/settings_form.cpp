@@ -147,6 +147,16 @@ std::string NameMeant(const SettingsForm& form, SettingKey key, std::string_view
     return NameMeant(form.opened, key, typed, form.chosen[OtherSide(key)]);
 }
 
+std::string NameForEnter(const SettingsForm& form, SettingKey key, std::string_view typed) {
+    std::vector<std::string> listed;
+    const std::string meant = NameMeant(form, key, typed);
+    if (!meant.empty()) listed.push_back(meant);
+    for (const ListedName& name : NamesToOffer(form.opened, size_t(key) / 2, typed).names) {
+        if (name.name != meant) listed.push_back(name.name);
+    }
+    return listed.size() == 1 && listed.front() != typed ? listed.front() : "";
+}
+
 std::vector<std::string> ToggleKeyNames() {
     std::vector<std::string> names(FunctionKeyNames.begin(), FunctionKeyNames.end());
     for (char c = 'A'; c <= 'Z'; ++c)

@@ -113,6 +113,10 @@ std::string ReloadedText(const SettingsForm& form, const std::vector<std::string
 NameList NamesToOffer(const SettingsDocument& document, size_t pair, std::string_view typed);
 // NameMeant for the choice of `key` in `form`, never the pair's other choice.
 std::string NameMeant(const SettingsForm& form, SettingKey key, std::string_view typed);
+// The name Enter takes for `typed` in the drop-down of `key`: the one name its list holds (the
+// names the filter leaves and the likely name), whatever the state of Save; "" when the list
+// holds none or several, or `typed` is that name already.
+std::string NameForEnter(const SettingsForm& form, SettingKey key, std::string_view typed);
 
 // The keys the plug-in reads, as the key drop-down offers them: F1 to F12, A to Z, 0 to 9.
 std::vector<std::string> ToggleKeyNames();
