@@ -29,10 +29,13 @@ SettingRefusal Judgement(const SettingsDocument& judged, const PendingFile& pend
                          SettingKey key) {
     if (pending.refusals[key].kind == RefusalKind::kCannotHold) return pending.refusals[key];
     SettingRefusal refusal = RefusalOf(judged, key, judged.parsed.values[key]);
-    if (refusal.kind == RefusalKind::kNotInDictionary && key != kActivationKey) {
-        refusal.suggestion =
-            NameMeant(judged, key, refusal.value, judged.parsed.values[OtherSide(key)]);
-    }
+    // The name offered instead is never one that would leave the pair changing nothing.
+    const std::string& otherSide = judged.parsed.values[OtherSide(key)];
+    if (refusal.kind == RefusalKind::kNotInDictionary)
+        refusal.suggestion = NameMeant(judged, key, refusal.value, otherSide);
+    if (refusal.kind == RefusalKind::kNumber &&
+        refusal.hash == ReadSetting(judged, refusal.pair, otherSide).hash)
+        refusal.suggestion.clear();
     return refusal;
 }
 
