@@ -109,6 +109,7 @@ TEST_F(SettingsFormTest, NothingIsWrittenWhenSaveCannotBeTrusted) {
     std::vector<std::string_view> kept;
     ASSERT_EQ(ReloadSettingsFile(form, problem, kept), OpenOutcome::kOpened) << problem;
     EXPECT_EQ(kept, std::vector<std::string_view>{"newcamera"});
+    EXPECT_EQ(ReloadedText(form, kept).find("newcamera"), std::string::npos) << "a player's words";
     EXPECT_EQ(form.chosen[kNewCamera], "Camera37");
     EXPECT_EQ(form.chosen[kActivationKey], "G8");
     EXPECT_EQ(SaveSettingsFile(form, message), SaveOutcome::kSaved) << message;
@@ -265,6 +266,11 @@ TEST_F(SettingsFormTest, FilesThePluginCannotUseOpenWithTheirWarnings) {
         SettingsForm form = Opened(bytes);
         const CheckReport report = CheckSettings(PendingChanges(form).document);
         EXPECT_TRUE(AnyOnRow(report, kGeneralRow));
+        // That one warning, with what the window can do about it: no echo of it on every row.
+        const FormReading reading = ReadForm(form);
+        EXPECT_EQ(reading.warnings[kGeneralRow], std::vector<std::string>{ReplaceAdvice(form)});
+        for (size_t row = 0; row < kGeneralRow; ++row)
+            EXPECT_TRUE(reading.warnings[row].empty()) << row;
         EXPECT_TRUE(NamesToOffer(form.opened, 3, "").names.empty());
         // A choice in a file without a settings section still goes where the plug-in reads it.
         form.chosen[kActivationKey] = "F9";
@@ -339,13 +345,23 @@ TEST_F(SettingsFormTest, TheDefaultFileKeepsTheChoicesTheOldOneHolds) {
         EXPECT_EQ(kept.str(), bytes);
         fs::remove(path + ".bak");
     }
-    // A lone surrogate and an odd last byte are no reason to lose the rest.
-    EXPECT_EQ(DecodedSettingsText(std::string("\xFF\xFE"
-                                              "a\0\x00\xD8"
-                                              "b\0c",
-                                              9)),
-              "a\xEF\xBF\xBD"
-              "b");
+    // Every length of UTF-8 a character takes; a lone surrogate and an odd last byte are no
+    // reason to lose the rest.
+    const std::pair<std::string, std::string> decoded[] = {
+        {std::string("\xFF\xFE"
+                     "a\0\xE9\0\xAC\x20\x3D\xD8\x00\xDE",
+                     12),
+         "a\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80"},
+        {std::string("\xFE\xFF\0a\x20\xAC", 6), "a\xE2\x82\xAC"},
+        {std::string("\xFF\xFE"
+                     "a\0\x00\xD8"
+                     "b\0c",
+                     9),
+         "a\xEF\xBF\xBD"
+         "b"},
+    };
+    for (const auto& [utf16, utf8] : decoded)
+        EXPECT_EQ(DecodedSettingsText(utf16), utf8);
 }
 
 TEST_F(SettingsFormTest, RestoringDefaultsChangesOnlyTheChoicesOfWhatIsNamed) {

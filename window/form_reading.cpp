@@ -65,9 +65,13 @@ FormReading ReadForm(const SettingsForm& form) {
         texts.outcome = OutcomeText(read, index);
         texts.details = OutcomeDetails(read, index);
     }
+    const CheckReport report = CheckSettings(pending.document);
+    // A file the plug-in reads nothing from gets that one warning: each setting's would only
+    // echo it.
+    const bool unreadable = UnreadableFinding(report) != nullptr;
     for (size_t key = 0; key < kSettingKeyCount; ++key) {
         // The toggle key's value in the file is check's to judge, below.
-        if (key == kActivationKey && !pending.refusals[key]) continue;
+        if ((key == kActivationKey || unreadable) && !pending.refusals[key]) continue;
         const SettingRefusal refusal = key == kActivationKey
                                            ? pending.refusals[key]
                                            : Judgement(judged, pending, SettingKey(key));
@@ -77,7 +81,6 @@ FormReading ReadForm(const SettingsForm& form) {
         if (pending.refusals[key] && result.refusal.empty()) result.refusal = "Not saved. " + text;
     }
 
-    const CheckReport report = CheckSettings(pending.document);
     const SettingsDocument& saved = pending.document;
     const std::vector<CheckWarning> pairFindings =
         PairFindings(saved, FatesOf(saved, ObserveLines(saved)));
