@@ -105,10 +105,10 @@ std::string RowDetails(const SettingsForm& form, const FormReading& reading, siz
             const SettingReading& setting = side == 0 ? pair.before : pair.after;
             const SettingKey key =
                 side == 0 ? SwapPairs[row].oldSetting.key : SwapPairs[row].newSetting.key;
-            text += "\n" + std::string(side == 0 ? "Replace " : "with ") +
-                    Quoted(form.chosen[key]) +
-                    (setting.hash == 0 ? "" : " (" + HexHash(setting.hash) + ")") + ": " +
-                    reading.pairs[row].comments[side];
+            text += side == 0 ? "\nReplace " : "\nwith ";
+            text += Quoted(form.chosen[key]);
+            if (setting.hash != 0) text += " (" + HexHash(setting.hash) + ")";
+            text += ": " + reading.pairs[row].comments[side];
         }
         text += "\n";
     } else if (row == kKeyRow) {
@@ -121,11 +121,11 @@ std::string SaveQuestion(const FormReading& reading) {
     std::string effects;
     for (size_t pair = 0; pair < kPairCount; ++pair) {
         if (reading.reading[pair].outcome == PairOutcome::kCorrupts)
-            effects += "\n" + PairLabel(pair) + ": " + OutcomeText(reading.reading[pair], pair);
+            effects += '\n' + PairLabel(pair) + ": " + OutcomeText(reading.reading[pair], pair);
     }
     if (effects.empty()) return "";
-    return "Saved so, the settings make the toggle key corrupt the game's data:\n" + effects +
-           "\n\nSave anyway?";
+    std::string question = "Saved so, the settings make the toggle key corrupt the game's data:\n";
+    return question + effects + "\n\nSave anyway?";
 }
 
 std::string ReloadedText(const SettingsForm& form, const std::vector<std::string_view>& kept) {
