@@ -234,8 +234,8 @@ std::string GameVerdictText(const ScannedPair& pair) {
         if (pair.after.count > 0) text += "; the new item is in " + places(pair.after.count);
         return text + ".";
     case Verdict::kOnlyNew:
-        return text + "the swap is on: the new item is in " + places(pair.after.count) +
-               " and the old one in none (or the game uses only the new item now).";
+        return text + "only the new item occurs, in " + places(pair.after.count) +
+               ": the swap is on now (or the game uses only the new item).";
     case Verdict::kNeither:
         return text + "neither item is in memory now: the game has not loaded it in this scene.";
     case Verdict::kSkipped:
