@@ -65,9 +65,9 @@ struct CheckWarning {
     FindingKind kind;
     Trap trap;
     SettingKey setting = SettingKey(kSettingKeyCount); // the setting it concerns, if one
-    std::string text;       // raw bytes: a whole line, a header or a value, as the trap says
-    std::string name;       // raw bytes: a key or a name, as the trap says
-    std::string suggestion; // raw bytes: what the player likely meant, or ""
+    std::string text{};       // raw bytes: a whole line, a header or a value, as the trap says
+    std::string name{};       // raw bytes: a key or a name, as the trap says
+    std::string suggestion{}; // raw bytes: what the player likely meant, or ""
     uint32_t hash = 0;
     uint32_t earlierHash = 0;
     size_t firstLine = 0;
@@ -75,13 +75,13 @@ struct CheckWarning {
     size_t section = 0;
     size_t otherSection = 0;
     SettingKey otherSetting = SettingKey(kSettingKeyCount);
-    std::string otherName;
+    std::string otherName{};
     size_t otherLine = 0;
     NumberTrap number = NumberTrap::kNone;
     bool meantDictionary = false; // headers: the missed one meant a dictionary section
     bool commentLine = false;     // kDictionaryValue: the key starts with ";"
     size_t ignoredLines = 0;
-    std::vector<SettingKey> lost; // kCtrlZ and headers: the settings it hides
+    std::vector<SettingKey> lost{}; // kCtrlZ and headers: the settings it hides
 };
 
 struct CheckReport {

@@ -2,26 +2,13 @@
 // in the window or in the file, never a command line.
 #include "window/settings_form.h"
 
+#include "window/pair_words.h"
+
 #include "settings_file/bytes_text.h"
 
 #include <cctype>
 
 namespace {
-
-// "the shake to replace", "the camera's replacement", "the toggle key".
-std::string Role(SettingKey key) {
-    if (key == kActivationKey) return "the toggle key";
-    const std::string pair(SwapPairs[key / 2].name);
-    return key % 2 == 0 ? "the " + pair + " to replace" : "the " + pair + "'s replacement";
-}
-
-// "the shake to replace, the shake's replacement and the toggle key".
-std::string Roles(const std::vector<SettingKey>& keys) {
-    std::string roles;
-    for (size_t i = 0; i < keys.size(); ++i)
-        roles += (i == 0 ? "" : i + 1 == keys.size() ? " and " : ", ") + Role(keys[i]);
-    return roles;
-}
 
 std::string Skipped(const CheckWarning& warning) {
     return "the plug-in skips the " + std::string(SwapPairs[warning.pair].name) + " pair";
@@ -48,7 +35,7 @@ std::string Header(const CheckWarning& warning) {
     words += warning.ignoredLines == 1
                  ? "; the line under it is lost"
                  : "; the " + std::to_string(warning.ignoredLines) + " lines under it are lost";
-    if (!warning.lost.empty()) words += ", and with them " + Roles(warning.lost);
+    if (!warning.lost.empty()) words += ", and with them " + SettingsListed(warning.lost);
     return words;
 }
 
@@ -66,7 +53,8 @@ std::string FindingText(const CheckWarning& warning) {
         break;
     case Trap::kCtrlZ:
         words = "A Ctrl-Z character ends the file early: the plug-in reads nothing after it";
-        words += warning.lost.empty() ? "." : ", so it misses " + Roles(warning.lost) + ".";
+        words +=
+            warning.lost.empty() ? "." : ", so it misses " + SettingsListed(warning.lost) + ".";
         break;
     case Trap::kByteOrderMark:
         words = "The file was saved as \"UTF-8 with BOM\", which changes what the plug-in reads "
@@ -91,7 +79,7 @@ std::string FindingText(const CheckWarning& warning) {
                                         : " (did you mean " + Quoted(warning.suggestion) + "?).");
         break;
     case Trap::kSetAgain:
-        words = Role(warning.setting) +
+        words = SettingLabel(warning.setting) +
                 " is set again: only this later line counts (the first is "
                 "line " +
                 std::to_string(warning.firstLine) + ").";
@@ -110,14 +98,15 @@ std::string FindingText(const CheckWarning& warning) {
     case Trap::kNotSet:
         words = warning.setting == kActivationKey
                     ? "No toggle key is set: the plug-in uses " + FallbackKeyName() + "."
-                    : "Nothing is chosen for " + Role(warning.setting) + ", so " +
+                    : "Nothing is chosen for " + SettingLabel(warning.setting) + ", so " +
                           Skipped(warning) + ".";
         break;
     case Trap::kEmptyValue:
-        words = "Nothing is chosen for " + Role(warning.setting) + ", so " + Skipped(warning) + ".";
+        words = "Nothing is chosen for " + SettingLabel(warning.setting) + ", so " +
+                Skipped(warning) + ".";
         break;
     case Trap::kNumber:
-        words = Role(warning.setting) + " is a number, not a name: " + Skipped(warning) +
+        words = SettingLabel(warning.setting) + " is a number, not a name: " + Skipped(warning) +
                 (warning.suggestion.empty() ? "." : "; choose " + Quoted(warning.suggestion) + ".");
         break;
     case Trap::kNotInDictionary:
@@ -131,15 +120,15 @@ std::string FindingText(const CheckWarning& warning) {
                 " pair name one item: the swap changes nothing.";
         break;
     case Trap::kCrossedPair:
-        words = Quoted(warning.name) + ", chosen for " + Role(warning.setting) + ", is " +
+        words = Quoted(warning.name) + ", chosen for " + SettingLabel(warning.setting) + ", is " +
                 std::string(SwapPairs[warning.section].items) +
                 ": the swap would put it where the "
                 "game expects " +
                 std::string(SwapPairs[warning.otherSection].items) + " and corrupt its data.";
         break;
     case Trap::kCommonHash:
-        words = Quoted(warning.name) + ", chosen for " + Role(warning.setting) + ", has the hash " +
-                HexHash(warning.hash) +
+        words = Quoted(warning.name) + ", chosen for " + SettingLabel(warning.setting) +
+                ", has the hash " + HexHash(warning.hash) +
                 ", a value ordinary memory is full of: the swap would corrupt the game's data.";
         break;
     case Trap::kUnknownKey:
