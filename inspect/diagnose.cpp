@@ -138,7 +138,9 @@ Diagnosis Diagnose(const DiagnosisTarget& target, const std::string& ourVersion,
     std::error_code error;
     facts.folderIsReadable = fs::is_directory(facts.folder, error);
     if (facts.folderIsReadable) ReadPlugin(facts);
-    if (facts.pid != 0 && HasLoadedPlugin(facts.modules)) {
+    // A game found in the folder is read once it has loaded the plug-in; one the player named,
+    // whatever it has loaded, for what the key would find there.
+    if (facts.pid != 0 && (facts.gameNamed || HasLoadedPlugin(facts.modules))) {
         facts.scan = ScanGame(ProcessToScan{facts.pid, ""}, "", false, nullptr);
         facts.scanned = true;
     }
