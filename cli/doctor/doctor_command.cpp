@@ -187,8 +187,8 @@ std::string DoctorFindingWords(const Diagnosis& diagnosis, const DiagnosisFindin
         return name + needs + "is one of Windows' own";
     case Finding::kImportMissing:
         return name + needs +
-               "is not beside it, and is none of Windows' own, so the game cannot load the "
-               "plug-in: install the script hook's " +
+               "is neither beside it nor one of Windows' own, so the game cannot "
+               "load the plug-in: install the script hook's " +
                name + " in the game's folder";
     case Finding::kLoaderNeeded:
         return "The game loads .asi files only through a plug-in loader, installed beside its "

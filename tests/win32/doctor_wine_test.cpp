@@ -93,7 +93,7 @@ TEST(Doctor, NamesAMissingPluginAndAMissingHook) {
     const host::Ran hookless = Doctor("--folder " + Quoted(noHook));
     EXPECT_EQ(hookless.status, 1);
     EXPECT_NE(hookless.output.find("PROBLEM  ScriptHookV.dll, which Ostrevane.asi needs, is "
-                                   "not beside it, and is none of Windows' own"),
+                                   "neither beside it nor one of Windows' own"),
               std::string::npos)
         << hookless.output;
     EXPECT_NE(hookless.output.find("OK       KERNEL32.dll, which Ostrevane.asi needs, is one of "
