@@ -6,7 +6,7 @@ set -u
 ostrevane=$1
 work=$(mktemp -d)
 mkdir "$work/Game"
-cp "$2" "$work/Game/Game.exe"
+cp "$2" "$work/Game/DoctorGame.exe" # a name no other test looks for
 cp "$3" "$work/Game/Ostrevane.asi"
 game=
 stop_game() {
@@ -18,10 +18,10 @@ stop_game() {
 }
 trap 'stop_game; rm -rf "$work"' EXIT
 
-# Starts Game.exe with these arguments from its folder, and waits until it has loaded them.
+# Starts the game with these arguments from its folder, and waits until it has loaded them.
 start_game() {
     mkfifo "$work/in" "$work/out"
-    (cd "$work/Game" && exec wine Game.exe "$@" <"$work/in" >"$work/out" 2>/dev/null) &
+    (cd "$work/Game" && exec wine DoctorGame.exe "$@" <"$work/in" >"$work/out" 2>/dev/null) &
     game=$!
     exec 3>"$work/in" 4<"$work/out"
     local line
@@ -50,7 +50,7 @@ expect "NOTE     Wine or Proton runs the game"
 expect "F8 should work: the game has loaded Ostrevane.asi"
 ((status == 0)) || fail "exit status $status with the plug-in loaded"
 # Named from another folder, it is judged by the files beside its own program.
-said=$(cd "$work" && "$ostrevane" doctor --process Game.exe)
+said=$(cd "$work" && "$ostrevane" doctor --process DoctorGame.exe)
 expect "OK       Ostrevane.asi is a 64-bit DLL"
 expect "OK       The game (process "
 exit $failed
