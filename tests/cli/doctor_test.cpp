@@ -74,6 +74,11 @@ TEST(Doctor, AWorkingGameIsSaidToWorkWithThePlacesItWouldSwap) {
                                         "the swap is on now: the new items are in 12 places.");
     EXPECT_NE(WindowSummary(Judge(on)).find("the swap is on: the new items are in 12 places."),
               std::string::npos);
+    // Neither item of any pair in memory: nothing to swap in this scene.
+    for (ScannedPair& pair : on.scan.report.pairs)
+        pair = {pair.pair, {"a", 1, 0}, {"b", 2, 0}, Verdict::kNeither};
+    EXPECT_NE(DoctorSummary(Judge(on)).find("neither item of any pair is in its memory now"),
+              std::string::npos);
     // Each finding under its heading, in the order a player checks them.
     std::vector<FindingGroup> groups;
     for (const DiagnosisFinding& finding : diagnosis.findings) {
@@ -237,6 +242,12 @@ TEST(Doctor, TheWindowSumsUpTheSameFindings) {
          "F8 does nothing yet. Ostrevane.asi is built for another machine than 64-bit Windows"},
         {[](DiagnosisFacts& f) { f.plugin.kind = PeKind::kTruncated; },
          "F8 does nothing yet. Ostrevane.asi is damaged or cut short"},
+        {[](DiagnosisFacts& f) {
+             f.games.push_back({77, "Launcher.exe"});
+             f.pid = 0;
+         },
+         "F8 does nothing yet. None of the programs running from this folder, Game.exe (4242), "
+         "Launcher.exe (77), has loaded Ostrevane.asi."},
     };
     for (const Case& c : cases) {
         DiagnosisFacts facts = WorkingGame();
@@ -333,6 +344,13 @@ TEST_F(OstrevaneCommand, DiagnoseFindsWhatThePlugInNeedsAndTheGameRunningBesideI
     EXPECT_EQ(facts.games[0].file, "game12345");
     EXPECT_EQ(facts.pid, sleeper.pid());
     EXPECT_FALSE(facts.scanned) << "a game without the plug-in is not read";
+    // Named by its id, it is read all the same, and nothing it was read through stays open.
+    const auto descriptors = [] {
+        return std::distance(fs::directory_iterator("/proc/self/fd"), fs::directory_iterator());
+    };
+    const auto open = descriptors();
+    EXPECT_TRUE(Diagnose({game.string(), {sleeper.pid(), ""}}, "1.1.0", ourNames).facts.scanned);
+    EXPECT_EQ(descriptors(), open);
 
     // Where no Windows folder is, as for the Linux command, the verdicts stand.
     fs::remove_all("drive_c/windows");
@@ -368,6 +386,8 @@ TEST_F(OstrevaneCommand, DoctorReadsAFolderAndExitsOneOnAProblemTwoOnABadOption)
     EXPECT_NE(text.out.find("\nF5 does nothing yet: Ostrevane.asi is cut short"), std::string::npos)
         << text.out;
     EXPECT_EQ(Read("Ostrevane.ini"), "") << "the diagnosis only reads";
+    EXPECT_EQ(text.out.find("Files beside the game's program", 1), std::string::npos)
+        << "each heading once: " << text.out;
 
     const Outcome json = Ostrevane({"doctor", "--json"});
     const nlohmann::json parsed = nlohmann::json::parse(json.out);
