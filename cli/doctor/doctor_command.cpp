@@ -343,7 +343,9 @@ void AddDoctorCommand(CLI::App& app, CommandLine& line) {
         bool json = false;
     };
     auto options = std::make_shared<Options>();
-    doctor->add_option("--folder", options->target.folder, "The game's folder (default: here)")
+    doctor
+        ->add_option("--folder", options->target.folder,
+                     "The game's folder (default: the named game's, or here)")
         ->type_name("DIR");
     CLI::Option_group* game =
         doctor->add_option_group("game", "The game, when not the one running from the folder:");
