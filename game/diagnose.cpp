@@ -1,7 +1,9 @@
-// Gathering the diagnosis's facts: the game's folder, the plug-in's file, the settings file
-// beside it, the game running from the folder and what it has loaded. Reading only.
+// Gathering the diagnosis's facts: the game running from the folder, or the one the player
+// named, and what it has loaded; the game's folder, the plug-in's file and the settings file
+// the game reads. Reading only.
 #include "game/diagnosis.h"
 
+#include "platform/process_folder.h"
 #include "platform/process_modules.h"
 #include "platform/wine.h"
 #include "settings/settings.h"
@@ -15,28 +17,23 @@ namespace fs = std::filesystem;
 
 namespace {
 
+bool SameFileName(std::string_view a, std::string_view b) {
+    return a.size() == b.size() && ContainsIgnoringCase(a, b);
+}
+
 // The entry of `folder` named `name` in any case, as Windows finds a file; "" when none.
 fs::path FindIgnoringCase(const fs::path& folder, std::string_view name) {
     std::error_code error;
     for (const auto& entry : fs::directory_iterator(folder, error)) {
-        const std::string leaf = entry.path().filename().string();
-        if (leaf.size() == name.size() && ContainsIgnoringCase(leaf, name)) return entry.path();
+        if (SameFileName(entry.path().filename().string(), name)) return entry.path();
     }
     return {};
 }
 
-// Windows' own library folder: this system's, or, for a game on a Windows drive or in a Wine
-// prefix that this program sees from outside, the windows/system32 above the game's folder.
-fs::path WindowsLibraries(const fs::path& gameFolder) {
-    const std::string own = platform::SystemLibraryFolder();
-    if (!own.empty()) return own;
-    for (fs::path up = gameFolder; !up.empty() && up != up.root_path(); up = up.parent_path()) {
-        const fs::path windows = FindIgnoringCase(up, "windows");
-        if (windows.empty()) continue;
-        const fs::path system = FindIgnoringCase(windows, "system32");
-        if (!system.empty()) return system;
-    }
-    return {};
+bool HasLoadedPlugin(const std::vector<std::string>& modules) {
+    return std::any_of(modules.begin(), modules.end(), [](const std::string& module) {
+        return SameFileName(module, kPluginFileName);
+    });
 }
 
 void ReadPlugin(DiagnosisFacts& facts) {
@@ -46,47 +43,78 @@ void ReadPlugin(DiagnosisFacts& facts) {
     std::string bytes;
     if (!ReadWholeFile(file.string(), bytes, facts.pluginProblem)) return;
     facts.plugin = ReadPeFacts(bytes);
-    const fs::path windows = WindowsLibraries(facts.folder);
     for (const std::string& name : facts.plugin.imports) {
         ImportPlace place = ImportPlace::kMissing;
-        if (!FindIgnoringCase(facts.folder, name).empty()) {
-            place = ImportPlace::kBesideGame;
-        } else if (windows.empty()) {
-            place = ImportPlace::kUnknown;
-        } else if (!FindIgnoringCase(windows, name).empty()) {
+        if (IsWindowsOwnLibrary(name)) {
             place = ImportPlace::kWindows;
+        } else if (!FindIgnoringCase(facts.folder, name).empty()) {
+            place = ImportPlace::kBesideGame;
         }
         facts.imports.push_back({name, place});
     }
 }
 
-void ReadSettingsBeside(DiagnosisFacts& facts) {
-    const fs::path file = FindIgnoringCase(facts.folder, kSettingsFileName);
-    facts.settingsPresent = !file.empty();
+// The settings file the game reads: where the scan found it, in the game's current folder,
+// or else the one beside its program.
+void ReadSettings(DiagnosisFacts& facts) {
+    fs::path file = facts.scan.settingsPath;
+    if (!facts.scanned || file.empty()) file = FindIgnoringCase(facts.folder, kSettingsFileName);
+    std::error_code error;
+    facts.settingsPresent = !file.empty() && fs::exists(file, error);
     if (!facts.settingsPresent) return;
     std::string bytes;
     if (ReadWholeFile(file.string(), bytes, facts.settingsProblem))
         facts.settings = CheckSettings(ReadDocument(std::move(bytes)));
 }
 
-void FindGame(DiagnosisFacts& facts, const DiagnosisTarget& target,
-              const std::vector<std::string>& ours) {
-    facts.gameNamed = target.game.pid != 0 || !target.game.process.empty();
-    if (facts.gameNamed) {
-        // The scan finds a game named by its file as `scan --process` does.
-        GameScan named = ScanGame(target.game, "", false, nullptr);
-        facts.scanned = true;
-        facts.pid = named.pid;
-        facts.scan = std::move(named);
+// The game the player named: its id, once it is known to run, and what it has loaded.
+void FindNamedGame(DiagnosisFacts& facts, const ProcessToScan& named) {
+    if (!FindGameProcess(named, facts.scan)) return;
+    platform::ProcessReader reader;
+    facts.scan.opening = platform::OpenProcessForReading(facts.scan.pid, reader);
+    if (facts.scan.opening == platform::ProcessOpening::kNoSuchProcess) {
+        facts.scan.problem = ScanProblem::kCannotOpen;
         return;
     }
+    if (facts.scan.opening == platform::ProcessOpening::kOpened)
+        platform::CloseProcessReader(reader);
+    facts.pid = facts.scan.pid;
+    facts.modulesListed = platform::LoadedModules(facts.pid, facts.modules);
+}
+
+// The game among the programs running from the folder: the one that has loaded the plug-in,
+// so that a launcher beside it is no second game; or the only one.
+void FindGameInFolder(DiagnosisFacts& facts, const std::vector<std::string>& ours) {
     for (const platform::RunningProgram& program : platform::ProgramsInFolder(facts.folder)) {
         const bool isOurs = std::any_of(ours.begin(), ours.end(), [&](const std::string& name) {
-            return program.file.size() == name.size() && ContainsIgnoringCase(program.file, name);
+            return SameFileName(program.file, name);
         });
-        if (!isOurs) facts.games.push_back(program);
+        if (isOurs) continue;
+        facts.games.push_back(program);
+        std::vector<std::string> loaded;
+        if (platform::LoadedModules(program.pid, loaded) && HasLoadedPlugin(loaded))
+            facts.withPlugin.push_back(program);
     }
-    if (facts.games.size() == 1) facts.pid = facts.games[0].pid;
+    size_t game = facts.games.size();
+    if (facts.withPlugin.size() == 1) {
+        game = size_t(std::find_if(facts.games.begin(), facts.games.end(),
+                                   [&](const platform::RunningProgram& program) {
+                                       return program.pid == facts.withPlugin[0].pid;
+                                   }) -
+                      facts.games.begin());
+    } else if (facts.games.size() == 1) {
+        game = 0;
+    }
+    if (game == facts.games.size()) return;
+    facts.pid = facts.games[game].pid;
+    facts.modulesListed = platform::LoadedModules(facts.pid, facts.modules);
+}
+
+std::string TidyFolder(const std::string& folder) {
+    std::string full = FullPath(folder.empty() ? "." : folder);
+    while (full.size() > 1 && (full.back() == '/' || full.back() == '\\'))
+        full.pop_back();
+    return full;
 }
 
 } // namespace
@@ -95,28 +123,28 @@ Diagnosis Diagnose(const DiagnosisTarget& target, const std::string& ourVersion,
                    const std::vector<std::string>& ours) {
     DiagnosisFacts facts;
     facts.ourVersion = ourVersion;
-    facts.folder = FullPath(target.folder.empty() ? "." : target.folder);
-    while (facts.folder.size() > 1 && (facts.folder.back() == '/' || facts.folder.back() == '\\'))
-        facts.folder.pop_back();
+    facts.gameNamed = target.game.pid != 0 || !target.game.process.empty();
+    std::string folder = target.folder;
+    if (facts.gameNamed) {
+        FindNamedGame(facts, target.game);
+        // A game named elsewhere is judged by the files beside its own program.
+        if (folder.empty() && facts.pid != 0)
+            folder = fs::path(platform::ProgramFile(facts.pid)).parent_path().string();
+        facts.folder = TidyFolder(folder);
+    } else {
+        facts.folder = TidyFolder(folder);
+        FindGameInFolder(facts, ours);
+    }
     std::error_code error;
     facts.folderIsReadable = fs::is_directory(facts.folder, error);
-    if (facts.folderIsReadable) {
-        ReadPlugin(facts);
-        ReadSettingsBeside(facts);
+    if (facts.folderIsReadable) ReadPlugin(facts);
+    // A game found in the folder is read once it has loaded the plug-in; one the player named,
+    // whatever it has loaded, for what the key would find there.
+    if (facts.pid != 0 && (facts.gameNamed || HasLoadedPlugin(facts.modules))) {
+        facts.scan = ScanGame(ProcessToScan{facts.pid, ""}, "", false, nullptr);
+        facts.scanned = true;
     }
-    FindGame(facts, target, ours);
-    if (facts.pid != 0) {
-        facts.modulesListed = platform::LoadedModules(facts.pid, facts.modules);
-        const bool loaded =
-            std::any_of(facts.modules.begin(), facts.modules.end(), [](const std::string& module) {
-                return module.size() == sizeof kPluginFileName - 1 &&
-                       ContainsIgnoringCase(module, kPluginFileName);
-            });
-        if (loaded && !facts.gameNamed) {
-            facts.scan = ScanGame(ProcessToScan{facts.pid, ""}, "", false, nullptr);
-            facts.scanned = true;
-        }
-    }
+    if (facts.folderIsReadable) ReadSettings(facts);
     facts.windowsHere = !platform::SystemLibraryFolder().empty();
     facts.underWine = platform::RunsUnderWine();
     if (const char* prefix = std::getenv("WINEPREFIX"); facts.underWine && prefix != nullptr)

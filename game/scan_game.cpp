@@ -8,9 +8,7 @@
 #include <chrono>
 #include <filesystem>
 
-namespace {
-
-bool FindTarget(const ProcessToScan& target, GameScan& scan) {
+bool FindGameProcess(const ProcessToScan& target, GameScan& scan) {
     if (target.process.empty()) {
         scan.pid = target.pid;
         return true;
@@ -34,6 +32,8 @@ bool FindTarget(const ProcessToScan& target, GameScan& scan) {
     scan.problem = found.empty() ? ScanProblem::kNoProcessNamed : ScanProblem::kSeveralNamed;
     return false;
 }
+
+namespace {
 
 // Reads the settings file the plug-in in the game reads, unless the player named one: the
 // game's current folder, not this program's, holds it.
@@ -74,7 +74,7 @@ void AddCorruptions(ScanReport& report, const CheckReport& check) {
 GameScan ScanGame(const ProcessToScan& target, const std::string& settingsPath, bool all,
                   const ScanProgressFunction& progress) {
     GameScan scan;
-    if (!FindTarget(target, scan)) return scan;
+    if (!FindGameProcess(target, scan)) return scan;
     platform::ProcessReader reader;
     scan.opening = platform::OpenProcessForReading(scan.pid, reader);
     if (scan.opening != platform::ProcessOpening::kOpened) {

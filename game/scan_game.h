@@ -49,6 +49,10 @@ struct GameScan {
     double seconds = 0;
 };
 
+// Finds the game's process id by `target`'s name, or takes its id: false, with the reason in
+// `scan`, when no one process has that name.
+bool FindGameProcess(const ProcessToScan& target, GameScan& scan);
+
 // Finds the game, reads the settings file at `settingsPath` (empty: the one in the game's
 // current folder, where the plug-in reads it) and scans the game's memory, reading only.
 // `all`: every dictionary name is counted too. `progress` may be null.

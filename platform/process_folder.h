@@ -1,5 +1,6 @@
 #pragma once
-// Another process's folders, so `ostrevane scan` finds the settings file where the plug-in would.
+// Another process's folders, so `ostrevane scan` finds the settings file where the plug-in would,
+// and `ostrevane doctor` the folder of the game's program.
 
 #include "platform/process_memory.h"
 
@@ -14,5 +15,9 @@ enum class FolderSource {
 };
 // Where `reader`'s process opens relative file names, and how that was found; false if unreadable.
 bool ProcessFolder(const ProcessReader& reader, std::string& folder, FolderSource& source);
+
+// The full path of process `pid`'s program file, as this system names it: for a Windows
+// program that Wine runs, the .exe's, not Wine's loader's; "" when it cannot be told.
+std::string ProgramFile(uint32_t pid);
 
 } // namespace platform

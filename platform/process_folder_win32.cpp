@@ -84,6 +84,19 @@ bool ProgramFolder(HANDLE process, std::wstring& folder) {
 
 } // namespace
 
+std::string ProgramFile(uint32_t pid) {
+    HANDLE process = ::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
+    if (process == nullptr) return "";
+    std::wstring program(32768, L'\0');
+    DWORD size = DWORD(program.size());
+    const BOOL named = ::QueryFullProcessImageNameW(process, 0, program.data(), &size);
+    ::CloseHandle(process);
+    std::string narrow;
+    if (!named) return "";
+    program.resize(size);
+    return Narrow(program, narrow) ? narrow : "";
+}
+
 bool ProcessFolder(const ProcessReader& reader, std::string& folder, FolderSource& source) {
     std::wstring wide;
     if (CurrentFolder(reader, wide) && Narrow(wide, folder)) {

@@ -2,6 +2,7 @@
 // the game's memory of the same use would be, so the walk's filter picks what it would there:
 // only anonymous private memory is the process's own, not shared nor private file mappings.
 #include "platform/proc_file_posix.h"
+#include "platform/process_folder.h"
 #include "platform/process_memory.h"
 
 #include <cerrno>
@@ -143,10 +144,8 @@ std::vector<RunningProgram> ProgramsInFolder(const std::string& folder) {
     for (const auto& entry : std::filesystem::directory_iterator("/proc", error)) {
         const std::string leaf = entry.path().filename().string();
         if (leaf.find_first_not_of("0123456789") != std::string::npos) continue;
-        std::error_code linkError;
-        const std::filesystem::path program =
-            std::filesystem::read_symlink(ProcFile(uint32_t(std::stoul(leaf)), "exe"), linkError);
-        if (linkError || program.parent_path() != wanted) continue;
+        const std::filesystem::path program = ProgramFile(uint32_t(std::stoul(leaf)));
+        if (program.empty() || program.parent_path() != wanted) continue;
         found.push_back({uint32_t(std::stoul(leaf)), program.filename().string()});
     }
     return found;

@@ -247,3 +247,7 @@ std::string GameVerdictText(const ScannedPair& pair) {
            "not swapped: " + (pair.before.hash == 0 ? "the item to replace" : "its replacement") +
            " names no item in the game's settings file.";
 }
+
+std::string Counted(uint64_t count, std::string_view one, std::string_view many) {
+    return std::to_string(count) + " " + std::string(count == 1 ? one : many);
+}

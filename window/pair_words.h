@@ -10,9 +10,13 @@
 #include "settings_file/plugin_reading.h"
 #include "settings_file/settings_document.h"
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
+
+// "1 place", "2 places": a count and the word that goes with it.
+std::string Counted(uint64_t count, std::string_view one, std::string_view many);
 
 // A pair's one label across the window and its dialogs: "Shake", "Depth-of-field".
 std::string PairLabel(size_t pair);

@@ -10,6 +10,7 @@
 
 #include <filesystem>
 #include <string>
+#include <vector>
 
 namespace fs = std::filesystem;
 
@@ -54,7 +55,7 @@ TEST(Doctor, TellsAGameThatNeverLoadedThePluginFromOneThatDid) {
               std::string::npos)
         << before.output;
     EXPECT_NE(before.output.find("WINEDLLOVERRIDES=\"LOADER=n,b\""), std::string::npos);
-    EXPECT_NE(before.output.find("F8 does nothing yet: the game has not loaded Ostrevane.asi."),
+    EXPECT_NE(before.output.find("F8 does nothing yet: the game has not loaded Ostrevane.asi ("),
               std::string::npos)
         << before.output;
 
@@ -95,8 +96,50 @@ TEST(Doctor, NamesAMissingPluginAndAMissingHook) {
                                    "neither beside it nor one of Windows' own"),
               std::string::npos)
         << hookless.output;
+    EXPECT_NE(hookless.output.find("OK       KERNEL32.dll, which Ostrevane.asi needs, is one of "
+                                   "Windows' own"),
+              std::string::npos)
+        << hookless.output;
+
+    // A game named that is not running is told as scan tells it, each line whole.
+    const host::Ran noSuch = Doctor("--process NoSuch.exe");
+    EXPECT_NE(noSuch.output.find("no process named NoSuch.exe is running"), std::string::npos)
+        << noSuch.output;
+    EXPECT_EQ(noSuch.output.find("\\x0A"), std::string::npos) << noSuch.output;
     EXPECT_TRUE(fs::is_empty(empty)) << "the diagnosis only reads";
     EXPECT_FALSE(fs::exists(noHook / "Ostrevane.ini"));
+}
+
+// After F8, the old items are gone and the new ones stand in their places: the swap is on.
+TEST(Doctor, SaysTheSwapIsOnAfterTheKey) {
+    host::Start();
+    host::EnterFreshFolder("swap_on"); // where the plug-in writes its default settings
+    constexpr uint32_t kOldShake = 0x7DC36678, kNewShake = 0x643E2FFB;
+    std::vector<uint32_t> heap(16, kOldShake); // the game's memory naming the old shake
+    void* plugin = host::LoadPlugin();
+    ASSERT_NE(plugin, nullptr);
+    host::RunFrames(1);
+    const std::string game =
+        "--folder " + Quoted(ProgramFolder()) + " --pid " + std::to_string(::GetCurrentProcessId());
+    const host::Ran before = Doctor(game);
+    EXPECT_NE(before.output.find("F8 should work: the game has loaded Ostrevane.asi and the pairs "
+                                 "would swap"),
+              std::string::npos)
+        << before.output;
+
+    host::KeyDown(host::kF8);
+    host::RunFrames(1);
+    host::KeyUp(host::kF8);
+    for (int frame = 0; frame < 3000 && heap[0] != kNewShake; ++frame)
+        host::RunFrames(1);
+    ASSERT_EQ(heap[0], kNewShake);
+    const host::Ran after = Doctor(game);
+    EXPECT_EQ(after.status, 0) << after.output;
+    EXPECT_NE(after.output.find("F8 should work: the game has loaded Ostrevane.asi, and the swap "
+                                "is on now: the new items are in "),
+              std::string::npos)
+        << after.output;
+    EXPECT_TRUE(host::UnloadPlugin(plugin));
 }
 
 } // namespace
