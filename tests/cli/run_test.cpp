@@ -24,6 +24,12 @@ std::vector<std::string> Lines(const std::string& text) {
     return lines;
 }
 
+// The option parser's own phrasing, which a player should never meet.
+std::regex ParserWords() {
+    return std::regex(
+        R"(following options|Option Group|Excludes|Needs:|REQUIRED|SUBCOMMAND|Positionals|from \[)");
+}
+
 } // namespace
 
 // A reader that stops early, as `more` does when quit, ends the command without a word.
@@ -92,6 +98,7 @@ TEST(OstrevaneCommandLine, HelpSucceedsAndMistakesFailWithAMessage) {
     EXPECT_NE(Ostrevane({"--help"}).out.find("check"), std::string::npos);
     EXPECT_NE(Ostrevane({"help"}).out.find("Usage:"), std::string::npos);
     EXPECT_NE(Ostrevane({"help", "swap"}).out.find("--force"), std::string::npos);
+    EXPECT_NE(Ostrevane({"help", "list"}).out.find("Usage: ostrevane list "), std::string::npos);
     EXPECT_NE(Ostrevane({"chek"}).err.find("\"chek\" is not a command; did you mean \"check\"?\n"
                                            "Commands: check, list, set, default, hash, swap, "
                                            "scan, doctor."),
@@ -108,10 +115,18 @@ TEST(OstrevaneCommandLine, HelpSucceedsAndMistakesFailWithAMessage) {
                                                   {"check", "--jsn"},
                                                   {"check", "a.ini", "b.ini"},
                                                   {"hash"},
-                                                  {"default", "-o"}}) {
+                                                  {"default", "-o"},
+                                                  {"help", "nosuch"},
+                                                  {"default", "--lf", "--crlf"},
+                                                  {"check", "a.ini", "--settings", "b.ini"},
+                                                  {"swap", "in", "out"},
+                                                  {"swap", "--apply", "--restore", "in", "out"},
+                                                  {"scan", "--pid", "1", "--process", "x"},
+                                                  {"doctor", "--pid", "1", "--process", "x"}}) {
         const Outcome outcome = Ostrevane(wrong);
         EXPECT_EQ(outcome.status, 2) << (wrong.empty() ? "" : wrong.back());
         EXPECT_FALSE(outcome.err.empty());
+        EXPECT_FALSE(std::regex_search(outcome.err, ParserWords())) << outcome.err;
     }
 }
 
@@ -144,6 +159,7 @@ TEST(WrappedHelp, WrapsAtBlanksUnderTheDescriptionColumnAndKeepsEveryWord) {
 // name of its type ("SECTION TEXT").
 TEST(WrappedHelp, EveryCommandsHelpFitsEightyColumnsAndNamesEachPositionalOnce) {
     const std::regex typeAfterName("^  [A-Z]+ (TEXT|UINT|INT)( |$)");
+    const std::regex parserWords = ParserWords();
     for (const char* command :
          {"", "check", "list", "set", "default", "hash", "swap", "scan", "doctor"}) {
         std::vector<const char*> argv = {"ostrevane"};
@@ -154,6 +170,7 @@ TEST(WrappedHelp, EveryCommandsHelpFitsEightyColumnsAndNamesEachPositionalOnce) 
         for (const std::string& line : Lines(out.str())) {
             EXPECT_LE(line.size(), 80u) << command << ": " << line;
             EXPECT_FALSE(std::regex_search(line, typeAfterName)) << command << ": " << line;
+            EXPECT_FALSE(std::regex_search(line, parserWords)) << command << ": " << line;
         }
     }
 }
