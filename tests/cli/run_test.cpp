@@ -242,4 +242,14 @@ TEST_F(OstrevaneCommand, SlipsGetANextStepThatFits) {
     EXPECT_NE(run({"check", "my settings.ini"})
                   .find("`ostrevane default -o \"my settings.ini\"` writes one now"),
               std::string::npos);
+    // A link into a folder that is not there: the advice, followed, writes where it points.
+    fs::create_symlink("mods/x/Ostrevane.ini", "Ostrevane.ini");
+    const std::string advice = run({"set", "newcamera", "Camera37"});
+    EXPECT_NE(advice.find("mods/x, is not there: create it, then `ostrevane default -o "
+                          "Ostrevane.ini --force`"),
+              std::string::npos)
+        << advice;
+    fs::create_directories("mods/x");
+    EXPECT_EQ(Ostrevane({"default", "-o", "Ostrevane.ini", "--force"}).status, 0);
+    EXPECT_TRUE(fs::is_symlink(fs::symlink_status("Ostrevane.ini")));
 }
