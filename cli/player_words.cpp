@@ -47,10 +47,7 @@ class PlayerHelp : public CLI::Formatter {
             heading.pop_back();
         const size_t least = group->get_require_option_min();
         const size_t most = group->get_require_option_max();
-        if (most == 1)
-            heading += least == 1 ? " (give one of these)" : " (give one at most)";
-        else if (least > 0)
-            heading += " (give at least " + NumberWord(least) + ")";
+        if (most == 1) heading += least == 1 ? " (give one of these)" : " (give one at most)";
         std::string out = "\n" + heading + ":\n";
         for (const CLI::Option* option : group->get_options([group](const CLI::Option* o) {
                  return o->nonpositional() && o != group->get_help_ptr();

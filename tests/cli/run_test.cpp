@@ -128,6 +128,14 @@ TEST(OstrevaneCommandLine, HelpSucceedsAndMistakesFailWithAMessage) {
         EXPECT_FALSE(outcome.err.empty());
         EXPECT_FALSE(std::regex_search(outcome.err, ParserWords())) << outcome.err;
     }
+    // What to give instead, in the player's words.
+    for (const auto& [args, words] : std::vector<std::pair<std::vector<std::string>, std::string>>{
+             {{"help", "chek"}, "\"chek\" is not a command; did you mean \"check\"?"},
+             {{"scan", "--pid", "1", "--process", "x"}, "give --pid or --process, not both"},
+             {{"swap", "in", "out"}, "give --apply or --restore\n"},
+             {{"default", "-o"}, "give a FILE after --output"}}) {
+        EXPECT_NE(Ostrevane(args).err.find(words), std::string::npos) << words;
+    }
 }
 
 TEST(WrappedHelp, WrapsAtBlanksUnderTheDescriptionColumnAndKeepsEveryWord) {
@@ -172,6 +180,7 @@ TEST(WrappedHelp, EveryCommandsHelpFitsEightyColumnsAndNamesEachPositionalOnce) 
         argv.push_back("--help");
         std::ostringstream out, err;
         EXPECT_EQ(RunOstrevane(int(argv.size()), argv.data(), out, err), 0);
+        EXPECT_EQ(out.str().find("--help"), out.str().rfind("--help")) << command;
         for (const std::string& line : Lines(out.str())) {
             EXPECT_LE(line.size(), 80u) << command << ": " << line;
             EXPECT_FALSE(std::regex_search(line, typeAfterName)) << command << ": " << line;
