@@ -34,10 +34,9 @@ class PlayerHelp : public CLI::Formatter {
     }
 
     // The description alone: what is required, and how many of a group, the help says in
-    // its own words where the options stand.
+    // its own words where the options stand. A group's description is its heading.
     std::string make_description(const CLI::App* app) const override {
-        if (IsGroup(app) || app->get_description().empty()) return "";
-        return app->get_description() + "\n";
+        return app->get_description().empty() ? "" : app->get_description() + "\n";
     }
 
     // A group of options as a heading of its own: "What to do (give one of these):".
@@ -72,11 +71,6 @@ class PlayerHelp : public CLI::Formatter {
         for (const CLI::Option* excluded : option->get_excludes())
             description += "; not with " + excluded->get_name();
         return description;
-    }
-
-  private:
-    static bool IsGroup(const CLI::App* app) {
-        return app->get_name().empty() && app->get_parent() != nullptr;
     }
 };
 
