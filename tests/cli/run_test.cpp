@@ -260,6 +260,7 @@ TEST_F(OstrevaneCommand, SlipsGetANextStepThatFits) {
               std::string::npos)
         << advice;
     fs::create_directories("mods/x");
+    EXPECT_EQ(run({"set", "newcamera", "Camera37"}).find("is not there"), std::string::npos);
     EXPECT_EQ(Ostrevane({"default", "-o", "Ostrevane.ini", "--force"}).status, 0);
     EXPECT_TRUE(fs::is_symlink(fs::symlink_status("Ostrevane.ini")));
 }
