@@ -10,12 +10,13 @@ int main(int argc, char** argv) {
     // stdout would turn its CR LF into CR CR LF.
     platform::WriteOutputAsBytes();
     // On a terminal, messages wrap at its 80 columns; into a file or a pipe they stay whole.
+    // JSON is data, never wrapped; what goes to the error stream is always a message.
     std::streambuf* const terminalOut = std::cout.rdbuf();
     std::streambuf* const terminalErr = std::cerr.rdbuf();
     std::optional<WrappingBuffer> out, err;
-    const bool messages = PrintsMessages(argc, argv);
-    if (messages && platform::OutputIsTerminal()) std::cout.rdbuf(&out.emplace(terminalOut));
-    if (messages && platform::ErrorIsTerminal()) {
+    if (PrintsMessages(argc, argv) && platform::OutputIsTerminal())
+        std::cout.rdbuf(&out.emplace(terminalOut));
+    if (platform::ErrorIsTerminal()) {
         std::cerr.rdbuf(&err.emplace(terminalErr));
         // A flush after every insertion would pass each message on in pieces, too short
         // to wrap; the buffer passes each line as it ends, and a progress line at its CR.

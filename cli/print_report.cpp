@@ -21,15 +21,26 @@ std::string SettingsFileProblemText(const std::string& path, const FileProblem& 
     if (problem.kind == FileProblem::kMissing) {
         if (missingHint.empty()) {
             // The file the player named, so the next command reads what this one writes; through
-            // a link that points nowhere, `default` writes only when told to.
+            // a link that points nowhere, `default` writes only when told to, and only into a
+            // folder that is there.
+            namespace fs = std::filesystem;
             const bool spaced = path.find(' ') != std::string::npos;
             std::error_code error;
-            const bool link =
-                std::filesystem::is_symlink(std::filesystem::symlink_status(path, error));
-            text += "The plug-in writes a default settings file in the game's folder when the "
-                    "game starts; `ostrevane default -o " +
-                    (spaced ? "\"" + path + "\"" : path) + (link ? " --force" : "") +
-                    "` writes one now" + (link ? ", where the link points" : "") + ".\n";
+            const bool link = fs::is_symlink(fs::symlink_status(path, error));
+            const fs::path into =
+                link ? (fs::path(path).parent_path() / fs::read_symlink(path, error)).parent_path()
+                     : fs::path();
+            const bool noFolder = link && !into.empty() && !fs::is_directory(into, error);
+            if (noFolder) {
+                text += "The folder the link points into, " + FullPath(into.string()) +
+                        ", is not there: create it, then ";
+            } else {
+                text += "The plug-in writes a default settings file in the game's folder when "
+                        "the game starts; ";
+            }
+            text += "`ostrevane default -o " + (spaced ? "\"" + path + "\"" : path) +
+                    (link ? " --force" : "") + "` writes one now" +
+                    (link ? ", where the link points" : "") + ".\n";
         } else {
             text += missingHint;
         }

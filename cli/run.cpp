@@ -6,6 +6,7 @@
 #include "cli/doctor/doctor_command.h"
 #include "cli/hash/hash_command.h"
 #include "cli/list/list_command.h"
+#include "cli/player_words.h"
 #include "cli/report_text.h"
 #include "cli/scan/scan_command.h"
 #include "cli/set/set_command.h"
@@ -44,6 +45,14 @@ std::string CommandList(const std::vector<std::string_view>& commands) {
            "run it.\n";
 }
 
+void NotACommand(std::string_view context, std::string_view word,
+                 const std::vector<std::string_view>& commands, std::ostream& err) {
+    err << context << "\"" << word << "\" is not a command";
+    const std::string_view closest = ClosestName(word, commands);
+    if (!closest.empty()) err << "; did you mean \"" << closest << "\"?";
+    err << "\n" << CommandList(commands);
+}
+
 // A first word that names no command: the parser would only say that a command is
 // required, never which word it did not know.
 bool IsCommandSlip(const CLI::App& app, int argc, const char* const* argv, std::ostream& err) {
@@ -57,11 +66,29 @@ bool IsCommandSlip(const CLI::App& app, int argc, const char* const* argv, std::
         std::find(commands.begin(), commands.end(), first) != commands.end()) {
         return false;
     }
-    err << "ostrevane: \"" << first << "\" is not a command";
-    const std::string_view closest = ClosestName(first, commands);
-    if (!closest.empty()) err << "; did you mean \"" << closest << "\"?";
-    err << "\n" << CommandList(commands);
+    NotACommand("ostrevane: ", first, commands, err);
     return true;
+}
+
+// `ostrevane help [COMMAND]`: the help of the command named, or of them all.
+int Help(const CLI::App& app, int argc, const char* const* argv, std::ostream& out,
+         std::ostream& err) {
+    if (argc == 2) {
+        out << WrappedHelp(app.help());
+        return kExitOk;
+    }
+    const std::vector<std::string_view> commands = CommandNames(app);
+    const std::string_view named = argv[2];
+    if (argc == 3 && std::find(commands.begin(), commands.end(), named) != commands.end()) {
+        out << WrappedHelp(app.get_subcommand(std::string(named))->help("ostrevane"));
+        return kExitOk;
+    }
+    if (argc > 3) {
+        err << "ostrevane help: name one command.\n" << CommandList(commands);
+        return kExitFailed;
+    }
+    NotACommand("ostrevane help: ", named, commands, err);
+    return kExitFailed;
 }
 
 int RunCommand(int argc, const char* const* argv, std::ostream& out, std::ostream& err) {
@@ -70,6 +97,8 @@ int RunCommand(int argc, const char* const* argv, std::ostream& out, std::ostrea
                      "shows what its swap would do to a memory dump or a running game.",
                      "ostrevane");
         app.require_subcommand(1);
+        // Set before the commands are added, which take the parent's layout as they come.
+        app.formatter(PlayerHelpFormat());
         // On Windows the parser would take "/folder/file.ini" for an option named "folder".
         app.allow_windows_style_options(false);
         app.set_version_flag("--version", VersionText, "Print the version and exit");
@@ -81,21 +110,14 @@ int RunCommand(int argc, const char* const* argv, std::ostream& out, std::ostrea
         // A positional's name says what it is ("SECTION"); the parser's "TEXT" after it would
         // only repeat it.
         for (CLI::App* command : app.get_subcommands([](CLI::App*) { return true; })) {
+            command->group("Commands");
             for (CLI::Option* option : command->get_options()) {
                 if (option->get_positional()) option->type_name("");
             }
         }
 
-        if (argc >= 2 && argv[1] == std::string_view("help")) {
-            CLI::App* command = nullptr;
-            if (argc == 3) {
-                const auto named =
-                    app.get_subcommands([&](CLI::App* sub) { return sub->get_name() == argv[2]; });
-                if (!named.empty()) command = named[0];
-            }
-            out << WrappedHelp(command ? command->help() : app.help());
-            return kExitOk;
-        }
+        if (argc >= 2 && argv[1] == std::string_view("help"))
+            return Help(app, argc, argv, out, err);
         if (IsCommandSlip(app, argc, argv, err)) return kExitFailed;
         try {
             app.parse(argc, argv);
@@ -108,7 +130,7 @@ int RunCommand(int argc, const char* const* argv, std::ostream& out, std::ostrea
             // The parser's own advice names --help, never the command's help a player needs.
             const bool named = !std::string_view(argv[1]).starts_with("-");
             const std::string command = named ? "ostrevane " + std::string(argv[1]) : "ostrevane";
-            err << command << ": " << error.what() << "\nRun `" << command
+            err << command << ": " << ParseErrorWords(error) << "\nRun `" << command
                 << " --help` to see how to run it.\n";
             return kExitFailed;
         }

@@ -1,7 +1,8 @@
 #pragma once
 // Messages a terminal of 80 columns shows without breaking a word: every line the command
 // prints to a terminal is wrapped as its help is, as the line ends. Never into a file or a
-// pipe, never for JSON, and never a settings file shown whole.
+// pipe, and never JSON; errors are messages, with --json too. `default` shows no settings
+// file on a terminal, so what it prints there is messages as well.
 
 #include <ostream>
 #include <streambuf>
@@ -25,6 +26,5 @@ class WrappingBuffer : public std::streambuf {
     std::string line_;
 };
 
-// Whether the command line's output is messages a person reads: not JSON, and not the default
-// settings file that `default` shows to be saved.
+// Whether the command line's standard output is messages a person reads: not JSON.
 bool PrintsMessages(int argc, const char* const* argv);

@@ -117,11 +117,39 @@ ReplaceResult PutInPlace(const std::wstring& temporary, const Found& target, boo
     return ReplaceResult::kCannotReplace;
 }
 
+// Under Wine a symbolic link to a missing file is hidden from every open, yet a rename onto
+// its name would replace the link with a plain file. Only creating the name exclusively
+// finds it: the link stands in the way.
+bool IsLinkToNothing(const std::wstring& path) {
+    const HANDLE file = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file != INVALID_HANDLE_VALUE) {
+        ::CloseHandle(file);
+        ::DeleteFileW(path.c_str());
+        return false;
+    }
+    const DWORD error = ::GetLastError();
+    return error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS;
+}
+
 } // namespace
 
 ReplaceResult WriteReplacing(const char* path, std::string_view bytes, bool replace) {
-    const Found target = Find(Wide(path));
+    const std::wstring wide = Wide(path);
+    Found target = Find(wide);
     if (target.unknown) return ReplaceResult::kCannotReplace;
+    bool made = false; // the file a link points to, made here and removed if the write fails
+    if (!target.exists && IsLinkToNothing(wide)) {
+        if (!replace) return ReplaceResult::kExists;
+        // Opened through the link, the name makes the file it points to; from then on the
+        // write goes there as through any link.
+        const HANDLE file = ::CreateFileW(wide.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
+                                          FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (file == INVALID_HANDLE_VALUE) return ReplaceResult::kCannotCreate;
+        made = ::GetLastError() != ERROR_ALREADY_EXISTS;
+        ::CloseHandle(file);
+        target = Find(wide);
+    }
     if (target.exists && !replace) return ReplaceResult::kExists;
     // A new file would part this name from the others, which keep the old bytes.
     if (target.names > 1) return ReplaceResult::kOtherNames;
@@ -141,6 +169,7 @@ ReplaceResult WriteReplacing(const char* path, std::string_view bytes, bool repl
     if (result == ReplaceResult::kWritten)
         result = PutInPlace(temporary, target, replace, removable);
     if (result != ReplaceResult::kWritten && removable) ::DeleteFileW(temporary.c_str());
+    if (result != ReplaceResult::kWritten && made) ::DeleteFileW(target.file.c_str());
     return result;
 }
 

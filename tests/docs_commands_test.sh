@@ -8,7 +8,7 @@
 # quoted in their text (`ostrevane ...` in Markdown, "ostrevane ..." in the .txt pages). A
 # synopsis (with [ ], | or ...) is no command to run. The placeholders a page uses stand for
 # files and a game this script makes. Each command runs in a folder of its own holding the
-# default Ostrevane.ini, other.ini, a memory dump and a running program called Game.exe; it
+# default Ostrevane.ini, other.ini, a memory dump and a running program for Game.exe; it
 # must exit 0 (done) or 1 (warnings or problems found), never 2 (failed).
 set -u
 source_dir=$(cd "$1" && pwd)
@@ -78,6 +78,7 @@ runnable() {
     command=${command//\"C:\\Games\\Game\\Ostrevane.ini\"/Ostrevane.ini}
     command=${command//\"C:\\Games\\Game\"/.}
     command=${command//<the game\'s exe>/Game.exe}
+    command=${command//Game.exe/$game_exe}
     command=$(sed -E "s/\b4321\b/$game_pid/; s/ IN OUT$/ dump.bin swapped.bin/;
                       s/\bNAME\b/Camera37/; s/\bFILE\b/other.ini/; s/\bCOMMAND\b/check/;
                       s/\bDIR\b/./" <<<"$command")
@@ -92,11 +93,13 @@ cp "$work/fixtures/Ostrevane.ini" "$work/fixtures/other.ini"
 # A dump holding the default old shake's hash, as the swap would meet it.
 printf 'memory \x78\x66\xC3\x7D dump' >"$work/fixtures/dump.bin"
 cp "$work/fixtures/dump.bin" "$work/fixtures/swapped.bin"
-# A program named Game.exe, running from the game folder, for scan and doctor to find.
+# A program for Game.exe, running from the game folder, for scan and doctor to find. Its name
+# is this run's own: a Game.exe of another run at the same time would make two.
+game_exe=Game-$$.exe
 mkdir "$work/game"
 cp "$work/fixtures/Ostrevane.ini" "$work/game"
-cp "$(command -v sleep)" "$work/game/Game.exe"
-(cd "$work/game" && exec ./Game.exe 600) &
+cp "$(command -v sleep)" "$work/game/$game_exe"
+(cd "$work/game" && exec "./$game_exe" 600) &
 game_pid=$!
 
 declare -A seen

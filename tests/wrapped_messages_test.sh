@@ -23,6 +23,13 @@ shown=$(on_terminal "$ostrevane" check)
 (($(longest <<<"$shown") <= 80)) || fail "on a terminal, a line is longer than 80 columns"
 [[ $(words <<<"$piped") == $(words <<<"$shown") ]] || fail "wrapping changed the words"
 (($(on_terminal "$ostrevane" check --json | longest) > 80)) || fail "--json was wrapped"
-(($(on_terminal "$ostrevane" set olddof DOF6 2>&1 | longest) <= 80)) ||
-    fail "on a terminal, an error is longer than 80 columns"
+# Every message, errors and `default`'s words too, --json or not: no line past 80 columns,
+# and no `quoted command` split across two lines (a line with an odd count of backticks).
+for command in "set olddof DOF6" "default" "default -o new.ini" "check --json nosuch.ini" \
+    "scan --json --pid 999999" "help nosuch" "list loop" "doctor" "swap --apply in out" \
+    "set --settings 'my settings.ini' newcamera Camera37"; do
+    shown=$(on_terminal "$ostrevane" "$command")
+    (($(longest <<<"$shown") <= 80)) || fail "$command: a line is longer than 80 columns"
+    grep -v '^[^`]*\(`[^`]*`[^`]*\)*$' <<<"$shown" && fail "$command: a quoted command was split"
+done
 exit $failed

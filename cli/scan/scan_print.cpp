@@ -69,8 +69,11 @@ std::string ScanProblemWords(const GameScan& scan) {
                             " is running; start the game, or give its process id with --pid\n";
         if (platform::RunsUnderWine()) {
             words += "Under Wine or Proton, ostrevane.exe sees only the programs of its own Wine "
-                     "prefix: run it in the game's, WINEPREFIX=/path/to/prefix wine ostrevane.exe "
-                     "(Proton's is steamapps/compatdata/APPID/pfx).\n";
+                     "prefix: run it in the game's, with the game's Wine. Wine: "
+                     "WINEPREFIX=/path/to/prefix wine ostrevane.exe. Proton: Proton's own Wine, "
+                     "steamapps/common/Proton VERSION/files/bin/wine64, with "
+                     "WINEPREFIX=steamapps/compatdata/APPID/pfx (see \"Linux and Proton\" in "
+                     "the README).\n";
         }
         return words;
     }
@@ -195,7 +198,7 @@ void PrintScanText(uint32_t pid, const std::string& settingsPath, const ScanRepo
     }
     // The toggle key restores instead while the swap is on, and only the game knows which
     // it is.
-    out << "Turning the swap on would rewrite " << CountOf(result.wouldRewrite, "window", "windows")
+    out << "Turning the swap on would rewrite " << CountOf(result.wouldRewrite, "place", "places")
         << " now (the plug-in's own engine, all pairs in order).\n";
     if (!report.dictionary.empty()) {
         out << "Dictionary names in memory (" << report.dictionary.size() << "):\n";

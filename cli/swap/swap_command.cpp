@@ -48,7 +48,7 @@ int RunSwap(bool restore, const std::string& settingsPath, const std::string& in
         err << "ostrevane swap: " << FullPath(outPath) << ": " << FileProblemWords(problem) << "\n";
         return kExitFailed;
     }
-    out << CountOf(rewritten, "window", "windows") << " rewritten\n";
+    out << CountOf(rewritten, "place", "places") << " rewritten\n";
     return kExitOk;
 }
 

@@ -24,6 +24,12 @@ std::vector<std::string> Lines(const std::string& text) {
     return lines;
 }
 
+// The option parser's own phrasing, which a player should never meet.
+std::regex ParserWords() {
+    return std::regex(
+        R"(following options|Option Group|Excludes|Needs:|REQUIRED|SUBCOMMAND|Positionals|from \[)");
+}
+
 } // namespace
 
 // A reader that stops early, as `more` does when quit, ends the command without a word.
@@ -92,6 +98,7 @@ TEST(OstrevaneCommandLine, HelpSucceedsAndMistakesFailWithAMessage) {
     EXPECT_NE(Ostrevane({"--help"}).out.find("check"), std::string::npos);
     EXPECT_NE(Ostrevane({"help"}).out.find("Usage:"), std::string::npos);
     EXPECT_NE(Ostrevane({"help", "swap"}).out.find("--force"), std::string::npos);
+    EXPECT_NE(Ostrevane({"help", "list"}).out.find("Usage: ostrevane list "), std::string::npos);
     EXPECT_NE(Ostrevane({"chek"}).err.find("\"chek\" is not a command; did you mean \"check\"?\n"
                                            "Commands: check, list, set, default, hash, swap, "
                                            "scan, doctor."),
@@ -101,17 +108,33 @@ TEST(OstrevaneCommandLine, HelpSucceedsAndMistakesFailWithAMessage) {
     EXPECT_NE(Ostrevane({"check", "--jsn"}).err.find("Run `ostrevane check --help`"),
               std::string::npos);
     EXPECT_NE(Ostrevane({"hash"}).err.find("ostrevane hash sky_diving_shake"), std::string::npos);
-    EXPECT_NE(Ostrevane({"default", "--help"}).out.find("-o,--output FILE"), std::string::npos);
+    EXPECT_NE(Ostrevane({"default", "--help"}).out.find("-o,--output FILE  "), std::string::npos);
 
     for (const std::vector<std::string>& wrong : {std::vector<std::string>{},
                                                   {"chek"},
                                                   {"check", "--jsn"},
                                                   {"check", "a.ini", "b.ini"},
                                                   {"hash"},
-                                                  {"default", "-o"}}) {
+                                                  {"default", "-o"},
+                                                  {"help", "nosuch"},
+                                                  {"default", "--lf", "--crlf"},
+                                                  {"check", "a.ini", "--settings", "b.ini"},
+                                                  {"swap", "in", "out"},
+                                                  {"swap", "--apply", "--restore", "in", "out"},
+                                                  {"scan", "--pid", "1", "--process", "x"},
+                                                  {"doctor", "--pid", "1", "--process", "x"}}) {
         const Outcome outcome = Ostrevane(wrong);
         EXPECT_EQ(outcome.status, 2) << (wrong.empty() ? "" : wrong.back());
         EXPECT_FALSE(outcome.err.empty());
+        EXPECT_FALSE(std::regex_search(outcome.err, ParserWords())) << outcome.err;
+    }
+    // What to give instead, in the player's words.
+    for (const auto& [args, words] : std::vector<std::pair<std::vector<std::string>, std::string>>{
+             {{"help", "chek"}, "\"chek\" is not a command; did you mean \"check\"?"},
+             {{"scan", "--pid", "1", "--process", "x"}, "give --pid or --process, not both"},
+             {{"swap", "in", "out"}, "give --apply or --restore\n"},
+             {{"default", "-o"}, "give a FILE after --output"}}) {
+        EXPECT_NE(Ostrevane(args).err.find(words), std::string::npos) << words;
     }
 }
 
@@ -138,12 +161,18 @@ TEST(WrappedHelp, WrapsAtBlanksUnderTheDescriptionColumnAndKeepsEveryWord) {
     const std::string shortThenLong =
         "  x   " + std::string(72, 'a') + " ab " + std::string(75, 'w') + " end\n";
     EXPECT_EQ(Lines(WrappedHelp(shortThenLong))[1], std::string(6, ' ') + "ab");
+    // A quoted command moves to the next line whole; a lone backtick quotes nothing.
+    const std::string quoted = std::string(70, 'a') + " `ostrevane --help` " + std::string(70, 'b');
+    EXPECT_EQ(Lines(WrappedHelp(quoted))[1], "`ostrevane --help`");
+    const std::string lone = std::string(60, 'a') + " `ostrevane --help --settings Ostrevane.ini";
+    EXPECT_EQ(Lines(WrappedHelp(lone)).size(), 2u);
 }
 
 // A positional is named once, for what it is ("SECTION"), never followed by the parser's
 // name of its type ("SECTION TEXT").
 TEST(WrappedHelp, EveryCommandsHelpFitsEightyColumnsAndNamesEachPositionalOnce) {
     const std::regex typeAfterName("^  [A-Z]+ (TEXT|UINT|INT)( |$)");
+    const std::regex parserWords = ParserWords();
     for (const char* command :
          {"", "check", "list", "set", "default", "hash", "swap", "scan", "doctor"}) {
         std::vector<const char*> argv = {"ostrevane"};
@@ -151,9 +180,11 @@ TEST(WrappedHelp, EveryCommandsHelpFitsEightyColumnsAndNamesEachPositionalOnce) 
         argv.push_back("--help");
         std::ostringstream out, err;
         EXPECT_EQ(RunOstrevane(int(argv.size()), argv.data(), out, err), 0);
+        EXPECT_EQ(out.str().find("--help"), out.str().rfind("--help")) << command;
         for (const std::string& line : Lines(out.str())) {
             EXPECT_LE(line.size(), 80u) << command << ": " << line;
             EXPECT_FALSE(std::regex_search(line, typeAfterName)) << command << ": " << line;
+            EXPECT_FALSE(std::regex_search(line, parserWords)) << command << ": " << line;
         }
     }
 }
@@ -201,10 +232,8 @@ TEST(WrappedOutput, WrapsEachLineAsItEndsAndLeavesDataWhole) {
               Words(std::istream_iterator<std::string>(original), {}));
     EXPECT_GT(std::count(shown.begin(), shown.end(), '\n'), 1) << "it was wrapped";
     const char* json[] = {"ostrevane", "scan", "--pid", "1", "--json"};
-    const char* file[] = {"ostrevane", "default"};
     const char* check[] = {"ostrevane", "check"};
     EXPECT_FALSE(PrintsMessages(5, json));
-    EXPECT_FALSE(PrintsMessages(2, file));
     EXPECT_TRUE(PrintsMessages(2, check));
 }
 
@@ -219,7 +248,19 @@ TEST_F(OstrevaneCommand, SlipsGetANextStepThatFits) {
     EXPECT_NE(run({"set", "--settings", "nosuch.ini", "newcamera", "Camera37"})
                   .find("`ostrevane default -o nosuch.ini` writes one now"),
               std::string::npos);
-    EXPECT_NE(run({"check", "my settings.ini"})
-                  .find("`ostrevane default -o \"my settings.ini\"` writes one now"),
+    const std::string missing = run({"check", "my settings.ini"});
+    EXPECT_NE(missing.find("`ostrevane default -o \"my settings.ini\"` writes one now"),
               std::string::npos);
+    EXPECT_EQ(missing.find("link"), std::string::npos) << missing;
+    // A link into a folder that is not there: the advice, followed, writes where it points.
+    fs::create_symlink("mods/x/Ostrevane.ini", "Ostrevane.ini");
+    const std::string advice = run({"set", "newcamera", "Camera37"});
+    EXPECT_NE(advice.find("mods/x, is not there: create it, then `ostrevane default -o "
+                          "Ostrevane.ini --force`"),
+              std::string::npos)
+        << advice;
+    fs::create_directories("mods/x");
+    EXPECT_EQ(run({"set", "newcamera", "Camera37"}).find("is not there"), std::string::npos);
+    EXPECT_EQ(Ostrevane({"default", "-o", "Ostrevane.ini", "--force"}).status, 0);
+    EXPECT_TRUE(fs::is_symlink(fs::symlink_status("Ostrevane.ini")));
 }

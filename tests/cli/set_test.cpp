@@ -96,7 +96,9 @@ TEST(EditSettings, MakesTheBytesOfOneEditAfterAnotherAndRefusesOnlyWhatCannotBeH
             EXPECT_EQ(atOnce.refusals[key].kind,
                       refused ? RefusalKind::kCannotHold : RefusalKind::kNone)
                 << key;
-            if (refused) EXPECT_EQ(atOnce.refusals[key].key, key) << "it names its setting";
+            if (refused) {
+                EXPECT_EQ(atOnce.refusals[key].key, key) << "it names its setting";
+            }
         }
     }
 }

@@ -10,7 +10,7 @@ TEST_F(OstrevaneCommand, SwapRewritesTheFileAsTheWalkRewritesMemory) {
         Ostrevane({"swap", "--apply", "--settings", "chain.ini", "in.bin", "out.bin"});
     EXPECT_EQ(chained.status, 0) << chained.err;
     EXPECT_EQ(chained.out, "Settings file: " + (fs::current_path() / "chain.ini").string() +
-                               "\n2 windows rewritten\n");
+                               "\n2 places rewritten\n");
     EXPECT_NE(chained.err.find("skipping 2 of the four pairs"), std::string::npos);
     EXPECT_EQ(Read("out.bin"), std::string("\x02\x0D\x0C\x0B\x0A\x06", 6));
 
@@ -24,7 +24,7 @@ TEST_F(OstrevaneCommand, SwapRewritesTheFileAsTheWalkRewritesMemory) {
     Write("dump.bin", dump);
     Write("swapped.bin", std::string(10000, 'x')); // replaced whole, not overwritten in place
     const Outcome applied = Ostrevane({"swap", "--apply", "--force", "dump.bin", "swapped.bin"});
-    EXPECT_NE(applied.out.find("\n4 windows rewritten\n"), std::string::npos);
+    EXPECT_NE(applied.out.find("\n4 places rewritten\n"), std::string::npos);
     std::string expected = dump;
     SubstituteReference(reinterpret_cast<uint8_t*>(expected.data()), expected.size(),
                         ApplyChain(swap));
