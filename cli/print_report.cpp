@@ -9,10 +9,41 @@
 #include <ostream>
 
 std::string FileProblemWords(const FileProblem& problem) {
-    if (problem.kind == FileProblem::kExists) return problem.words + " (add --force to replace it)";
-    if (problem.kind == FileProblem::kNotOwner)
-        return problem.words + ": run the command as its owner";
-    return problem.words;
+    switch (problem.kind) {
+    case FileProblem::kNone:
+        return "";
+    case FileProblem::kMissing:
+        return problem.linkTarget.empty()
+                   ? "no such file"
+                   : "a symbolic link to " + problem.linkTarget + ", where there is no file";
+    case FileProblem::kFolder:
+        return "is a folder, not a file";
+    case FileProblem::kFolderNamed:
+        return "is a folder, not a file: name a file in it";
+    case FileProblem::kUnreadable:
+        return "cannot be read";
+    case FileProblem::kExists:
+        return "already exists (add --force to replace it)";
+    case FileProblem::kReadOnly:
+        return "is read-only: clear \"Read-only\" in its Properties (chmod u+w on Linux), then "
+               "try again";
+    case FileProblem::kOtherNames:
+        return "has other names (hard links, as some mod managers make), which a new file would "
+               "leave with the old bytes: change it in an editor that writes into the file itself "
+               "(Notepad does), or remove its other names first";
+    case FileProblem::kLinkLoop:
+        return "is a symbolic link whose links lead round in a circle";
+    case FileProblem::kCannotCreate:
+        return "cannot be written (is the folder there, and writable?)";
+    case FileProblem::kCannotWrite:
+        return "cannot be written (is the disk full?)";
+    case FileProblem::kNotOwner:
+        return "belongs to another user or group, who would lose it to a new file: run the "
+               "command as its owner";
+    case FileProblem::kCannotReplace:
+        break;
+    }
+    return "cannot be replaced (is it open in another program, or the folder read-only?)";
 }
 
 std::string SettingsFileProblemText(const std::string& path, const FileProblem& problem,

@@ -39,7 +39,7 @@ void JudgeFiles(const DiagnosisFacts& facts, std::vector<DiagnosisFinding>& find
     }
     if (!facts.pluginPresent) {
         findings.push_back({Finding::kPluginMissing, Mark::kProblem});
-    } else if (!facts.pluginProblem.words.empty()) {
+    } else if (facts.pluginProblem.kind != FileProblem::kNone) {
         findings.push_back({Finding::kPluginUnreadable, Mark::kProblem});
     } else if (facts.plugin.kind != PeKind::kDll64) {
         findings.push_back({Finding::kPluginBroken, Mark::kProblem});
@@ -66,7 +66,7 @@ void JudgeSettings(const DiagnosisFacts& facts, std::vector<DiagnosisFinding>& f
     if (!facts.folderIsReadable) return;
     if (!facts.settingsPresent) {
         findings.push_back({Finding::kSettingsMissing, Mark::kOk});
-    } else if (!facts.settingsProblem.words.empty()) {
+    } else if (facts.settingsProblem.kind != FileProblem::kNone) {
         findings.push_back({Finding::kSettingsUnreadable, Mark::kProblem});
     } else if (UnreadableFinding(facts.settings) != nullptr) {
         findings.push_back({Finding::kSettingsUseless, Mark::kProblem});
@@ -191,7 +191,7 @@ Diagnosis Judge(DiagnosisFacts facts) {
         });
     diagnosis.allOk = problem == findings.end();
     diagnosis.firstProblem = size_t(problem - findings.begin());
-    diagnosis.toggleKey = facts.settingsPresent && facts.settingsProblem.words.empty()
+    diagnosis.toggleKey = facts.settingsPresent && facts.settingsProblem.kind == FileProblem::kNone
                               ? facts.settings.parsed.swap.activationKey
                               : ParseActivationKey(kDefaultKeyName);
     diagnosis.version = MatchOf(facts);

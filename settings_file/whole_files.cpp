@@ -14,18 +14,15 @@ bool ReadWholeFile(const std::string& path, std::string& bytes, FileProblem& pro
     if (status.type() == fs::file_type::not_found) {
         // A mod manager's link whose file is gone: the link itself is there to be written to.
         const bool link = fs::is_symlink(fs::symlink_status(path, error));
-        problem = {FileProblem::kMissing, link ? "a symbolic link to " +
-                                                     fs::read_symlink(path, error).string() +
-                                                     ", where there is no file"
-                                               : "no such file"};
+        problem = {FileProblem::kMissing, link ? fs::read_symlink(path, error).string() : ""};
         return false;
     }
     if (status.type() == fs::file_type::directory) {
-        problem = {FileProblem::kFolder, "is a folder, not a file"};
+        problem = {FileProblem::kFolder, ""};
         return false;
     }
     if (!ReadFileBytes(path, bytes)) {
-        problem = {FileProblem::kOther, "cannot be read"};
+        problem = {FileProblem::kUnreadable, ""};
         return false;
     }
     return true;
@@ -33,29 +30,24 @@ bool ReadWholeFile(const std::string& path, std::string& bytes, FileProblem& pro
 
 namespace {
 
-// Why WriteReplacing refused, for a player.
-FileProblem ReplaceProblem(platform::ReplaceResult result) {
+// Why WriteReplacing refused.
+FileProblem::Kind ReplaceProblem(platform::ReplaceResult result) {
     using platform::ReplaceResult;
     switch (result) {
     case ReplaceResult::kExists:
-        return {FileProblem::kExists, "already exists"};
+        return FileProblem::kExists;
     case ReplaceResult::kOtherNames:
-        return {FileProblem::kOther,
-                "has other names (hard links, as some mod managers make), which a new file "
-                "would leave with the old bytes: change it in an editor that writes into the "
-                "file itself (Notepad does), or remove its other names first"};
+        return FileProblem::kOtherNames;
     case ReplaceResult::kLinkLoop:
-        return {FileProblem::kOther, "is a symbolic link whose links lead round in a circle"};
+        return FileProblem::kLinkLoop;
     case ReplaceResult::kCannotCreate:
-        return {FileProblem::kOther, "cannot be written (is the folder there, and writable?)"};
+        return FileProblem::kCannotCreate;
     case ReplaceResult::kCannotWrite:
-        return {FileProblem::kOther, "cannot be written (is the disk full?)"};
+        return FileProblem::kCannotWrite;
     case ReplaceResult::kCannotKeepOwner:
-        return {FileProblem::kNotOwner,
-                "belongs to another user or group, who would lose it to a new file"};
+        return FileProblem::kNotOwner;
     default:
-        return {FileProblem::kOther,
-                "cannot be replaced (is it open in another program, or the folder read-only?)"};
+        return FileProblem::kCannotReplace;
     }
 }
 
@@ -67,11 +59,11 @@ bool WriteWholeFile(const std::string& path, std::string_view bytes, bool replac
     std::error_code error;
     // A folder is never replaced, so asking for --force first would only lead nowhere.
     if (fs::is_directory(target, error)) {
-        problem = {FileProblem::kFolder, "is a folder, not a file: name a file in it"};
+        problem = {FileProblem::kFolderNamed, ""};
         return false;
     }
     if (!replace && fs::exists(fs::symlink_status(target, error))) {
-        problem = {FileProblem::kExists, "already exists"};
+        problem = {FileProblem::kExists, ""};
         return false;
     }
     // A rename would replace a read-only file off Windows and be refused on it: refused
@@ -79,14 +71,12 @@ bool WriteWholeFile(const std::string& path, std::string_view bytes, bool replac
     const fs::file_status existing = fs::status(target, error);
     if (fs::exists(existing) &&
         (existing.permissions() & fs::perms::owner_write) == fs::perms::none) {
-        problem = {FileProblem::kReadOnly,
-                   "is read-only: clear \"Read-only\" in its Properties (chmod u+w on Linux), "
-                   "then try again"};
+        problem = {FileProblem::kReadOnly, ""};
         return false;
     }
     const platform::ReplaceResult result = platform::WriteReplacing(path.c_str(), bytes, replace);
     if (result == platform::ReplaceResult::kWritten) return true;
-    problem = ReplaceProblem(result);
+    problem = {ReplaceProblem(result), ""};
     return false;
 }
 

@@ -4,19 +4,24 @@
 #include <string>
 #include <string_view>
 
-// Why a file could not be read or written.
+// Why a file could not be read or written; each face words it.
 struct FileProblem {
     enum Kind {
-        kMissing,
-        kFolder,
-        kReadOnly,
-        kExists,
-        kNotOwner,
-        kOther
-    } kind = kOther; // for the caller's advice
-    // For a player, after the file's name: "no such file", "is a folder, not a file". Each face
-    // adds its own next step for kExists and kNotOwner.
-    std::string words;
+        kNone,
+        kMissing,       // no such file; `linkTarget` when a symbolic link points where none is
+        kFolder,        // a folder where a file was to be read
+        kFolderNamed,   // a folder named for a file to write
+        kUnreadable,    // it opened, and could not be read to the end
+        kExists,        // there already, and not to be replaced
+        kReadOnly,      // marked read-only
+        kOtherNames,    // hard links, which a new file would leave with the old bytes
+        kLinkLoop,      // symbolic links that lead round in a circle
+        kCannotCreate,  // the new file could not be made: a folder missing or not writable
+        kCannotWrite,   // its bytes could not all be written: a full disk
+        kNotOwner,      // another user's or group's, who would lose it to a new file
+        kCannotReplace, // the new file could not take the old one's place
+    } kind = kNone;
+    std::string linkTarget; // kMissing through a symbolic link: where it points
 };
 
 // Reads the whole file at `path`. On failure returns false and sets `problem`.

@@ -132,7 +132,8 @@ TEST_F(WriteWholeFileTest, ThroughSymbolicLinksTheFileTheyEndAtGetsTheBytes) {
     fs::create_symlink("../real/latest.ini", "game/Ostrevane.ini");
 
     FileProblem problem;
-    ASSERT_TRUE(WriteWholeFile("game/Ostrevane.ini", kNew, true, problem)) << problem.words;
+    ASSERT_TRUE(WriteWholeFile("game/Ostrevane.ini", kNew, true, problem))
+        << FileProblemWords(problem);
     EXPECT_EQ(Read("real/target.ini"), kNew);
     EXPECT_TRUE(fs::is_symlink(fs::symlink_status("game/Ostrevane.ini")));
     EXPECT_EQ(fs::read_symlink("game/Ostrevane.ini"), "../real/latest.ini");
@@ -146,21 +147,24 @@ TEST_F(WriteWholeFileTest, ThroughSymbolicLinksTheFileTheyEndAtGetsTheBytes) {
     std::string bytes;
     EXPECT_FALSE(ReadWholeFile("game/dangling.ini", bytes, problem));
     EXPECT_EQ(problem.kind, FileProblem::kMissing);
-    EXPECT_NE(problem.words.find("symbolic link to ../real/new.ini"), std::string::npos);
+    EXPECT_NE(FileProblemWords(problem).find("symbolic link to ../real/new.ini"),
+              std::string::npos);
     // So the advice names --force, the one way `default` writes there.
     EXPECT_NE(
         SettingsFileProblemText("game/dangling.ini", problem).find("-o game/dangling.ini --force"),
         std::string::npos);
     EXPECT_FALSE(WriteWholeFile("game/dangling.ini", kNew, false, problem));
     EXPECT_FALSE(fs::exists("real/new.ini"));
-    ASSERT_TRUE(WriteWholeFile("game/dangling.ini", kNew, true, problem)) << problem.words;
+    ASSERT_TRUE(WriteWholeFile("game/dangling.ini", kNew, true, problem))
+        << FileProblemWords(problem);
     EXPECT_EQ(Read("real/new.ini"), kNew);
     EXPECT_TRUE(fs::is_symlink(fs::symlink_status("game/dangling.ini")));
 
     fs::create_symlink("loop-b.ini", "game/loop-a.ini");
     fs::create_symlink("loop-a.ini", "game/loop-b.ini");
     EXPECT_FALSE(WriteWholeFile("game/loop-a.ini", kNew, true, problem));
-    EXPECT_NE(problem.words.find("circle"), std::string::npos) << problem.words;
+    EXPECT_NE(FileProblemWords(problem).find("circle"), std::string::npos)
+        << FileProblemWords(problem);
     EXPECT_EQ(Names("game"),
               (std::set<std::string>{"Ostrevane.ini", "dangling.ini", "loop-a.ini", "loop-b.ini"}));
 }
@@ -173,8 +177,7 @@ TEST_F(WriteWholeFileTest, AFileThatFailsToReadIsNamedAndNeverTakenForAnEmptyOne
     std::string bytes = "kept";
     FileProblem problem;
     EXPECT_FALSE(ReadWholeFile("Ostrevane.ini", bytes, problem));
-    EXPECT_EQ(problem.kind, FileProblem::kOther);
-    EXPECT_EQ(problem.words, "cannot be read");
+    EXPECT_EQ(problem.kind, FileProblem::kUnreadable);
 
     const std::vector<std::vector<const char*>> commands = {
         {"ostrevane", "check", "--settings", "Ostrevane.ini"},
@@ -199,7 +202,8 @@ TEST_F(WriteWholeFileTest, AFileWithOtherNamesIsRefusedWholeUnderEveryName) {
 
     FileProblem problem;
     EXPECT_FALSE(WriteWholeFile("Ostrevane.ini", kNew, true, problem));
-    EXPECT_NE(problem.words.find("hard links"), std::string::npos) << problem.words;
+    EXPECT_NE(FileProblemWords(problem).find("hard links"), std::string::npos)
+        << FileProblemWords(problem);
     EXPECT_EQ(Read("Ostrevane.ini"), kOld);
     EXPECT_EQ(Read("deployed.ini"), kOld);
     EXPECT_EQ(fs::hard_link_count("Ostrevane.ini"), 2u);
@@ -207,7 +211,7 @@ TEST_F(WriteWholeFileTest, AFileWithOtherNamesIsRefusedWholeUnderEveryName) {
 
     // Once it has one name again, it is written as any file is.
     fs::remove("deployed.ini");
-    ASSERT_TRUE(WriteWholeFile("Ostrevane.ini", kNew, true, problem)) << problem.words;
+    ASSERT_TRUE(WriteWholeFile("Ostrevane.ini", kNew, true, problem)) << FileProblemWords(problem);
     EXPECT_EQ(Read("Ostrevane.ini"), kNew);
 }
 
@@ -218,7 +222,7 @@ TEST_F(WriteWholeFileTest, TheOwnerGroupAndModeStayEvenWhenRootWrites) {
     ASSERT_EQ(::chmod("Ostrevane.ini", 0640), 0);
 
     FileProblem problem;
-    ASSERT_TRUE(WriteWholeFile("Ostrevane.ini", kNew, true, problem)) << problem.words;
+    ASSERT_TRUE(WriteWholeFile("Ostrevane.ini", kNew, true, problem)) << FileProblemWords(problem);
     struct stat info;
     ASSERT_EQ(::stat("Ostrevane.ini", &info), 0);
     EXPECT_EQ(info.st_uid, 4321u);
@@ -243,7 +247,9 @@ TEST_F(WriteWholeFileTest, AnotherUsersFileIsRefusedRatherThanTaken) {
         if (::setgid(8765) != 0 || ::setuid(8765) != 0) ::_exit(3);
         FileProblem problem;
         const bool wrote = WriteWholeFile("shared/Ostrevane.ini", kNew, true, problem);
-        ::_exit(wrote ? 1 : problem.words.find("another user") == std::string::npos ? 2 : 0);
+        ::_exit(wrote                                                                 ? 1
+                : FileProblemWords(problem).find("another user") == std::string::npos ? 2
+                                                                                      : 0);
     }
     int status = -1;
     ASSERT_EQ(::waitpid(child, &status, 0), child);
@@ -260,13 +266,14 @@ TEST_F(WriteWholeFileTest, ANewFileIsReadableAsTheUsersMaskAllows) {
     FileProblem problem;
     const bool wrote = WriteWholeFile("Ostrevane.ini", kNew, false, problem);
     ::umask(mask);
-    ASSERT_TRUE(wrote) << problem.words;
+    ASSERT_TRUE(wrote) << FileProblemWords(problem);
     EXPECT_EQ(fs::status("Ostrevane.ini").permissions(),
               fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read |
                   fs::perms::others_read);
     EXPECT_EQ(Read("Ostrevane.ini"), kNew);
     EXPECT_FALSE(WriteWholeFile("Ostrevane.ini", kOld, false, problem));
-    EXPECT_NE(FileProblemWords(problem).find("--force"), std::string::npos) << problem.words;
+    EXPECT_NE(FileProblemWords(problem).find("--force"), std::string::npos)
+        << FileProblemWords(problem);
     EXPECT_EQ(Read("Ostrevane.ini"), kNew);
 }
 
@@ -275,7 +282,8 @@ TEST_F(WriteWholeFileTest, AFolderThatIsNotThereIsNamedAsTheReason) {
     FileProblem problem;
     for (const char* path : {"missing/Ostrevane.ini", "Ostrevane.ini/Ostrevane.ini"}) {
         EXPECT_FALSE(WriteWholeFile(path, kNew, true, problem)) << path;
-        EXPECT_NE(problem.words.find("is the folder there"), std::string::npos) << problem.words;
+        EXPECT_NE(FileProblemWords(problem).find("is the folder there"), std::string::npos)
+            << FileProblemWords(problem);
     }
     EXPECT_EQ(Read("Ostrevane.ini"), kOld);
     EXPECT_EQ(Names("."), std::set<std::string>{"Ostrevane.ini"});
@@ -297,7 +305,8 @@ TEST_F(WriteWholeFileTest, AWriteCutShortLeavesTheOldFileAndNoTemporary) {
     std::signal(SIGXFSZ, handler);
 
     EXPECT_FALSE(wrote);
-    EXPECT_NE(problem.words.find("disk full"), std::string::npos) << problem.words;
+    EXPECT_NE(FileProblemWords(problem).find("disk full"), std::string::npos)
+        << FileProblemWords(problem);
     EXPECT_EQ(Read("Ostrevane.ini"), kOld);
     EXPECT_EQ(Names("."), std::set<std::string>{"Ostrevane.ini"});
 }
@@ -313,7 +322,8 @@ TEST_F(WriteWholeFileTest, AWriteLostAtSyncOrCloseLeavesTheOldFileAndNoTemporary
         const bool wrote = WriteWholeFile("Ostrevane.ini", kNew, true, problem);
         failingCall.clear();
         EXPECT_FALSE(wrote);
-        EXPECT_NE(problem.words.find("cannot be written"), std::string::npos) << problem.words;
+        EXPECT_NE(FileProblemWords(problem).find("cannot be written"), std::string::npos)
+            << FileProblemWords(problem);
         EXPECT_EQ(Read("Ostrevane.ini"), kOld);
         EXPECT_EQ(Names("."), std::set<std::string>{"Ostrevane.ini"});
     }

@@ -43,7 +43,7 @@ std::string Words(const Diagnosis& diagnosis, const DiagnosisFinding& finding) {
     case Finding::kPluginMissing:
         return kPlugin + " is not in this folder: put it here, beside the game's program.";
     case Finding::kPluginUnreadable:
-        return kPlugin + " " + facts.pluginProblem.words +
+        return kPlugin + " " + FileProblemText(facts.pluginProblem) +
                (facts.pluginProblem.kind == FileProblem::kFolder
                     ? ": put the " + kPlugin + " of the release zip here in its place."
                     : ": extract it again from the release zip.");
@@ -86,7 +86,7 @@ std::string Words(const Diagnosis& diagnosis, const DiagnosisFinding& finding) {
         return std::string(kSettingsFileName) + " is not there yet: the game writes it when it "
                                                 "starts with the plug-in.";
     case Finding::kSettingsUnreadable:
-        return std::string(kSettingsFileName) + " " + facts.settingsProblem.words + ".";
+        return std::string(kSettingsFileName) + " " + FileProblemText(facts.settingsProblem) + ".";
     case Finding::kSettingsUseless:
         return std::string(kSettingsFileName) + ": " +
                FindingText(*UnreadableFinding(facts.settings));
@@ -212,7 +212,8 @@ std::string ScanProblemText(const GameScan& scan) {
         return game + " does not say which folder it reads its settings file from, so nothing "
                       "was read.";
     case ScanProblem::kSettingsUnread:
-        return "The game reads " + scan.settingsPath + ", and it " + scan.settingsProblem.words +
+        return "The game reads " + scan.settingsPath + ", and it " +
+               FileProblemText(scan.settingsProblem) +
                (scan.settingsProblem.kind == FileProblem::kMissing
                     ? ": the plug-in writes it when the game starts with it installed. Is "
                       "Ostrevane.asi in the game's folder?"

@@ -25,11 +25,46 @@ bool StillAsOpened(const SettingsForm& form) {
 
 } // namespace
 
+std::string FileProblemText(const FileProblem& problem) {
+    switch (problem.kind) {
+    case FileProblem::kNone:
+        return "";
+    case FileProblem::kMissing:
+        return problem.linkTarget.empty()
+                   ? "no such file"
+                   : "a link to " + problem.linkTarget + ", where there is no file";
+    case FileProblem::kFolder:
+    case FileProblem::kFolderNamed:
+        return "is a folder, not a file";
+    case FileProblem::kUnreadable:
+        return "cannot be read";
+    case FileProblem::kExists:
+        return "already exists";
+    case FileProblem::kReadOnly:
+        return "is read-only: clear \"Read-only\" in its Properties, then try again";
+    case FileProblem::kOtherNames:
+        return "has other names (hard links, as some mod managers make), which a new file would "
+               "leave with the old bytes: change it in an editor that writes into the file itself, "
+               "such as Notepad";
+    case FileProblem::kLinkLoop:
+        return "is a link whose links lead round in a circle";
+    case FileProblem::kCannotCreate:
+        return "cannot be written: is its folder there, and may this window write in it?";
+    case FileProblem::kCannotWrite:
+        return "cannot be written: is the disk full?";
+    case FileProblem::kNotOwner:
+        return "belongs to another user, who would lose it to a new file";
+    case FileProblem::kCannotReplace:
+        break;
+    }
+    return "cannot be replaced: is it open in another program?";
+}
+
 OpenOutcome OpenSettingsFile(const std::string& path, SettingsForm& form, std::string& problem) {
     std::string bytes;
     FileProblem why;
     if (!ReadWholeFile(path, bytes, why)) {
-        problem = FullPath(path) + ": " + why.words + ".";
+        problem = FullPath(path) + ": " + FileProblemText(why) + ".";
         if (why.kind == FileProblem::kMissing)
             problem += " The plug-in writes this file when the game starts; \"Write the default "
                        "file\" writes the same file now.";
@@ -61,7 +96,7 @@ bool WriteDefaultSettingsFile(const std::string& path, std::string& problem) {
     // The window never replaces a file here: one that appeared meanwhile is the player's.
     const std::string words = why.kind == FileProblem::kExists
                                   ? "a file of that name appeared meanwhile; Reload opens it"
-                                  : why.words;
+                                  : FileProblemText(why);
     problem = "Could not write " + FullPath(path) + ": " + words + ".";
     return false;
 }
@@ -84,12 +119,12 @@ bool ReplaceWithDefault(SettingsForm& form, std::string& message) {
         const std::string backup = form.path + ".bak" + (copy == 1 ? "" : std::to_string(copy));
         if (!WriteWholeFile(backup, onDisk, false, why)) {
             if (why.kind == FileProblem::kExists) continue;
-            message = "Not replaced: the copy " + backup + " " + why.words + ".";
+            message = "Not replaced: the copy " + backup + " " + FileProblemText(why) + ".";
             return false;
         }
         if (!WriteWholeFile(form.path, carried.document.bytes, true, why)) {
-            message =
-                "Not replaced: " + form.path + " " + why.words + ". Its copy is " + backup + ".";
+            message = "Not replaced: " + form.path + " " + FileProblemText(why) + ". Its copy is " +
+                      backup + ".";
             return false;
         }
         message = ReplacedText(carried, backup);
@@ -180,7 +215,7 @@ SaveOutcome SaveSettingsFile(SettingsForm& form, std::string& message) {
     }
     FileProblem why;
     if (!WriteWholeFile(form.path, pending.document.bytes, true, why)) {
-        message = "Not saved: " + form.path + " " + why.words +
+        message = "Not saved: " + form.path + " " + FileProblemText(why) +
                   (why.kind == FileProblem::kNotOwner ? ": start this window as its owner" : "") +
                   ". The file is unchanged.";
         return SaveOutcome::kWriteFailed;

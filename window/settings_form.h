@@ -11,6 +11,7 @@
 #include "settings_file/list_names.h"
 #include "settings_file/plugin_reading.h"
 #include "settings_file/settings_document.h"
+#include "settings_file/whole_files.h"
 #include "window/pair_words.h"
 
 #include <array>
@@ -18,6 +19,9 @@
 #include <string>
 #include <string_view>
 #include <vector>
+
+// Why a file could not be read or written, in the window's words, after the file's name.
+std::string FileProblemText(const FileProblem& problem);
 
 struct SettingsForm {
     std::string path;

@@ -36,7 +36,7 @@ int RunDefault(bool crlf, const std::string& path, bool force, std::ostream& out
     FileProblem problem;
     if (!WriteWholeFile(path, text, force, problem)) {
         err << "ostrevane default: " << FullPath(path) << ": " << FileProblemWords(problem);
-        if (problem.kind == FileProblem::kFolder) {
+        if (problem.kind == FileProblem::kFolderNamed) {
             err << ", such as -o " << FullPath((fs::path(path) / kSettingsFileName).string());
         }
         err << "\n";

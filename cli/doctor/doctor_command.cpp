@@ -105,7 +105,7 @@ std::string Reason(const Diagnosis& diagnosis, const DiagnosisFinding& finding) 
     case Finding::kPluginMissing:
         return kPlugin + " is not beside the game's program (put it there)";
     case Finding::kPluginUnreadable:
-        return kPlugin + " " + facts.pluginProblem.words + " (" +
+        return kPlugin + " " + FileProblemWords(facts.pluginProblem) + " (" +
                UnreadablePluginStep(facts.pluginProblem) + ")";
     case Finding::kPluginBroken:
         return BrokenPluginWords(facts.plugin.kind);
@@ -166,7 +166,7 @@ std::string DoctorFindingWords(const Diagnosis& diagnosis, const DiagnosisFindin
         return kPlugin + " is not in " + facts.folder +
                ": put it there, beside the game's program (its .exe)";
     case Finding::kPluginUnreadable:
-        return kPlugin + " " + facts.pluginProblem.words + ": " +
+        return kPlugin + " " + FileProblemWords(facts.pluginProblem) + ": " +
                UnreadablePluginStep(facts.pluginProblem);
     case Finding::kPluginBroken:
         return BrokenPluginWords(facts.plugin.kind);
@@ -199,7 +199,7 @@ std::string DoctorFindingWords(const Diagnosis& diagnosis, const DiagnosisFindin
         return std::string(kSettingsFileName) +
                " is not there yet: the plug-in writes it when the game starts with it loaded";
     case Finding::kSettingsUnreadable:
-        return std::string(kSettingsFileName) + " " + facts.settingsProblem.words;
+        return std::string(kSettingsFileName) + " " + FileProblemWords(facts.settingsProblem);
     case Finding::kSettingsUseless:
         return std::string(kSettingsFileName) + ": " +
                FindingWords(*UnreadableFinding(facts.settings));

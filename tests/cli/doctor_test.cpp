@@ -113,7 +113,7 @@ TEST(Doctor, EachSlipIsAProblemWithItsNextStepAndTheFirstSumsUp) {
          Finding::kPluginBroken, "extract it again", "cut short: its download or copy broke off"},
         {"a folder",
          [](DiagnosisFacts& f) {
-             f.pluginProblem = {FileProblem::kFolder, "is a folder, not a file"};
+             f.pluginProblem = {FileProblem::kFolder, ""};
          },
          Finding::kPluginUnreadable, "is a folder, not a file: put the Ostrevane.asi of the",
          "is a folder, not a file (put the Ostrevane.asi of the release zip there"},
@@ -214,7 +214,7 @@ TEST(Doctor, EachSlipIsAProblemWithItsNextStepAndTheFirstSumsUp) {
         // Nothing after a slip is left out: the Wine finding always closes the list.
         EXPECT_EQ(GroupOf(diagnosis.findings.back().what), FindingGroup::kWine);
         // Each DLL a sound plug-in needs is said once, wherever it was found.
-        const bool sound = facts.pluginPresent && facts.pluginProblem.words.empty() &&
+        const bool sound = facts.pluginPresent && facts.pluginProblem.kind == FileProblem::kNone &&
                            facts.plugin.kind == PeKind::kDll64;
         for (const ImportFact& import : facts.imports) {
             EXPECT_EQ(std::count_if(diagnosis.findings.begin(), diagnosis.findings.end(),

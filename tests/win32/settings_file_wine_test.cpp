@@ -149,7 +149,7 @@ TEST_F(SettingsFileWineTest, AFileThatFailsToReadKeepsTheLastSettings) {
     std::string bytes;
     FileProblem problem;
     ASSERT_FALSE(ReadWholeFile("Ostrevane.ini", bytes, problem));
-    EXPECT_EQ(problem.words, "cannot be read");
+    EXPECT_EQ(problem.kind, FileProblem::kUnreadable);
 
     Press();
     host::RunFor(12000);
