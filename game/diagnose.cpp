@@ -57,6 +57,12 @@ void ReadPlugin(DiagnosisFacts& facts) {
 // The settings file the game reads: where the scan found it, in the game's current folder,
 // or else the one beside its program.
 void ReadSettings(DiagnosisFacts& facts) {
+    // The scan read it already: one reading serves both.
+    if (facts.scanned && facts.scan.settingsRead) {
+        facts.settingsPresent = true;
+        facts.settings = facts.scan.settings;
+        return;
+    }
     fs::path file = facts.scan.settingsPath;
     if (!facts.scanned || file.empty()) file = FindIgnoringCase(facts.folder, kSettingsFileName);
     std::error_code error;

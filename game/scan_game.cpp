@@ -88,6 +88,8 @@ GameScan ScanGame(const ProcessToScan& target, const std::string& settingsPath, 
     }
 
     const SettingsDocument document = ReadDocument(std::move(settingsBytes));
+    scan.settings = CheckSettings(document);
+    scan.settingsRead = true;
     const HashCounter counter = ScanCounter(document.parsed, all);
     const auto start = std::chrono::steady_clock::now();
     scan.result = ScanProcess(reader, counter, ApplyChain(document.parsed.swap), progress);
@@ -100,6 +102,6 @@ GameScan ScanGame(const ProcessToScan& target, const std::string& settingsPath, 
     }
     if (scan.problem != ScanProblem::kNone) return scan;
     scan.report = MakeScanReport(document, counter, scan.result, all);
-    AddCorruptions(scan.report, CheckSettings(document));
+    AddCorruptions(scan.report, scan.settings);
     return scan;
 }

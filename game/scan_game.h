@@ -45,6 +45,8 @@ struct GameScan {
     bool settingsNamed = false; // the caller named it, rather than the game's folder
     platform::FolderSource settingsSource = platform::FolderSource::kCurrentFolder;
     ScanResult result;
+    bool settingsRead = false; // the file at settingsPath was read, and checked in `settings`
+    CheckReport settings;
     ScanReport report; // its pairs' verdicts carry check's findings on corrupting pairs
     double seconds = 0;
 };

@@ -348,8 +348,14 @@ TEST_F(OstrevaneCommand, DiagnoseFindsWhatThePlugInNeedsAndTheGameRunningBesideI
     const auto descriptors = [] {
         return std::distance(fs::directory_iterator("/proc/self/fd"), fs::directory_iterator());
     };
+    // The settings file the game reads is read once, for the scan and the findings alike.
+    Write("Ostrevane.ini", DefaultFile("\r\n")); // in the game's current folder
     const auto open = descriptors();
-    EXPECT_TRUE(Diagnose({game.string(), {sleeper.pid(), ""}}, "1.1.0", ourNames).facts.scanned);
+    const size_t read = DocumentsRead();
+    const Diagnosis named = Diagnose({game.string(), {sleeper.pid(), ""}}, "1.1.0", ourNames);
+    EXPECT_TRUE(named.facts.scanned);
+    EXPECT_TRUE(named.facts.settingsPresent);
+    EXPECT_EQ(DocumentsRead() - read, 1u);
     EXPECT_EQ(descriptors(), open);
 
     // Where no Windows folder is, as for the Linux command, the verdicts stand.
