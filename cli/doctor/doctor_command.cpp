@@ -215,10 +215,12 @@ std::string DoctorFindingWords(const Diagnosis& diagnosis, const DiagnosisFindin
     case Finding::kNoGame:
         return "No game is running from " + facts.folder +
                ": start it, then run `ostrevane doctor` again" +
-               (facts.underWine ? "; under Wine or Proton this command sees only the programs "
-                                  "of its own prefix: run it in the game's, "
-                                  "WINEPREFIX=/path/to/prefix wine ostrevane.exe doctor"
-                                : "");
+               (facts.underWine
+                    ? "; under Wine or Proton this command sees only the programs of its own "
+                      "prefix: run it in the game's, with the game's Wine (Wine: "
+                      "WINEPREFIX=/path/to/prefix wine ostrevane.exe doctor; Proton: its own "
+                      "files/bin/wine64, with WINEPREFIX=steamapps/compatdata/APPID/pfx)"
+                    : "");
     case Finding::kSeveralGames:
         return "Several programs running from the folder have loaded " + kPlugin + ": " +
                ProgramsWords(facts.withPlugin) + "; name the game with --pid";
