@@ -9,7 +9,7 @@
 
 namespace {
 
-// Takes `bytes` as the file now on disk: its choices become those the plug-in reads there.
+// Takes `document` as the file now on disk: its choices become those the plug-in reads there.
 void Adopt(SettingsForm& form, SettingsDocument document) {
     form.opened = std::move(document);
     form.chosen = form.opened.parsed.values;

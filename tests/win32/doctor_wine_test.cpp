@@ -20,7 +20,7 @@ host::Ran Doctor(const std::string& arguments) {
     return host::RunProgram(OSTREVANE_EXE, "doctor " + arguments);
 }
 
-std::string Quoted(const fs::path& path) {
+std::string QuotedArgument(const fs::path& path) {
     return "\"" + path.string() + "\"";
 }
 
@@ -34,8 +34,8 @@ fs::path ProgramFolder() {
 // the first says what usually causes it, the second says the key should work.
 TEST(Doctor, TellsAGameThatNeverLoadedThePluginFromOneThatDid) {
     host::Start();
-    const std::string game =
-        "--folder " + Quoted(ProgramFolder()) + " --pid " + std::to_string(::GetCurrentProcessId());
+    const std::string game = "--folder " + QuotedArgument(ProgramFolder()) + " --pid " +
+                             std::to_string(::GetCurrentProcessId());
     const host::Ran before = Doctor(game);
     EXPECT_EQ(before.status, 1) << before.output;
     EXPECT_NE(
@@ -82,7 +82,7 @@ TEST(Doctor, NamesAMissingPluginAndAMissingHook) {
     }
     fs::copy_file(ProgramFolder() / OSTREVANE_PLUGIN_FILE, noHook / OSTREVANE_PLUGIN_FILE);
 
-    const host::Ran missing = Doctor("--folder " + Quoted(empty));
+    const host::Ran missing = Doctor("--folder " + QuotedArgument(empty));
     EXPECT_EQ(missing.status, 1);
     EXPECT_NE(missing.output.find("PROBLEM  Ostrevane.asi is not in"), std::string::npos)
         << missing.output;
@@ -90,7 +90,7 @@ TEST(Doctor, NamesAMissingPluginAndAMissingHook) {
               std::string::npos)
         << missing.output;
 
-    const host::Ran hookless = Doctor("--folder " + Quoted(noHook));
+    const host::Ran hookless = Doctor("--folder " + QuotedArgument(noHook));
     EXPECT_EQ(hookless.status, 1);
     EXPECT_NE(hookless.output.find("PROBLEM  ScriptHookV.dll, which Ostrevane.asi needs, is "
                                    "neither beside it nor one of Windows' own"),
@@ -119,8 +119,8 @@ TEST(Doctor, SaysTheSwapIsOnAfterTheKey) {
     void* plugin = host::LoadPlugin();
     ASSERT_NE(plugin, nullptr);
     host::RunFrames(1);
-    const std::string game =
-        "--folder " + Quoted(ProgramFolder()) + " --pid " + std::to_string(::GetCurrentProcessId());
+    const std::string game = "--folder " + QuotedArgument(ProgramFolder()) + " --pid " +
+                             std::to_string(::GetCurrentProcessId());
     const host::Ran before = Doctor(game);
     EXPECT_NE(before.output.find("F8 should work: the game has loaded Ostrevane.asi and the pairs "
                                  "would swap"),
