@@ -62,7 +62,8 @@ struct Placer {
         if (apply) ::ShowWindow(Control(window.dialog, id), shown ? SW_SHOWNA : SW_HIDE);
     }
 
-    int Place(int width, int height, bool dense) {
+    int Place(int width, int height, RowDensity density) {
+        const bool dense = density == RowDensity::kOneLine;
         if (apply) moves = ::BeginDeferWindowPos(64);
         const int margin = u.X(7), gap = u.X(4), right = width - margin;
         int nameWidth = TextWidth(window, kKeyNameControl);
@@ -78,26 +79,37 @@ struct Placer {
         y += u.Y(12);
         for (size_t pair = 0; pair < kPairCount; ++pair) {
             const SwapPair& row = SwapPairs[pair];
+            const int comments[] = {kCommentControl + int(row.oldSetting.key),
+                                    kCommentControl + int(row.newSetting.key)};
             Put(kRowNameControl + int(pair), margin, y + u.Y(2), nameWidth, u.Y(8));
             Put(kSettingControl + int(row.oldSetting.key), left, y, boxWidth, list);
             Put(kWithControl + int(pair), left + boxWidth + gap, y + u.Y(2), withWidth, u.Y(8));
             Put(kSettingControl + int(row.newSetting.key), newLeft, y, right - newLeft, list);
             y += u.Y(14);
-            for (const int id : {kCommentControl + int(row.oldSetting.key),
-                                 kCommentControl + int(row.newSetting.key),
-                                 kFindingsControl + int(pair), kVerdictControl + int(pair)})
+            for (const int id : comments)
+                Show(id, density == RowDensity::kWhole);
+            for (const int id : {kFindingsControl + int(pair), kVerdictControl + int(pair)})
                 Show(id, !dense);
             if (dense) {
                 y += u.Y(3);
                 continue;
             }
-            Put(kCommentControl + int(row.oldSetting.key), left, y, boxWidth, u.Y(16));
-            Put(kCommentControl + int(row.newSetting.key), newLeft, y, right - newLeft, u.Y(16));
-            y += u.Y(17);
-            Put(kFindingsControl + int(pair), left, y, right - left, u.Y(16));
-            y += u.Y(16);
+            if (density == RowDensity::kWhole) {
+                Put(comments[0], left, y, boxWidth, u.Y(16));
+                Put(comments[1], newLeft, y, right - newLeft, u.Y(16));
+                y += u.Y(17);
+            }
+            if (density == RowDensity::kWhole) {
+                Put(kFindingsControl + int(pair), left, y, right - left, u.Y(16));
+                Put(kVerdictControl + int(pair), left, y + u.Y(16), right - left, u.Y(8));
+                y += u.Y(28);
+                continue;
+            }
+            // Without the comments, a line for the verdict, right under the names, then one
+            // for the warnings.
             Put(kVerdictControl + int(pair), left, y, right - left, u.Y(8));
-            y += u.Y(12);
+            Put(kFindingsControl + int(pair), left, y + u.Y(8), right - left, u.Y(8));
+            y += u.Y(19);
         }
         Put(kKeyNameControl, margin, y + u.Y(2), nameWidth, u.Y(8));
         Put(kSettingControl + int(kActivationKey), left, y, u.X(50), u.Y(200));
@@ -176,8 +188,15 @@ void LayOut(SettingsWindow& window) {
     RECT client{};
     ::GetClientRect(window.dialog, &client);
     Placer measure{window, UnitsOf(window), false};
-    window.dense = client.bottom < measure.Place(client.right, client.bottom, false);
-    Placer{window, measure.u, true}.Place(client.right, client.bottom, window.dense);
+    // The richest rows that fit; on the shortest screens, one line a pair.
+    window.density = RowDensity::kOneLine;
+    for (const RowDensity density : {RowDensity::kWhole, RowDensity::kNoComments}) {
+        if (client.bottom >= measure.Place(client.right, client.bottom, density)) {
+            window.density = density;
+            break;
+        }
+    }
+    Placer{window, measure.u, true}.Place(client.right, client.bottom, window.density);
     RefitTexts(window);
     ::InvalidateRect(window.dialog, nullptr, TRUE);
 }
@@ -187,7 +206,7 @@ void FirstLayout(SettingsWindow& window) {
     window.dpi = DpiOf(window.dialog);
     Placer measure{window, UnitsOf(window), false};
     const int width = measure.u.X(460);
-    const int height = measure.Place(width, 0, false) + measure.u.Y(30);
+    const int height = measure.Place(width, 0, RowDensity::kWhole) + measure.u.Y(30);
     const RECT work = WorkArea(window.dialog);
     const SIZE extra = FrameExtra(window.dialog);
     const int frameWidth = std::min<int>(width + extra.cx, work.right - work.left);
@@ -226,6 +245,7 @@ void KeepMinimumSize(const SettingsWindow& window, MINMAXINFO& limits) {
     const SIZE extra = FrameExtra(window.dialog);
     limits.ptMinTrackSize.x = std::min<LONG>(measure.u.X(300) + extra.cx, work.right - work.left);
     limits.ptMinTrackSize.y = std::min<LONG>(
-        measure.Place(std::max<int>(client.right, measure.u.X(300)), 0, true) + extra.cy,
+        measure.Place(std::max<int>(client.right, measure.u.X(300)), 0, RowDensity::kOneLine) +
+            extra.cy,
         work.bottom - work.top);
 }

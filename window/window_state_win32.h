@@ -14,6 +14,10 @@
 
 struct Diagnosis;
 
+// How much of each pair's row shows: everything, all but the items' comments, or the two
+// drop-downs alone; what a row leaves out, the details pane says.
+enum class RowDensity { kWhole, kNoComments, kOneLine };
+
 struct SettingsWindow {
     HWND dialog = nullptr;
     SettingsForm form;
@@ -29,12 +33,12 @@ struct SettingsWindow {
     bool scanShown = false;
     uint32_t scannedPid = 0;
     std::string diagnosisText;
-    // The screen: the font at the window's scaling, whether each pair's row is one line (a
-    // short screen), and the whole text of each label that may be cut to fit its place.
+    // The screen: the font at the window's scaling, how much of each row the screen's height
+    // leaves room for, and the whole text of each label that may be cut to fit its place.
     HFONT font = nullptr;
     HFONT ownFont = nullptr; // made for a change of scaling, deleted with the window
     UINT dpi = 96;
-    bool dense = false;
+    RowDensity density = RowDensity::kWhole;
     std::map<int, std::wstring> wholeTexts;
 };
 
