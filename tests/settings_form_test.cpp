@@ -5,6 +5,7 @@
 #include "settings/default_settings.h"
 #include "settings/key_names.h"
 #include "tests/pair_keys.h"
+#include "window/default_repair.h"
 
 #include <gtest/gtest.h>
 
@@ -108,6 +109,7 @@ TEST_F(SettingsFormTest, NothingIsWrittenWhenSaveCannotBeTrusted) {
     std::vector<std::string_view> kept;
     ASSERT_EQ(ReloadSettingsFile(form, problem, kept), OpenOutcome::kOpened) << problem;
     EXPECT_EQ(kept, std::vector<std::string_view>{"newcamera"});
+    EXPECT_EQ(ReloadedText(form, kept).find("newcamera"), std::string::npos) << "a player's words";
     EXPECT_EQ(form.chosen[kNewCamera], "Camera37");
     EXPECT_EQ(form.chosen[kActivationKey], "G8");
     EXPECT_EQ(SaveSettingsFile(form, message), SaveOutcome::kSaved) << message;
@@ -175,12 +177,14 @@ TEST_F(SettingsFormTest, WarningsFollowTheChoicesToTheirRows) {
     SettingsForm form = Opened(kDefault);
     for (size_t row = 0; row <= kGeneralRow; ++row)
         EXPECT_FALSE(AnyOnRow(CheckSettings(PendingChanges(form).document), row)) << row;
-    // A camera's name as the new shake: refused, naming the setting, as `set` refuses it.
+    // A camera's name as the new shake: refused as `set` refuses it, and warned of on the
+    // shake's row alone.
     form.chosen[kNewShake] = "Camera37";
     EXPECT_EQ(PendingChanges(form).refusals[kNewShake].kind, RefusalKind::kOtherSection);
-    EXPECT_EQ(
-        RefusalText(PendingChanges(form).refusals[kNewShake]).rfind("Cannot save newshake: ", 0),
-        0u);
+    const FormReading typed = ReadForm(form);
+    EXPECT_FALSE(typed.refusal.empty());
+    EXPECT_FALSE(typed.warnings[0].empty());
+    EXPECT_TRUE(typed.warnings[3].empty());
     // Written by hand, it is warned of on the shake's row, not the camera's.
     std::string crossed = kDefault;
     crossed.replace(crossed.find("newshake=family5_drug_trip_shake"), 32, "newshake=Camera37");
@@ -208,11 +212,65 @@ TEST_F(SettingsFormTest, WarningsFollowTheChoicesToTheirRows) {
     }
 }
 
+// Each kind of value the shake's replacement can hold, typed into the window or read from the
+// file: the same words about the pair, worded from what the plug-in's reading says.
+TEST_F(SettingsFormTest, ATypedValueAndTheSameValueInTheFileGetTheSameWords) {
+    const std::string base = kDefault + "[Shake]\r\nzero_shake=0\r\n";
+    struct Case {
+        std::string value;
+        NameSource source;
+        PairOutcome outcome;
+    };
+    const Case cases[] = {
+        {"drunk_shake", NameSource::kOwnSection, PairOutcome::kSwapped},
+        {"Camera15", NameSource::kOtherSection, PairOutcome::kCorrupts},
+        {"0x2F0AACD0", NameSource::kNumber, PairOutcome::kSkipped},
+        {"sky_divng_shake", NameSource::kNotFound, PairOutcome::kSkipped},
+        {"", NameSource::kNotSet, PairOutcome::kSkipped},
+        {"zero_shake", NameSource::kOwnSection, PairOutcome::kSkipped},
+    };
+    for (const auto& [key, side] :
+         {std::pair{kOldShake, &PairReading::before}, std::pair{kNewShake, &PairReading::after}}) {
+        for (const Case& c : cases) {
+            SCOPED_TRACE(std::string(SettingKeyNames[key]) + "=\"" + c.value + "\"");
+            SettingsForm form = Opened(base);
+            form.chosen[key] = c.value;
+            const FormReading typed = ReadForm(form);
+            std::string bytes = base;
+            const std::string line = std::string(SettingKeyNames[key]) + "=";
+            const size_t at = bytes.find(line) + line.size();
+            bytes.replace(at, form.opened.parsed.values[key].size(), c.value);
+            const SettingsForm saved = Opened(bytes);
+            const FormReading read = ReadForm(saved);
+
+            const PairReading plugin = ReadAsPlugin(saved.opened)[0];
+            EXPECT_EQ((plugin.*side).source, c.source);
+            EXPECT_EQ(plugin.outcome, c.outcome);
+            EXPECT_EQ(typed.reading[0].outcome, plugin.outcome);
+            EXPECT_EQ((typed.reading[0].*side).hash, (plugin.*side).hash);
+            EXPECT_EQ(typed.pairs[0].comments, read.pairs[0].comments);
+            EXPECT_EQ(typed.pairs[0].outcome, read.pairs[0].outcome);
+            EXPECT_EQ(typed.warnings[0], read.warnings[0]);
+            EXPECT_EQ(RowDetails(form, typed, 0), RowDetails(saved, read, 0));
+            // What the plug-in cannot use is warned of both ways, and Save refuses to write it.
+            const bool usable = c.outcome == PairOutcome::kSwapped;
+            EXPECT_EQ(read.warnings[0].empty(), usable);
+            EXPECT_EQ(typed.refusal.empty(), usable) << typed.refusal;
+            EXPECT_EQ(SaveQuestion(typed).empty(), c.outcome != PairOutcome::kCorrupts);
+        }
+    }
+}
+
 TEST_F(SettingsFormTest, FilesThePluginCannotUseOpenWithTheirWarnings) {
     for (const std::string& bytes : {std::string(), std::string("\xFF\xFE[\0S\0", 6)}) {
         SettingsForm form = Opened(bytes);
         const CheckReport report = CheckSettings(PendingChanges(form).document);
         EXPECT_TRUE(AnyOnRow(report, kGeneralRow));
+        // That one warning, with what the window can do about it: no echo of it on every row.
+        const FormReading reading = ReadForm(form);
+        EXPECT_EQ(reading.warnings[kGeneralRow], std::vector<std::string>{ReplaceAdvice(form)});
+        for (size_t row = 0; row < kGeneralRow; ++row)
+            EXPECT_TRUE(reading.warnings[row].empty()) << row;
         EXPECT_TRUE(NamesToOffer(form.opened, 3, "").names.empty());
         // A choice in a file without a settings section still goes where the plug-in reads it.
         form.chosen[kActivationKey] = "F9";
@@ -257,6 +315,55 @@ TEST_F(SettingsFormTest, AUselessFileIsReplacedByTheDefaultWithItsBytesKeptBesid
     EXPECT_EQ(Read(), "");
 }
 
+std::string Utf16(std::string_view text, bool bigEndian) {
+    std::string bytes = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+    for (const char c : text)
+        bytes += bigEndian ? std::string{'\0', c} : std::string{c, '\0'};
+    return bytes;
+}
+
+// The old file's choices, in whichever of the encodings an editor saves with a byte-order
+// mark, go into the default file where it can hold them; the old bytes stay in the copy.
+TEST_F(SettingsFormTest, TheDefaultFileKeepsTheChoicesTheOldOneHolds) {
+    const std::string text =
+        "[Settings]\r\nmodactivatekey=F9\r\nnewcamera=Camera16\r\nnewshake=my_own_shake\r\n";
+    const SettingsDocument defaults = ReadDocument(kDefault);
+    for (const std::string& bytes :
+         {Utf16(text, false), Utf16(text, true), "\xEF\xBB\xBF" + text}) {
+        SettingsForm form = Opened(bytes);
+        const CarriedChoices carried = CarryChoices(bytes);
+        EXPECT_EQ(carried.kept, (std::vector<SettingKey>{kNewCamera, kActivationKey}));
+        EXPECT_EQ(carried.lost, std::vector<SettingKey>{kNewShake});
+        std::string message;
+        ASSERT_TRUE(ReplaceWithDefault(form, message)) << message;
+        EXPECT_EQ(form.chosen[kNewCamera], "Camera16");
+        EXPECT_EQ(form.chosen[kActivationKey], "F9");
+        EXPECT_EQ(form.chosen[kNewShake], defaults.parsed.values[kNewShake]);
+        EXPECT_EQ(Read(), form.opened.bytes);
+        std::ostringstream kept;
+        kept << std::ifstream(path + ".bak", std::ios::binary).rdbuf();
+        EXPECT_EQ(kept.str(), bytes);
+        fs::remove(path + ".bak");
+    }
+    // Every length of UTF-8 a character takes; a lone surrogate and an odd last byte are no
+    // reason to lose the rest.
+    const std::pair<std::string, std::string> decoded[] = {
+        {std::string("\xFF\xFE"
+                     "a\0\xE9\0\xAC\x20\x3D\xD8\x00\xDE",
+                     12),
+         "a\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80"},
+        {std::string("\xFE\xFF\0a\x20\xAC", 6), "a\xE2\x82\xAC"},
+        {std::string("\xFF\xFE"
+                     "a\0\x00\xD8"
+                     "b\0c",
+                     9),
+         "a\xEF\xBF\xBD"
+         "b"},
+    };
+    for (const auto& [utf16, utf8] : decoded)
+        EXPECT_EQ(DecodedSettingsText(utf16), utf8);
+}
+
 TEST_F(SettingsFormTest, RestoringDefaultsChangesOnlyTheChoicesOfWhatIsNamed) {
     std::string mine = kDefault;
     mine.replace(mine.find("newcamera=Camera15"), 18, "newcamera=Camera37");
@@ -292,6 +399,35 @@ TEST(SettingsFormNames, EachDropDownOffersItsOwnSectionFilteredAsListDoes) {
     EXPECT_EQ(NameMeant(form, 3, "Camra37"), "Camera37");
     EXPECT_EQ(NameMeant(form, 3, "Camera37"), "");
     EXPECT_EQ(NameMeant(form, 3, "sky_diving_shake"), "") << "nothing close in [Camera]";
+    // Never the other side's name, nor one of its hash: either would change nothing.
+    const SettingsDocument twin =
+        ReadDocument(kDefault + "[Shake]\r\nsky_dive_shake=0x7DC36678\r\n");
+    struct Slip {
+        std::string_view typed, otherSide, meant;
+    };
+    for (const Slip& slip : {Slip{"sky_divng_shake", "drunk_shake", "sky_diving_shake"},
+                             Slip{"sky_divng_shake", "sky_diving_shake", ""},
+                             Slip{"sky_dive_shak", "sky_diving_shake", ""},
+                             Slip{"sky_dive_shak", "drunk_shake", "sky_dive_shake"}}) {
+        EXPECT_EQ(NameMeant(twin, kNewShake, slip.typed, slip.otherSide), slip.meant)
+            << slip.typed << " beside " << slip.otherSide;
+    }
+
+    // Enter takes the one name the list holds, the likely name included.
+    SettingsForm chosen;
+    chosen.opened = twin;
+    chosen.chosen = twin.parsed.values;
+    struct Enter {
+        SettingKey key;
+        std::string_view typed, taken;
+    };
+    for (const Enter& enter :
+         {Enter{kNewShake, "DRUNK", "drunk_shake"}, Enter{kNewCamera, "Camra37", "Camera37"},
+          Enter{kNewShake, "sky_divng_shake", ""}, // only the other side's
+          Enter{kNewShake, "drunk_shake", ""},     // taken already
+          Enter{kNewShake, "shake", ""}}) {
+        EXPECT_EQ(NameForEnter(chosen, enter.key, enter.typed), enter.taken) << enter.typed;
+    }
 
     EXPECT_FALSE(CommentFor(form, kNewCamera, "Camera38").empty());
     // The file's columns of blanks shrink to a gap of two, so a comment fits under its choice.

@@ -11,6 +11,7 @@
 #include "inspect/scan_report.h"
 #include "inspect/settings_document.h"
 #include "settings/swap_pairs.h"
+#include "window/pair_words.h"
 
 #include <array>
 #include <cstdint>
@@ -44,9 +45,10 @@ bool WriteDefaultSettingsFile(const std::string& path, std::string& problem);
 // the window offers ReplaceWithDefault.
 bool FileIsUseless(const SettingsForm& form);
 // Keeps the open file's bytes beside it (`form.path` + ".bak", or ".bak2" and on when taken),
-// then writes the default file in its place and opens it. Nothing is written unless the file
-// on disk is still the one opened, and the default file only once the copy is complete.
-// `message` says what happened, naming the copy.
+// then writes the default file in its place, with the old file's choices it can hold
+// (CarryChoices), and opens it. ReplaceQuestion words what to ask first. Nothing is written unless
+// the file on disk is still the one opened, and the default file only once the copy is complete.
+// `message` says what happened, naming the copy and the choices kept.
 bool ReplaceWithDefault(SettingsForm& form, std::string& message);
 
 // What "Restore defaults" restores: one pair's two settings, the toggle key, or all nine.
@@ -75,28 +77,46 @@ constexpr size_t kGeneralRow = kPairCount + 1;
 size_t RowOf(const CheckWarning& warning);
 // A finding as one line for the window: "line 4: ..." or, for the whole file, the words.
 std::string FindingText(const CheckWarning& warning);
-// Why a choice cannot be saved, in the window's words: what to do in the window, never a
-// command line.
-std::string RefusalText(const SettingRefusal& refusal);
+
+// Everything the window says about the choices, worded from one reading of the file as Save
+// would write it. A choice Save refuses is read as the plug-in would read it were it written
+// so: a typed value and the same value read from the file get the same words.
+struct FormReading {
+    PendingFile pending;   // what Save writes
+    PluginReading reading; // each pair as the plug-in reads the choices
+    struct Pair {
+        std::array<std::string, 2> comments; // under the old and the new setting's drop-down
+        std::string outcome;                 // the line under the pair: what the toggle key does
+        std::string details;                 // the outcome with the hashes behind it
+    };
+    std::array<Pair, kPairCount> pairs;
+    // Each row's warnings (a pair's, kKeyRow, kGeneralRow), one line each: the plug-in's
+    // reading of a pair's choices in the window's words, then check's other findings.
+    std::array<std::vector<std::string>, kGeneralRow + 1> warnings;
+    // Why Save writes nothing, "Not saved. ..."; "" when it may write.
+    std::string refusal;
+};
+FormReading ReadForm(const SettingsForm& form);
+
+// Every word about a row, whole, for the details pane: what the toggle key does with a pair and
+// its warnings first, then each choice with its hash and its comment.
+std::string RowDetails(const SettingsForm& form, const FormReading& reading, size_t row);
+
+// What to ask before saving a file that makes the toggle key corrupt the game's data, each
+// such pair on its line; "" when there is nothing to ask.
+std::string SaveQuestion(const FormReading& reading);
+// The status after Reload: the file read again, and the unsaved choices `kept` in the
+// player's words.
+std::string ReloadedText(const SettingsForm& form, const std::vector<std::string_view>& kept);
 
 // The names a pair's drop-downs offer when the player has typed `typed`: as `list` filters.
 NameList NamesToOffer(const SettingsDocument& document, size_t pair, std::string_view typed);
-// The name of the pair's section that `typed` most likely misspells, when `typed` is no name
-// of it; "" otherwise.
-std::string NameMeant(const SettingsDocument& document, size_t pair, std::string_view typed);
-// A name as a drop-down shows it: "Camera15  (2F0AACD0)".
-std::string NameEntry(const ListedName& name);
-// The name an entry made by NameEntry shows, or the typed text when it is not one.
-std::string NameOfEntry(std::string_view entry);
-// What the plug-in does with `value` for setting `key` of `document`, for the line under its
-// drop-down: the item's comment from the file when it is one of the pair's own, else what
-// becomes of the pair.
-std::string CommentFor(const SettingsDocument& document, SettingKey key, std::string_view value);
-// What the plug-in does with a pair of `document`, in one sentence.
-std::string OutcomeText(const PairReading& pair, size_t index);
-
-// A pair's verdict from a running game, in the window's words.
-std::string GameVerdictText(const ScannedPair& pair);
+// NameMeant for the choice of `key` in `form`, never the pair's other choice.
+std::string NameMeant(const SettingsForm& form, SettingKey key, std::string_view typed);
+// The name Enter takes for `typed` in the drop-down of `key`: the one name its list holds (the
+// names the filter leaves and the likely name), whatever the state of Save; "" when the list
+// holds none or several, or `typed` is that name already.
+std::string NameForEnter(const SettingsForm& form, SettingKey key, std::string_view typed);
 
 // The keys the plug-in reads, as the key drop-down offers them: F1 to F12, A to Z, 0 to 9.
 std::vector<std::string> ToggleKeyNames();
