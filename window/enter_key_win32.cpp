@@ -29,13 +29,7 @@ std::string NameToTake(const SettingsWindow& window, size_t key) {
     } else if (dropped && highlighted != CB_ERR) {
         name = EntryOf(combo, highlighted);
     } else {
-        // The list may show the likely name on top and again in its place: one name still.
-        const LRESULT count = ::SendMessageW(combo, CB_GETCOUNT, 0, 0);
-        for (LRESULT index = 0; index < count; ++index) {
-            const std::wstring entry = EntryOf(combo, index);
-            if (index > 0 && entry != name) return "";
-            name = entry;
-        }
+        return NameForEnter(window.form, SettingKey(key), Narrow(typed));
     }
     // A name already chosen and shown leaves Enter to Save, unless the list is open.
     if (!dropped && Narrow(name) == window.form.chosen[key] && Wide(window.form.chosen[key]) == typed)

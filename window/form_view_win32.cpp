@@ -4,7 +4,6 @@
 #include "window/window_state_win32.h"
 
 #include <algorithm>
-#include <cstdio>
 
 HWND Control(HWND dialog, int id) {
     return ::GetDlgItem(dialog, id);
@@ -32,16 +31,6 @@ namespace {
 
 size_t RowOfSetting(size_t key) {
     return IsPairSetting(key) ? key / 2 : kKeyRow;
-}
-
-// The hash the plug-in uses for a name, for the pane only: the rows speak in names.
-std::string HashOf(const SettingsDocument& document, size_t key, std::string_view value) {
-    const SettingReading reading = ReadSetting(document, key / 2, value);
-    if (reading.source != NameSource::kOwnSection && reading.source != NameSource::kOtherSection)
-        return "";
-    char hash[16];
-    std::snprintf(hash, sizeof hash, " (%08X)", unsigned(reading.hash));
-    return hash;
 }
 
 void ShowTitle(SettingsWindow& window) {
@@ -93,27 +82,14 @@ void ClearRows(SettingsWindow& window) {
 // then what each name is, then the status line's words and the last diagnosis.
 void ShowDetails(SettingsWindow& window) {
     const size_t row = window.rowInUse;
-    std::string text = RowName(row) + "\n";
-    if (row < kPairCount) text += window.verdicts[row] + "\n";
-    for (const size_t warned : {row, kGeneralRow}) {
-        if (!window.rowWarnings[warned].empty() && (warned == row || row != kGeneralRow))
-            text += window.rowWarnings[warned] + "\n";
+    std::string text = RowDetails(window.form, window.reading, row);
+    if (row < kPairCount && window.scanShown) text += window.verdicts[row] + "\n";
+    if (row != kGeneralRow) {
+        for (const std::string& warning : window.reading.warnings[kGeneralRow])
+            text += warning + "\n";
     }
-    bool unmeasured = false;
-    if (row < kPairCount) {
-        const SwapPair& pair = SwapPairs[row];
-        for (const PairSetting& setting : {pair.oldSetting, pair.newSetting}) {
-            const std::string& value = window.form.chosen[setting.key];
-            const std::string comment = CommentFor(window.pending.document, setting.key, value);
-            unmeasured = unmeasured || comment.find('?') != std::string::npos;
-            text += "\n" + std::string(setting.key == pair.oldSetting.key ? "Replace" : "with") +
-                    " \"" + value + "\"" + HashOf(window.pending.document, setting.key, value) +
-                    ": " + comment + "\n";
-        }
-    } else if (row == kKeyRow) {
-        text += "The toggle key: " + window.form.chosen[kActivationKey] + "\n";
-    }
-    if (unmeasured) text += "(A \"?\" in a comment is a value nobody has measured yet.)\n";
+    if (row < kPairCount && text.find('?') != std::string::npos)
+        text += "(A \"?\" in a comment is a value nobody has measured yet.)\n";
     if (!window.statusText.empty()) text += "\n" + window.statusText + "\n";
     if (!window.diagnosisText.empty()) text += "\n" + window.diagnosisText;
     std::string crlf; // an edit control breaks lines only at CR LF
@@ -140,7 +116,7 @@ void OfferNames(SettingsWindow& window, size_t key, std::string_view typed, bool
     for (const ListedName& name : NamesToOffer(window.form.opened, key / 2, typed).names)
         ::SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Wide(name.name).c_str()));
     // A slip of the keyboard: the name it most likely meant is one click away, on top.
-    const std::string meant = NameMeant(window.form.opened, key / 2, typed);
+    const std::string meant = NameMeant(window.form, SettingKey(key), typed);
     if (keepText && !meant.empty())
         ::SendMessageW(combo, CB_INSERTSTRING, 0, reinterpret_cast<LPARAM>(Wide(meant).c_str()));
     ::SetWindowTextW(combo, text.c_str());
@@ -151,8 +127,8 @@ void OfferNames(SettingsWindow& window, size_t key, std::string_view typed, bool
 // Everything that follows from the choices: comments, warnings, verdicts, the title, Save.
 void ShowConsequences(SettingsWindow& window) {
     HWND dialog = window.dialog;
-    window.rowWarnings = {};
     if (!window.fileOpen) {
+        window.reading = {};
         ClearRows(window);
         ::EnableWindow(Control(dialog, IDOK), FALSE);
         ShowTitle(window);
@@ -161,35 +137,29 @@ void ShowConsequences(SettingsWindow& window) {
         return;
     }
     // One reading of the file as Save would write it: every word below is taken from it.
-    window.pending = PendingChanges(window.form);
-    const PluginReading reading = ReadAsPlugin(window.pending.document);
-    for (size_t key = 0; key < kActivationKey; ++key)
-        ShowFitted(window, kCommentControl + int(key),
-                   CommentFor(window.pending.document, SettingKey(key), window.form.chosen[key]));
-    const auto add = [&window](size_t row, const std::string& text) {
-        window.rowWarnings[row] += (window.rowWarnings[row].empty() ? "" : "\n") + text;
-    };
-    for (size_t key = 0; key < kSettingKeyCount; ++key)
-        if (window.pending.refusals[key])
-            add(RowOfSetting(key), RefusalText(window.pending.refusals[key]));
-    for (const CheckWarning& warning : CheckSettings(window.pending.document).warnings)
-        add(RowOf(warning), FindingText(warning));
-    if (std::all_of(window.rowWarnings.begin(), window.rowWarnings.end(),
-                    [](const std::string& row) { return row.empty(); }))
-        window.rowWarnings[kGeneralRow] = "No warnings: the plug-in reads every setting as shown.";
-    for (size_t row = 0; row < window.rowWarnings.size(); ++row)
-        ShowFitted(window, kFindingsControl + int(row), window.rowWarnings[row]);
-    // Beside the button that mends it, what the button does; the findings stay in the pane.
-    if (FileIsUseless(window.form))
-        ShowFitted(window, kFindingsControl + int(kGeneralRow),
-                   "The plug-in reads nothing from this file. \"Replace with the default file\" "
-                   "asks first, then keeps this file beside the new one as a copy.");
+    window.reading = ReadForm(window.form);
     for (size_t pair = 0; pair < kPairCount; ++pair) {
-        if (!window.scanShown) window.verdicts[pair] = OutcomeText(reading[pair], pair);
+        const SwapPair& row = SwapPairs[pair];
+        for (const size_t side : {0, 1}) {
+            const SettingKey key = side == 0 ? row.oldSetting.key : row.newSetting.key;
+            ShowFitted(window, kCommentControl + int(key),
+                       window.reading.pairs[pair].comments[side]);
+        }
+        if (!window.scanShown) window.verdicts[pair] = window.reading.pairs[pair].outcome;
         ShowFitted(window, kVerdictControl + int(pair), window.verdicts[pair]);
     }
+    const auto& warnings = window.reading.warnings;
+    const bool none = std::all_of(warnings.begin(), warnings.end(),
+                                  [](const std::vector<std::string>& row) { return row.empty(); });
+    for (size_t row = 0; row < warnings.size(); ++row) {
+        std::string lines;
+        for (const std::string& warning : warnings[row])
+            lines += (lines.empty() ? "" : "\n") + warning;
+        if (none && row == kGeneralRow) lines = "No warnings: the plug-in reads every setting as shown.";
+        ShowFitted(window, kFindingsControl + int(row), lines);
+    }
     const bool changed = FormChanged(window.form);
-    ::EnableWindow(Control(dialog, IDOK), changed && !window.pending.Refused());
+    ::EnableWindow(Control(dialog, IDOK), changed && window.reading.refusal.empty());
     // "Saved" is true only until the next change.
     if (changed && window.statusText.rfind("Saved ", 0) == 0) window.statusText.clear();
     ShowFitted(window, kStatusControl, window.statusText);

@@ -65,24 +65,6 @@ constexpr DWORD kNameBox = CBS_DROPDOWN | CBS_AUTOHSCROLL | WS_VSCROLL | WS_TABS
 
 } // namespace
 
-std::string RowName(size_t row) {
-    if (row == kKeyRow) return "Toggle key";
-    if (row == kGeneralRow) return "The file as a whole";
-    std::string name(SwapPairs[row].name);
-    name[0] = char(std::toupper(static_cast<unsigned char>(name[0])));
-    for (char& c : name)
-        if (c == '-') c = ' ';
-    return name;
-}
-
-std::string SettingWords(size_t key) {
-    if (key >= kActivationKey) return "the toggle key";
-    std::string pair(SwapPairs[key / 2].name);
-    for (char& c : pair)
-        if (c == '-') c = ' ';
-    return key % 2 == 0 ? "the " + pair + " to replace" : "the " + pair + "'s replacement";
-}
-
 void MakeRows(SettingsWindow& window) {
     Maker make{window.dialog, window.font, Control(window.dialog, kFileControl)};
     std::set<char> taken = TakenLetters(window.dialog);
@@ -90,7 +72,7 @@ void MakeRows(SettingsWindow& window) {
     constexpr std::string_view kWith = "with";
     std::array<std::string, kPairCount> names;
     for (size_t pair = 0; pair < kPairCount; ++pair)
-        names[pair] = WithAltLetter(RowName(pair), taken, kWith);
+        names[pair] = WithAltLetter(RowLabel(pair), taken, kWith);
     for (size_t pair = 0; pair < kPairCount; ++pair) {
         const SwapPair& row = SwapPairs[pair];
         make.Label(names[pair], kRowNameControl + int(pair));
@@ -102,7 +84,7 @@ void MakeRows(SettingsWindow& window) {
         make.Label("", kFindingsControl + int(pair), SS_NOPREFIX);
         make.Label("", kVerdictControl + int(pair), SS_NOPREFIX);
     }
-    make.Label(WithAltLetter("Toggle key", taken), kKeyNameControl);
+    make.Label(WithAltLetter(RowLabel(kKeyRow), taken), kKeyNameControl);
     make.Make(L"COMBOBOX", "", kSettingControl + int(kActivationKey),
               CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP);
     make.Label("", kFindingsControl + int(kKeyRow), SS_NOPREFIX);

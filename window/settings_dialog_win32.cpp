@@ -3,6 +3,7 @@
 #include "inspect/diagnosis.h"
 #include "settings/settings.h"
 #include "window/control_ids.h"
+#include "window/default_repair.h"
 #include "window/window_state_win32.h"
 
 #include <commdlg.h>
@@ -81,35 +82,20 @@ void Reload(SettingsWindow& window) {
     window.statusText.clear();
     ShowOpened(window, outcome, problem);
     if (!window.fileOpen) return;
-    std::string status = "Read " + window.form.path + " again";
-    for (size_t i = 0; i < kept.size(); ++i) {
-        size_t key = 0;
-        while (key < kSettingKeyCount && SettingKeyNames[key] != kept[i])
-            ++key;
-        status += (i == 0 ? "; kept your choice for " : ", ") + SettingWords(key);
-    }
-    Status(window, status + ".");
+    Status(window, ReloadedText(window.form, kept));
 }
 
 // True when the file as saved would make the swap corrupt the game and the player, asked,
 // chose not to save.
 bool CorruptionDeclined(SettingsWindow& window) {
-    std::string effects;
-    const PluginReading reading = ReadAsPlugin(window.pending.document);
-    for (size_t pair = 0; pair < kPairCount; ++pair) {
-        if (reading[pair].outcome == PairOutcome::kCorrupts)
-            effects += "\n" + RowName(pair) + ": " + OutcomeText(reading[pair], pair);
-    }
-    if (effects.empty()) return false;
-    const std::wstring question = L"Saved so, the settings make the toggle key corrupt the "
-                                  L"game's data:\n" +
-                                  Wide(effects) + L"\n\nSave anyway?";
-    return ::MessageBoxW(window.dialog, question.c_str(), kCaption,
+    const std::string question = SaveQuestion(window.reading);
+    return !question.empty() &&
+           ::MessageBoxW(window.dialog, Wide(question).c_str(), kCaption,
                          MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) != IDYES;
 }
 
 void Save(SettingsWindow& window) {
-    if (FormChanged(window.form) && !window.pending.Refused() && CorruptionDeclined(window)) {
+    if (FormChanged(window.form) && window.reading.refusal.empty() && CorruptionDeclined(window)) {
         Status(window, "Not saved: the choices stay as they are, for you to change.");
         return;
     }
@@ -193,7 +179,7 @@ bool MayClose(SettingsWindow& window) {
 void ChooseDefaults(SettingsWindow& window) {
     std::vector<std::wstring> entries = {L"Every pair and the toggle key"};
     for (size_t row = 0; row <= kKeyRow; ++row)
-        entries.push_back(Wide(RowName(row)));
+        entries.push_back(Wide(RowLabel(row)));
     const INT_PTR picked = ChooseFromList(window.dialog, kDefaultsDialog, kDefaultsList, entries);
     if (picked < 0) return;
     const auto row = size_t(picked - 1);
@@ -206,7 +192,7 @@ void ChooseDefaults(SettingsWindow& window) {
     }
     ShowForm(window);
     Status(window, "Restored the default choices for " +
-                       (picked == 0 ? std::string("every pair and the toggle key") : RowName(row)) +
+                       (picked == 0 ? std::string("every pair and the toggle key") : RowLabel(row)) +
                        "; Save writes them.");
 }
 
@@ -222,11 +208,7 @@ void WriteDefault(SettingsWindow& window) {
         }
         return;
     }
-    const std::wstring question =
-        L"Replace " + Wide(window.form.path) +
-        L" with the default file?\n\nThis file is kept beside it as a copy, and every choice "
-        L"the plug-in can read from it is carried into the new file.";
-    if (::MessageBoxW(window.dialog, question.c_str(), kCaption,
+    if (::MessageBoxW(window.dialog, Wide(ReplaceQuestion(window.form)).c_str(), kCaption,
                       MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDYES) {
         Status(window, "Not replaced: the file stays as it is.");
         return;

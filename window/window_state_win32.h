@@ -26,9 +26,8 @@ struct SettingsWindow {
     bool changedOnDisk = false; // Save found the file changed: Reload keeps the choices unasked
     size_t rowInUse = 0;        // the row whose every word the details pane shows
     std::string statusText;     // the status line's whole text, also shown in the pane
-    std::array<std::string, kGeneralRow + 1> rowWarnings;
-    PendingFile pending; // the file as Save would write it, read once for each change
-    std::array<std::string, kPairCount> verdicts;
+    FormReading reading; // of the file as Save would write it, once for each change
+    std::array<std::string, kPairCount> verdicts; // the file's, or the game's once read
     // "Is it working?": whether the verdicts are the game's, which game, and every finding.
     bool scanShown = false;
     uint32_t scannedPid = 0;
@@ -45,10 +44,6 @@ struct SettingsWindow {
 // rows_win32.cpp: a row for each pair of SwapPairs and one for the toggle key, each with its
 // Alt letters, in the dialog's tab order after the file's name.
 void MakeRows(SettingsWindow& window);
-// A row's name as the window shows it everywhere, without its Alt letter: "Depth of field".
-std::string RowName(size_t row);
-// A setting in the player's words: "the camera's replacement", "the toggle key".
-std::string SettingWords(size_t key);
 
 // layout_win32.cpp: the window within its monitor's work area, every control within it.
 void FirstLayout(SettingsWindow& window);
