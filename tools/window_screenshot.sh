@@ -5,14 +5,19 @@
 # Usage: tools/window_screenshot.sh [OUTPUT.png [SCALE [SCREEN]]]   (builds the win64 preset's
 # programs first). SCALE is the display's scaling in percent, 100 unless given: other scales are
 # made in a prefix of their own whose Windows reports 96 * SCALE / 100 dots per inch. SCREEN is
-# the screen's size, 1024x768 unless given; the picture is the whole screen, the window as it
-# opens there.
+# the screen's size, unless given 1024x768 at 100 %, 1366x768 at 125 % and 1920x1080 else;
+# the picture is the whole screen, the window as it opens there.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 output=${1:-docs/settings-window.png}
 scale=${2:-100}
 build=build/win64
-screen=${3:-1024x768}
+# A screen a player at that scaling may well have.
+case $scale in
+    100) screen=${3:-1024x768} ;;
+    125) screen=${3:-1366x768} ;;
+    *) screen=${3:-1920x1080} ;;
+esac
 desktop=$screen
 
 tools/install-deps.sh
