@@ -99,17 +99,12 @@ struct Placer {
                 Put(comments[1], newLeft, y, right - newLeft, u.Y(16));
                 y += u.Y(17);
             }
-            if (density == RowDensity::kWhole) {
-                Put(kFindingsControl + int(pair), left, y, right - left, u.Y(16));
-                Put(kVerdictControl + int(pair), left, y + u.Y(16), right - left, u.Y(8));
-                y += u.Y(28);
-                continue;
-            }
-            // Without the comments, a line for the verdict, right under the names, then one
-            // for the warnings.
+            // What the toggle key does with the pair, then the pair's warnings, if any: two
+            // lines with the comments, one without them.
+            const int findings = density == RowDensity::kWhole ? 16 : 8;
             Put(kVerdictControl + int(pair), left, y, right - left, u.Y(8));
-            Put(kFindingsControl + int(pair), left, y + u.Y(8), right - left, u.Y(8));
-            y += u.Y(19);
+            Put(kFindingsControl + int(pair), left, y + u.Y(8), right - left, u.Y(findings));
+            y += u.Y(8 + findings + 3);
         }
         Put(kKeyNameControl, margin, y + u.Y(2), nameWidth, u.Y(8));
         Put(kSettingControl + int(kActivationKey), left, y, u.X(50), u.Y(200));
