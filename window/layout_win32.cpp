@@ -196,7 +196,30 @@ void LayOut(SettingsWindow& window) {
     ::InvalidateRect(window.dialog, nullptr, TRUE);
 }
 
+namespace {
+
+// Where Windows would rescale a dialog and its controls itself on a change of scaling, it is
+// told not to: FollowDpi does it, for the rows made in code too, and lays them out anew.
+void TakeOverDpiChanges(HWND dialog) {
+    HMODULE user = ::GetModuleHandleW(L"user32.dll");
+    using ForDialog = BOOL(WINAPI*)(HWND, int, int);
+    using ForControl = BOOL(WINAPI*)(HWND, int, int);
+    const auto dialogBehaviour = reinterpret_cast<ForDialog>(
+        reinterpret_cast<void*>(::GetProcAddress(user, "SetDialogDpiChangeBehavior")));
+    const auto controlBehaviour = reinterpret_cast<ForControl>(
+        reinterpret_cast<void*>(::GetProcAddress(user, "SetDialogControlDpiChangeBehavior")));
+    constexpr int kDisableAll = 1, kNoFontUpdateNorRelayout = 3;
+    if (dialogBehaviour != nullptr) dialogBehaviour(dialog, kDisableAll, kDisableAll);
+    if (controlBehaviour == nullptr) return;
+    for (HWND child = ::GetWindow(dialog, GW_CHILD); child != nullptr;
+         child = ::GetWindow(child, GW_HWNDNEXT))
+        controlBehaviour(child, kNoFontUpdateNorRelayout, kNoFontUpdateNorRelayout);
+}
+
+} // namespace
+
 void FirstLayout(SettingsWindow& window) {
+    TakeOverDpiChanges(window.dialog);
     window.font = reinterpret_cast<HFONT>(::SendMessageW(window.dialog, WM_GETFONT, 0, 0));
     window.dpi = DpiOf(window.dialog);
     Placer measure{window, UnitsOf(window), false};
