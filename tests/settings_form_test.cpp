@@ -1,6 +1,7 @@
 // The settings window's model: what it offers, what it warns of, and what Save writes.
 #include "window/settings_form.h"
 
+#include "inspect/bytes_text.h"
 #include "inspect/edit_setting.h"
 #include "settings/default_settings.h"
 #include "settings/key_names.h"
@@ -334,6 +335,9 @@ TEST_F(SettingsFormTest, TheDefaultFileKeepsTheChoicesTheOldOneHolds) {
         const CarriedChoices carried = CarryChoices(bytes);
         EXPECT_EQ(carried.kept, (std::vector<SettingKey>{kNewCamera, kActivationKey}));
         EXPECT_EQ(carried.lost, std::vector<SettingKey>{kNewShake});
+        // The question asked first names each choice kept and each not.
+        for (const std::string value : {"\"Camera16\"", "\"F9\"", "\"my_own_shake\""})
+            EXPECT_NE(ReplaceQuestion(form).find(value), std::string::npos) << value;
         std::string message;
         ASSERT_TRUE(ReplaceWithDefault(form, message)) << message;
         EXPECT_EQ(form.chosen[kNewCamera], "Camera16");
@@ -352,7 +356,7 @@ TEST_F(SettingsFormTest, TheDefaultFileKeepsTheChoicesTheOldOneHolds) {
                      "a\0\xE9\0\xAC\x20\x3D\xD8\x00\xDE",
                      12),
          "a\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80"},
-        {std::string("\xFE\xFF\0a\x20\xAC", 6), "a\xE2\x82\xAC"},
+        {std::string("\xFE\xFF\0a\x20\xAC\0\x80", 8), "a\xE2\x82\xAC\xC2\x80"},
         {std::string("\xFF\xFE"
                      "a\0\x00\xD8"
                      "b\0c",
@@ -437,6 +441,29 @@ TEST(SettingsFormNames, EachDropDownOffersItsOwnSectionFilteredAsListDoes) {
     EXPECT_NE(loop.find("  AttackDuration"), std::string::npos) << loop;
     EXPECT_NE(CommentFor(form, kNewCamera, "Camera999").find("Not in the dictionary"),
               std::string::npos);
+}
+
+// The pane names each choice with its hash; the rows name each setting alike for every pair.
+TEST(SettingsFormNames, ThePaneGivesEachChoiceItsHashAndEveryPairsSettingsAreNamedAlike) {
+    SettingsForm form;
+    form.opened = ReadDocument(kDefault);
+    form.chosen = form.opened.parsed.values;
+    const FormReading reading = ReadForm(form);
+    for (size_t pair = 0; pair < kPairCount; ++pair) {
+        const PairReading& read = reading.reading[pair];
+        const SwapPair& swap = SwapPairs[pair];
+        const std::string pane = RowDetails(form, reading, pair);
+        for (const auto& [key, hash] : {std::pair{swap.oldSetting.key, read.before.hash},
+                                        std::pair{swap.newSetting.key, read.after.hash}}) {
+            EXPECT_NE(pane.find(form.chosen[key] + "\" (" + HexHash(hash) + ")"), std::string::npos)
+                << pane;
+            std::string label = SettingLabel(key);
+            label.replace(label.find(swap.name), swap.name.size(), "*");
+            std::string first = SettingLabel(SettingKey(key % 2));
+            first.replace(first.find(SwapPairs[0].name), SwapPairs[0].name.size(), "*");
+            EXPECT_EQ(label, first);
+        }
+    }
 }
 
 TEST(SettingsFormNames, TheKeyDropDownOffersOnlyKeysThePluginKnows) {

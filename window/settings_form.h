@@ -80,7 +80,7 @@ std::string FindingText(const CheckWarning& warning);
 
 // Everything the window says about the choices, worded from one reading of the file as Save
 // would write it. A choice Save refuses is read as the plug-in would read it were it written
-// so: a typed value and the same value read from the file get the same words.
+// so: a typed value and the same value read from the file get the same words. (form_reading.cpp)
 struct FormReading {
     PendingFile pending;   // what Save writes
     PluginReading reading; // each pair as the plug-in reads the choices
