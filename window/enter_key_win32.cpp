@@ -32,7 +32,8 @@ std::string NameToTake(const SettingsWindow& window, size_t key) {
         return NameForEnter(window.form, SettingKey(key), Narrow(typed));
     }
     // A name already chosen and shown leaves Enter to Save, unless the list is open.
-    if (!dropped && Narrow(name) == window.form.chosen[key] && Wide(window.form.chosen[key]) == typed)
+    if (!dropped && Narrow(name) == window.form.chosen[key] &&
+        Wide(window.form.chosen[key]) == typed)
         return "";
     return Narrow(name);
 }

@@ -23,8 +23,8 @@ void Fit(HWND control, const std::wstring& whole) {
     ::GetClientRect(control, &box);
     std::wstring shown = whole;
     HDC dc = ::GetDC(control);
-    const HGDIOBJ before = ::SelectObject(dc, reinterpret_cast<HGDIOBJ>(
-                                                  ::SendMessageW(control, WM_GETFONT, 0, 0)));
+    const HGDIOBJ before =
+        ::SelectObject(dc, reinterpret_cast<HGDIOBJ>(::SendMessageW(control, WM_GETFONT, 0, 0)));
     const auto fits = [&](const std::wstring& text) {
         RECT needed{0, 0, box.right, 0};
         ::DrawTextW(dc, text.c_str(), int(text.size()), &needed, DT_CALCRECT | kStaticText);

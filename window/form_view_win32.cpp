@@ -63,8 +63,8 @@ void KeepFocusUsable(SettingsWindow& window) {
     HWND focus = ::GetFocus();
     if (focus == nullptr ? ::GetActiveWindow() != window.dialog : ::IsWindowEnabled(focus)) return;
     const size_t row = window.rowInUse;
-    Focus(window.dialog, window.fileOpen ? kSettingControl + int(row < kPairCount ? 2 * row : 0)
-                                         : kOpenButton);
+    Focus(window.dialog,
+          window.fileOpen ? kSettingControl + int(row < kPairCount ? 2 * row : 0) : kOpenButton);
 }
 
 void ClearRows(SettingsWindow& window) {
@@ -155,7 +155,8 @@ void ShowConsequences(SettingsWindow& window) {
         std::string lines;
         for (const std::string& warning : warnings[row])
             lines += (lines.empty() ? "" : "\n") + warning;
-        if (none && row == kGeneralRow) lines = "No warnings: the plug-in reads every setting as shown.";
+        if (none && row == kGeneralRow)
+            lines = "No warnings: the plug-in reads every setting as shown.";
         ShowFitted(window, kFindingsControl + int(row), lines);
     }
     const bool changed = FormChanged(window.form);

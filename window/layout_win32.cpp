@@ -41,8 +41,9 @@ int TextWidth(const SettingsWindow& window, int id) {
     return size.cx;
 }
 
-constexpr int kButtons[] = {IDOK,          kReloadButton, kOpenButton,  kWriteDefaultButton,
-                            kDefaultsButton, kScanButton,  kAboutButton, IDCANCEL};
+constexpr int kButtons[] = {
+    IDOK,        kReloadButton, kOpenButton, kWriteDefaultButton, kDefaultsButton,
+    kScanButton, kAboutButton,  IDCANCEL};
 
 // Places the controls for a client area `width` wide and `height` high, when `apply`; either
 // way, the least height at which every control fits so.
@@ -54,9 +55,9 @@ struct Placer {
 
     void Put(int id, int x, int y, int cx, int cy) {
         if (apply && moves != nullptr)
-            moves = ::DeferWindowPos(moves, Control(window.dialog, id), nullptr, x, y,
-                                     std::max(cx, 1), std::max(cy, 1),
-                                     SWP_NOZORDER | SWP_NOACTIVATE);
+            moves =
+                ::DeferWindowPos(moves, Control(window.dialog, id), nullptr, x, y, std::max(cx, 1),
+                                 std::max(cy, 1), SWP_NOZORDER | SWP_NOACTIVATE);
     }
     void Show(int id, bool shown) {
         if (apply) ::ShowWindow(Control(window.dialog, id), shown ? SW_SHOWNA : SW_HIDE);

@@ -29,7 +29,8 @@ std::set<char> TakenLetters(HWND dialog) {
 
 // `text` with "&" before its first letter that is not taken, preferring one outside `spare`
 // (letters better left for other labels); the text unmarked when every letter is taken.
-std::string WithAltLetter(const std::string& text, std::set<char>& taken, std::string_view spare = {}) {
+std::string WithAltLetter(const std::string& text, std::set<char>& taken,
+                          std::string_view spare = {}) {
     for (const bool useSpare : {false, true}) {
         for (size_t i = 0; i < text.size(); ++i) {
             const char letter = char(std::tolower(static_cast<unsigned char>(text[i])));

@@ -42,8 +42,7 @@ void ShowOpened(SettingsWindow& window, OpenOutcome outcome, const std::string& 
         ::EnableWindow(Control(window.dialog, kWriteDefaultButton),
                        outcome == OpenOutcome::kMissing);
         // The next step, under Enter: write the default file, or open another.
-        Focus(window.dialog,
-              outcome == OpenOutcome::kMissing ? kWriteDefaultButton : kOpenButton);
+        Focus(window.dialog, outcome == OpenOutcome::kMissing ? kWriteDefaultButton : kOpenButton);
         return;
     }
     ShowForm(window);
@@ -89,9 +88,8 @@ void Reload(SettingsWindow& window) {
 // chose not to save.
 bool CorruptionDeclined(SettingsWindow& window) {
     const std::string question = SaveQuestion(window.reading);
-    return !question.empty() &&
-           ::MessageBoxW(window.dialog, Wide(question).c_str(), kCaption,
-                         MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) != IDYES;
+    return !question.empty() && ::MessageBoxW(window.dialog, Wide(question).c_str(), kCaption,
+                                              MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) != IDYES;
 }
 
 void Save(SettingsWindow& window) {
@@ -191,9 +189,10 @@ void ChooseDefaults(SettingsWindow& window) {
         RestoreDefaults(window.form, DefaultsFor::kPair, row);
     }
     ShowForm(window);
-    Status(window, "Restored the default choices for " +
-                       (picked == 0 ? std::string("every pair and the toggle key") : RowLabel(row)) +
-                       "; Save writes them.");
+    Status(window,
+           "Restored the default choices for " +
+               (picked == 0 ? std::string("every pair and the toggle key") : RowLabel(row)) +
+               "; Save writes them.");
 }
 
 // Writes the default file where there is none, or, asked first, in place of a file the

@@ -26,7 +26,7 @@ struct SettingsWindow {
     bool changedOnDisk = false; // Save found the file changed: Reload keeps the choices unasked
     size_t rowInUse = 0;        // the row whose every word the details pane shows
     std::string statusText;     // the status line's whole text, also shown in the pane
-    FormReading reading; // of the file as Save would write it, once for each change
+    FormReading reading;        // of the file as Save would write it, once for each change
     std::array<std::string, kPairCount> verdicts; // the file's, or the game's once read
     // "Is it working?": whether the verdicts are the game's, which game, and every finding.
     bool scanShown = false;

@@ -150,7 +150,8 @@ struct CommentWords {
     std::string words;
     bool whole;
 };
-inline CommentWords WordsOf(const SettingsDocument& document, SettingKey key, const std::string& value) {
+inline CommentWords WordsOf(const SettingsDocument& document, SettingKey key,
+                            const std::string& value) {
     const SettingReading reading = ReadSetting(document, size_t(key) / 2, value);
     switch (reading.source) {
     case NameSource::kOwnSection: {
@@ -292,7 +293,7 @@ class SettingsWindowTest : public testing::Test {
         const std::string details = Details();
         const size_t at = details.find(shown);
         return at == std::string::npos ? shown + kEllipsis
-                                        : details.substr(at, details.find('\r', at) - at);
+                                       : details.substr(at, details.find('\r', at) - at);
     }
     std::string Details() const { return TextOf(Control(kDetailsControl)); }
     std::string Title() const { return TextOf(dialog_); }
@@ -403,8 +404,8 @@ class SettingsWindowTest : public testing::Test {
         monitor.cbSize = sizeof monitor;
         ::GetMonitorInfoW(::MonitorFromWindow(dialog_, MONITOR_DEFAULTTONEAREST), &monitor);
         const RECT frame = Where(dialog_), work = monitor.rcWork;
-        EXPECT_TRUE(frame.left >= work.left && frame.top >= work.top &&
-                    frame.right <= work.right && frame.bottom <= work.bottom)
+        EXPECT_TRUE(frame.left >= work.left && frame.top >= work.top && frame.right <= work.right &&
+                    frame.bottom <= work.bottom)
             << "the window is outside the work area";
         RECT client{};
         ::GetClientRect(dialog_, &client);
@@ -462,6 +463,5 @@ class SettingsWindowTest : public testing::Test {
     PROCESS_INFORMATION process_{};
     HWND dialog_ = nullptr;
 };
-
 
 } // namespace window_test

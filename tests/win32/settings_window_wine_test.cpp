@@ -76,7 +76,8 @@ TEST_F(SettingsWindowTest, AFileChangedOnDiskOrReadOnlyIsNotOverwritten) {
     for (const std::string_view key : SettingKeyNames)
         EXPECT_FALSE(Holds(Status(), key)) << Status();
     Click(IDOK);
-    const std::string saved = EditSetting(ReadDocument(edited), kNewCamera, "Camera20").document.bytes;
+    const std::string saved =
+        EditSetting(ReadDocument(edited), kNewCamera, "Camera20").document.bytes;
     EXPECT_EQ(ReadAll(settings_), saved);
 
     ASSERT_TRUE(::SetFileAttributesW(settings_.wstring().c_str(), FILE_ATTRIBUTE_READONLY));
@@ -377,7 +378,8 @@ enum class CloseBy { kEsc, kCloseButton, kTitleBar };
 // asks holds the window's thread, not the test's.
 void AskToClose(HWND dialog, CloseBy way) {
     if (way == CloseBy::kEsc) Press(VK_ESCAPE);
-    if (way == CloseBy::kCloseButton) ::PostMessageW(::GetDlgItem(dialog, IDCANCEL), BM_CLICK, 0, 0);
+    if (way == CloseBy::kCloseButton)
+        ::PostMessageW(::GetDlgItem(dialog, IDCANCEL), BM_CLICK, 0, 0);
     if (way == CloseBy::kTitleBar) ::PostMessageW(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
 }
 
@@ -391,7 +393,7 @@ TEST_F(SettingsWindowTest, ClosingAsksOnlyWhenSomethingIsUnsavedAndDoesWhatThePl
         CloseBy way;
         std::vector<std::wstring> keys; // chosen in turn
         bool save;
-        int answer; // 0: no question
+        int answer;              // 0: no question
         const std::string& file; // what the file holds after
     };
     const Case cases[] = {
