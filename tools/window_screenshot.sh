@@ -2,16 +2,23 @@
 # Makes docs/settings-window.png, the README's picture of the settings window: the window
 # opened on a default settings file in a game folder of its own, G:\Game, under Wine on a
 # virtual display, with Wine drawing the title bar on a desktop of its own.
-# Usage: tools/window_screenshot.sh [OUTPUT.png [SCALE]]   (builds the win64 preset's programs
-# first). SCALE is the display's scaling in percent, 100 unless given: at 200 the picture is
-# made in a prefix of its own whose Windows reports 192 dots per inch.
+# Usage: tools/window_screenshot.sh [OUTPUT.png [SCALE [SCREEN]]]   (builds the win64 preset's
+# programs first). SCALE is the display's scaling in percent, 100 unless given: other scales are
+# made in a prefix of their own whose Windows reports 96 * SCALE / 100 dots per inch. SCREEN is
+# the screen's size, unless given 1024x768 at 100 %, 1366x768 at 125 % and 1920x1080 else;
+# the picture is the whole screen, the window as it opens there.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 output=${1:-docs/settings-window.png}
 scale=${2:-100}
 build=build/win64
-desktop=$((740 * scale / 100))x$((760 * scale / 100))
-screen=$((1024 * scale / 100))x$((768 * scale / 100))
+# A screen a player at that scaling may well have.
+case $scale in
+    100) screen=${3:-1024x768} ;;
+    125) screen=${3:-1366x768} ;;
+    *) screen=${3:-1920x1080} ;;
+esac
+desktop=$screen
 
 tools/install-deps.sh
 cmake --preset win64 >/dev/null

@@ -1,15 +1,18 @@
 #pragma once
 // The settings window's controls, for its resource, its code and the test that drives it.
 // Plain numbers only: the resource compiler reads this file too.
-
-// A setting's drop-down is kSettingControl + its SettingKey: the pairs' old and new, then the key.
+//
+// The pairs' rows are made in code, one for each pair of SwapPairs, numbered from these bases:
+// a setting's drop-down is kSettingControl + its SettingKey (the pairs' old and new, then the
+// key), its comment kCommentControl + the same; a row's warnings kFindingsControl + the pair
+// (then the key's row and the whole file's); the game's verdict on a pair kVerdictControl + the
+// pair; a row's name kRowNameControl + the pair and its "with" kWithControl + the pair.
 #define kSettingControl 1000
-// The comment under a pair's drop-down: kCommentControl + its SettingKey.
 #define kCommentControl 1100
-// The warnings beside a row: kFindingsControl + the pair, the key's row or the whole file's.
 #define kFindingsControl 1200
-// What "Is it working?" found for a pair: kVerdictControl + the pair.
 #define kVerdictControl 1300
+#define kRowNameControl 1600
+#define kWithControl 1700
 
 #define kStatusControl 1400
 #define kReloadButton 1401
@@ -20,9 +23,8 @@
 #define kFileControl 1406
 #define kDetailsControl 1407
 #define kDefaultsButton 1408
-
-// The pairs the dialog has rows for: the code stops the build when the pairs' table differs.
-#define kPairRows 4
+#define kKeyNameControl 1409
+#define kDetailsNameControl 1410
 
 #define kSettingsDialog 100
 #define kChooseGameDialog 101

@@ -32,9 +32,3 @@ bool StartDiagnosis(HWND dialog, std::string& status);
 // index picked, or -1 when cancelled.
 INT_PTR ChooseFromList(HWND owner, int dialogId, int listId,
                        const std::vector<std::wstring>& entries);
-
-// The dialog's layout as first drawn, then followed whenever its frame changes size; never
-// smaller than at first.
-void RememberLayout(HWND dialog);
-void FollowSize(HWND dialog);
-void KeepMinimumSize(MINMAXINFO& limits);
