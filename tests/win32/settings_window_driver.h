@@ -3,10 +3,10 @@
 // the window in it, its controls found, clicked and typed into, every wait one for the state
 // the next step needs; and reading it as a player sees it, each label in its own font.
 #include "check/check.h"
-#include "settings_file/edit_setting.h"
-#include "settings_file/plugin_reading.h"
 #include "platform/process_memory.h"
 #include "settings/default_settings.h"
+#include "settings_file/edit_setting.h"
+#include "settings_file/plugin_reading.h"
 #include "tests/pair_keys.h"
 #include "tests/scan_target.h"
 #include "window/control_ids.h"
