@@ -21,6 +21,26 @@ bool SameReading(const ParsedSettings& a, const ParsedSettings& b) {
     return a.dictionary == b.dictionary && a.values == b.values && a.swap == b.swap;
 }
 
+// Whether the plug-in would read the file otherwise without its byte-order mark. With the mark,
+// line 1 is never a header, an entry or a setting; without it, line 1 changes the reading when
+// it sets what no later line sets again, or opens a section: only then is the file read again.
+bool MarkChangesTheReading(const SettingsDocument& document) {
+    if (document.lines.empty()) return false;
+    bool inDictionary = false;
+    const SettingsLine line =
+        ClassifyLine(document.lines[0].text.substr(kUtf8ByteOrderMark.size()), 1, inDictionary);
+    if (line.kind == LineKind::Header)
+        return line.opensDictionary &&
+               !SameReading(
+                   document.parsed,
+                   ParseSettings(
+                       std::string_view(document.bytes).substr(kUtf8ByteOrderMark.size())));
+    if (line.kind != LineKind::Setting || line.value.empty()) return false;
+    for (size_t key = 0; key < kSettingKeyCount; ++key)
+        if (line.key == SettingKeyNames[key]) return document.settingLines[key] == 0;
+    return false;
+}
+
 // Whatever follows the bytes the plug-in reads is lost, unless it is blank.
 void CheckEndOfData(std::vector<CheckWarning>& findings, std::string_view bytes, size_t stop,
                     std::vector<SettingKey> lost) {
@@ -35,7 +55,9 @@ void CheckEndOfData(std::vector<CheckWarning>& findings, std::string_view bytes,
 std::array<bool, kSettingKeyCount> LostToCtrlZ(const SettingsDocument& document) {
     std::array<bool, kSettingKeyCount> lost{};
     const ParsedSettings& parsed = document.parsed;
-    if (parsed.bytesRead == document.bytes.size()) return lost;
+    // Only blanks after the Ctrl-Z: nothing is lost, and nothing needs reading again.
+    if (document.bytes.find_first_not_of(" \t\r\n\x1A", parsed.bytesRead) == std::string::npos)
+        return lost;
     std::string whole(document.bytes);
     std::erase(whole, '\x1A');
     std::array<bool, kSettingKeyCount> meantSet{};
@@ -113,7 +135,7 @@ std::vector<CheckWarning> WholeFileFindings(const SettingsDocument& document,
         if (fates.fate[key] == Fate::kLostToCtrlZ) lostToCtrlZ.push_back(SettingKey(key));
     CheckEndOfData(findings, bytes, parsed.bytesRead, std::move(lostToCtrlZ));
     if (bytes.starts_with(kUtf8ByteOrderMark) && !lines.byteOrderMarkReported &&
-        !SameReading(parsed, ParseSettings(bytes.substr(kUtf8ByteOrderMark.size())))) {
+        MarkChangesTheReading(document)) {
         findings.push_back({1, FindingKind::kWholeFile, Trap::kByteOrderMark});
     }
     return findings;

@@ -3,6 +3,7 @@
 #include "settings/key_names.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstdio>
 #include <memory>
 #include <string_view>
@@ -44,9 +45,7 @@ size_t TextModeLength(std::string_view fileBytes) {
     return std::min(fileBytes.find('\x1A'), fileBytes.size());
 }
 
-namespace {
-
-SettingsLine Classify(std::string_view line, size_t number, bool& inDictionary) {
+SettingsLine ClassifyLine(std::string_view line, size_t number, bool& inDictionary) {
     SettingsLine parsed{number, LineKind::Empty, line, {}, {}, false, 0};
     if (line.empty()) return parsed;
     if (line.front() == '[') {
@@ -77,6 +76,11 @@ SettingsLine Classify(std::string_view line, size_t number, bool& inDictionary) 
     return parsed;
 }
 
+namespace {
+
+// How many settings files this program has parsed.
+std::atomic<size_t> settingsParsed{0};
+
 uint32_t Lookup(const NameToHash& dictionary, const std::string& name) {
     const auto found = dictionary.find(name);
     return found == dictionary.end() ? 0 : found->second;
@@ -90,6 +94,7 @@ ParsedSettings ParseSettings(std::string_view fileBytes, const SettingsLineObser
 
 ParsedSettings ParseSettingsText(std::string_view text, size_t bytesRead,
                                  const SettingsLineObserver& observe) {
+    ++settingsParsed;
     ParsedSettings result;
     result.bytesRead = bytesRead;
     bool inDictionary = false; // lines before the first header are settings
@@ -97,7 +102,8 @@ ParsedSettings ParseSettingsText(std::string_view text, size_t bytesRead,
     for (size_t start = 0; start < text.size();) {
         size_t end = text.find('\n', start);
         if (end == std::string_view::npos) end = text.size();
-        const SettingsLine line = Classify(text.substr(start, end - start), ++number, inDictionary);
+        const SettingsLine line =
+            ClassifyLine(text.substr(start, end - start), ++number, inDictionary);
         start = end + 1;
 
         if (line.kind == LineKind::DictionaryEntry) {
@@ -181,4 +187,8 @@ HashReading ReadHash(std::string_view text) {
         reading.value = negative ? uint32_t(0u - uint32_t(value)) : uint32_t(value);
     }
     return reading;
+}
+
+size_t SettingsParsed() {
+    return settingsParsed;
 }

@@ -45,12 +45,20 @@ struct SettingsLine {
 };
 using SettingsLineObserver = std::function<void(const SettingsLine&)>;
 
+// One line, numbered `number`, as the loader classifies it in a section of the kind
+// `inDictionary` says; a header sets `inDictionary` for the lines after it.
+SettingsLine ClassifyLine(std::string_view line, size_t number, bool& inDictionary);
+
 struct ParsedSettings {
     NameToHash dictionary;
     std::array<std::string, kSettingKeyCount> values; // as read; empty when missing
     SwapSettingsRecord swap;
     size_t bytesRead = 0; // the file's bytes up to its first Ctrl-Z, or all of them
 };
+
+// How many settings files this program has parsed: what an answer costs, for the tests that
+// hold each answer to one reading.
+size_t SettingsParsed();
 
 // Reads a whole file as bytes; false when it does not open or cannot be read to the end.
 bool ReadFileBytes(const std::string& path, std::string& bytes);

@@ -154,21 +154,23 @@ TEST(PluginReading, CheckSetAndScanTellWhatTheReadingSays) {
 // one setting and reads the file as Save would write it, costs one reading of the file, and
 // the comments, findings and names it shows cost none.
 TEST(PluginReading, AKeyPressInTheWindowReadsTheFileOnce) {
-    SettingsForm form;
-    form.opened = ReadDocument(kDefault);
-    form.chosen = form.opened.parsed.values;
-    form.chosen[SwapPairs[3].newSetting.key] = "Camera37";
-    form.chosen[SwapPairs[2].oldSetting.key] = "DOF10";
-    const size_t before = DocumentsRead();
-    const PendingFile pending = PendingChanges(form);
-    EXPECT_EQ(DocumentsRead() - before, 1u);
-    const size_t read = DocumentsRead();
-    (void)ReadAsPlugin(pending.document);
-    (void)CheckSettings(pending.document);
-    (void)NamesToOffer(form.opened, 3, "cam");
-    for (size_t key = 0; key < kActivationKey; ++key)
-        (void)CommentFor(pending.document, SettingKey(key), form.chosen[key]);
-    EXPECT_EQ(DocumentsRead(), read);
+    // As editors save it: plain, with a byte-order mark before [Settings], with a Ctrl-Z at the
+    // end.
+    for (const std::string& file : {kDefault, "\xEF\xBB\xBF" + kDefault, kDefault + "\x1A"}) {
+        SCOPED_TRACE(file.substr(0, 4));
+        SettingsForm form;
+        form.opened = ReadDocument(file);
+        form.chosen = form.opened.parsed.values;
+        form.chosen[SwapPairs[3].newSetting.key] = "Camera37";
+        form.chosen[SwapPairs[2].oldSetting.key] = "DOF10";
+        const size_t read = DocumentsRead(), parsed = SettingsParsed();
+        const FormReading reading = ReadForm(form);
+        (void)NamesToOffer(form.opened, 3, "cam");
+        for (size_t key = 0; key < kActivationKey; ++key)
+            (void)CommentFor(reading.pending.document, SettingKey(key), form.chosen[key]);
+        EXPECT_EQ(DocumentsRead() - read, 1u);
+        EXPECT_EQ(SettingsParsed() - parsed, 1u);
+    }
 }
 
 } // namespace
