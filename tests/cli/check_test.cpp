@@ -194,6 +194,12 @@ TEST(CheckSettings, OddlySavedFilesAreToldWhereThePlugInLosesSomething) {
     EXPECT_NE(FindingWords(utf16.warnings[0]).find("UTF-16"), std::string::npos);
     // A byte-order mark before [Settings] changes nothing: line 1 opens settings either way.
     EXPECT_TRUE(CheckSettings(ReadDocument(Read(Fixture("bom.ini")))).warnings.empty());
+    // Before a setting that a later line sets again, or that it sets empty, it costs nothing.
+    for (const std::string& file : {"\xEF\xBB\xBFmodactivatekey=F9\n" + Clean(),
+                                    "\xEF\xBB\xBFmodactivatekey=\n" + CleanWithLine(2, "")}) {
+        for (const CheckWarning& warning : CheckSettings(ReadDocument(file)).warnings)
+            EXPECT_NE(warning.trap, Trap::kByteOrderMark) << FindingWords(warning);
+    }
     // Before a setting, it hides the setting's name.
     const std::vector<CheckWarning> glued =
         CheckSettings(ReadDocument("\xEF\xBB\xBFmodactivatekey=F9\n" + CleanWithLine(2, "")))
